@@ -1,0 +1,98 @@
+// Column data types, their type classes, and the choice lists with their
+// choice bases: the numbering that turns a picked choice into a choice code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrove {
+
+enum TFieldType : int {
+  ftUnknown = 0,
+  ftString,
+  ftSmallint,
+  ftInteger,
+  ftWord,
+  ftBoolean,
+  ftFloat,
+  ftCurrency,
+  ftBCD,
+  ftDate,
+  ftTime,
+  ftDateTime,
+  ftBytes,
+  ftVarBytes,
+  ftAutoInc,
+  ftBlob,
+  ftMemo,
+  ftGraphic,
+  ftFmtMemo,
+  ftParadoxOle,
+  ftDBaseOle,
+  ftTypedBinary,
+  ftCursor,
+  ftFixedChar,
+  ftWideString,
+  ftLargeint,
+};
+
+// Type classes 1 to 10.
+enum TypeClass : int32_t {
+  kClassUnknown = 1,
+  kClassText = 2,
+  kClassInteger = 3,
+  kClassFloat = 4,
+  kClassBoolean = 5,
+  kClassCurrency = 6,
+  kClassNotGenerated = 7,
+  kClassDate = 8,
+  kClassTime = 9,
+  kClassDateTime = 10,
+};
+
+struct TypeInfo {
+  const char* name;  // shown in the field type label; may be empty
+  int32_t type_class;
+};
+
+// Name shown and type class of a column data type.
+TypeInfo ClassifyType(TFieldType type);
+
+// One entry of a class's choice list.
+struct ChoiceEntry {
+  const char* text;
+  int32_t base;         // 0 for "Do not update"
+  int32_t param3_items; // number of Param3 items; 0 when the choice has none
+};
+
+// The choice list of a type class, entry 0 being "Do not update"; empty for
+// classes 1 and 7 (and for anything outside 1..10).
+const std::vector<ChoiceEntry>& ChoiceList(int32_t type_class);
+
+// The generator families, by choice code range.
+enum class Family {
+  kNone,
+  kText,      // 1..199
+  kInteger,   // 200..299
+  kFloat,     // 300..399
+  kBoolean,   // 400..499
+  kCurrency,  // 500..599
+  kDate,      // 600..699
+  kTime,      // 700..799
+  kDateTime,  // 800..899
+};
+
+constexpr Family FamilyOfCode(int32_t code) {
+  if (code >= 1 && code <= 199) return Family::kText;
+  if (code >= 200 && code <= 299) return Family::kInteger;
+  if (code >= 300 && code <= 399) return Family::kFloat;
+  if (code >= 400 && code <= 499) return Family::kBoolean;
+  if (code >= 500 && code <= 599) return Family::kCurrency;
+  if (code >= 600 && code <= 699) return Family::kDate;
+  if (code >= 700 && code <= 799) return Family::kTime;
+  if (code >= 800 && code <= 899) return Family::kDateTime;
+  return Family::kNone;
+}
+
+}  // namespace kestrove

@@ -1,0 +1,167 @@
+#include "core/generation_run.h"
+
+#include <algorithm>
+
+#include "core/field_types.h"
+#include "core/lookup_ids.h"
+
+namespace kestrove {
+
+namespace {
+
+const char* const kGenerate = "Generate";
+const char* const kGeneratePlain = "   Generate";
+const char* const kStop = "Stop";
+const char* const kStopPlain = "   Stop";
+
+// Appends a text value as an SQL literal. Quotes inside the value are
+// doubled, so a surname such as O'Brien stays one literal and list data can
+// never end the literal early.
+void AppendQuoted(std::string& out, const std::string& value) {
+  out += '\'';
+  for (char c : value) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  out += "',";
+}
+
+}  // namespace
+
+std::string GenerationRun::StatementHead(const TTableStruct& table, bool show_quotes) {
+  std::string columns;
+  for (const auto& field : table.Fields) {
+    if (field.ChoiceCode == 0) continue;
+    if (show_quotes) {
+      columns += '"';
+      columns += field.FieldName;
+      columns += "\",";
+    } else {
+      columns += field.FieldName;
+      columns += ',';
+    }
+  }
+  if (columns.empty()) return {};
+  columns.pop_back();
+  return "Insert into " + table.TableName + " (" + columns + ") Values (";
+}
+
+void GenerationRun::GenerateBtnClick() {
+  CommitPendingEdit();
+  monitor_.ShowRunMonitor();
+  RunStopped = !RunStopped;
+  monitor_.SetSqlMonitor("");
+  if (RunStopped) {
+    // A press while running: ask the pass to stop at its next check.
+    monitor_.SetCaptions(kGenerate, kGeneratePlain);
+    return;
+  }
+  monitor_.SetCaptions(kStop, kStopPlain);
+  if (in_pass_) {
+    // A press while a stop was pending and the pass is still winding down:
+    // the pass simply goes on; a second run is never started inside it.
+    return;
+  }
+  in_pass_ = true;
+  try {
+    RunProper();
+  } catch (...) {
+    in_pass_ = false;
+    // Back to idle before the error is shown, so the window is usable again.
+    monitor_.HideRunMonitor();
+    monitor_.SetCaptions(kGenerate, kGeneratePlain);
+    RunStopped = true;
+    throw;
+  }
+  in_pass_ = false;
+  EndRun();
+}
+
+void GenerationRun::RunProper() {
+  statements_ = 0;
+  monitor_.SetMonitorRecNo("Loading Lookups", 0);
+  services_.ProcessMessages();
+  for (int list = 0; list < kLookupListCount; ++list)
+    services_.LoadLookupList(list, ProgramDir + kLookupFileNames[list]);
+  for (int list = 0; list < kLookupListCount; ++list)
+    state_.LookupCounts[list] = services_.LookupRecordCount(list);
+
+  // Slots 0..N for N listed tables; the profile has no slot past 99.
+  const int32_t last = std::min<int32_t>(TableListCount(), kMaxTables - 1);
+  for (int slot = 0; slot <= last; ++slot) {
+    TTableStruct& table = state_.Tables[slot];
+    if (table.TableName.empty()) continue;
+    RunTable(table, slot);
+    if (RunStopped) break;
+  }
+}
+
+void GenerationRun::RunTable(TTableStruct& table, int slot) {
+  state_.ClearRecordScratch();
+  state_.TableCounter = 1;
+  state_.ClearTableScratch();
+
+  const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(table.RecordCount));
+  monitor_.SetMonitorTable("Table: " + table.TableName, slot, count);
+  monitor_.SetMonitorRecNo("Generating Template", 0);
+  services_.ProcessMessages();
+
+  for (auto& field : table.Fields) UpdateChoiceCode(field);
+  const std::string head = StatementHead(table, ShowQuotes);
+
+  if (table.DeleteExisting == 1) {
+    services_.ExecuteStatement("Delete from " + table.TableName);
+    ++statements_;
+  }
+
+  // The count is read once, as the low 32 bits of RecordCount.
+  std::string values;
+  std::string statement;
+  std::string recno;
+  for (int32_t record = 1; record <= count && record > 0; ++record) {
+    recno = "Rec No: ";
+    recno += std::to_string(record);
+    monitor_.SetMonitorRecNo(recno, record);
+    services_.ProcessMessages();
+    state_.ClearRecordScratch();
+    state_.RecordGender = 0;
+
+    values.clear();
+    for (const auto& field : table.Fields) {
+      const int32_t code = field.ChoiceCode;
+      if (code == 0) continue;
+      const Family family = FamilyOfCode(code);
+      if (family == Family::kNone) continue;
+      std::string value = services_.GenerateValue(code, field.Param1, field.Param2);
+      if (family == Family::kText) {
+        AppendQuoted(values, value);
+      } else {
+        values += value;
+        values += ',';
+      }
+    }
+    if (!values.empty()) {
+      values.pop_back();
+      if (!values.empty()) {
+        statement.clear();
+        statement += head;
+        statement += values;
+        statement += ");";
+        monitor_.SetSqlMonitor(statement);
+        services_.ExecuteStatement(statement);
+        ++statements_;
+      }
+    }
+    if (RunStopped) break;
+    if (record == INT32_MAX) break;
+  }
+}
+
+void GenerationRun::EndRun() {
+  monitor_.HideRunMonitor();
+  monitor_.SetSqlMonitor(monitor_.SqlMonitor() + "    Completed");
+  monitor_.SetCaptions(kGenerate, kGeneratePlain);
+  RunStopped = true;
+}
+
+}  // namespace kestrove

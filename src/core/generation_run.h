@@ -1,0 +1,57 @@
+// The generation run: turns the profile into Delete and Insert statements
+// and hands them to the run services, table after table, record after record.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/profile.h"
+#include "core/run_services.h"
+
+namespace kestrove {
+
+class GenerationRun {
+ public:
+  GenerationRun(ProfileState& state, RunServices& services, RunMonitor& monitor)
+      : state_(state), services_(services), monitor_(monitor) {}
+
+  // True when no run is under way or a stop has been asked for.
+  bool RunStopped = true;
+  // Enclose every column name of the Insert statements in double quotes.
+  bool ShowQuotes = false;
+  // Folder of the lookup list files, with a trailing "/".
+  std::string ProgramDir;
+  // Number of tables in the table list; read once as the table loop starts.
+  // The run visits slots 0 up to and including this number.
+  std::function<int32_t()> TableListCount = [] { return 0; };
+  // Called first on every press: moves the focus off a parameter edit so that
+  // its text is committed to the profile.
+  std::function<void()> CommitPendingEdit = [] {};
+
+  // The one handler of both Generate buttons: starts a run, or asks the run
+  // under way to stop. Returns when the run (or the stop request) is done.
+  // An error that ends a run puts the window state back to idle and is then
+  // passed on to the caller.
+  void GenerateBtnClick();
+
+  // Statements executed by the current or last run (Delete and Insert).
+  uint64_t StatementsExecuted() const { return statements_; }
+
+  // The statement head of a table: "Insert into T (a,b) Values (", or empty
+  // when no field is generated.
+  static std::string StatementHead(const TTableStruct& table, bool show_quotes);
+
+ private:
+  void RunProper();
+  void RunTable(TTableStruct& table, int slot);
+  void EndRun();
+
+  ProfileState& state_;
+  RunServices& services_;
+  RunMonitor& monitor_;
+  bool in_pass_ = false;
+  uint64_t statements_ = 0;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,55 @@
+// The twelve lookup lists by number, in the order the run loads them, with
+// their file names, and the list selectors the generators read them through.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kestrove {
+
+enum LookupListId : int {
+  kSurnameList = 0,
+  kForenamesMList = 1,
+  kForenamesFList = 2,
+  kTownList = 3,
+  kStreetList = 4,
+  kCompanyList = 5,
+  kUser1List = 6,  // kUser1List + k for user list k + 1, up to 11
+};
+constexpr int kLookupListCount = 12;
+
+inline constexpr std::array<const char*, kLookupListCount> kLookupFileNames = {
+    "srndata.bin", "frmdata.bin", "frfdata.bin",  "twndata.bin",  "strdata.bin",  "cmpdata.bin",
+    "usr1data.bin", "usr2data.bin", "usr3data.bin", "usr4data.bin", "usr5data.bin", "usr6data.bin"};
+
+// List selectors 1 to 14: which list and which field a pick reads.
+enum ListSelector : int {
+  kSelSurname = 1,
+  kSelForenameM = 2,
+  kSelForenameF = 3,
+  kSelTown = 4,
+  kSelStreet = 5,
+  kSelCompany = 6,
+  kSelUser1 = 7,  // 7..12 user lists 1..6, field "Data"
+  kSelCounty = 13,
+  kSelPostCode = 14,
+};
+
+// The list a selector reads.
+constexpr int ListOfSelector(int selector) {
+  if (selector >= 1 && selector <= 12) return selector - 1;
+  if (selector == 13 || selector == 14) return kTownList;
+  return -1;
+}
+
+// What the generators need of the lookup lists: a positioned read. Position
+// counts from 0; a position at or past the end reads the last record; an
+// empty list reads empty text; a closed list raises EListError.
+class ListSource {
+ public:
+  virtual ~ListSource() = default;
+  virtual std::string PickListValue(int selector, int32_t position) = 0;
+};
+
+}  // namespace kestrove

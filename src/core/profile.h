@@ -1,0 +1,78 @@
+// The profile (100 table slots of 256 field slots), the selection state kept
+// beside it, and the run scratch state through which the generators of one
+// record or one table agree with each other.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kestrove {
+
+constexpr int kMaxTables = 100;
+constexpr int kMaxFields = 256;
+
+struct TFieldStruct {
+  std::string FieldName;
+  int32_t ChoiceIndex = 0;
+  std::string Param1;
+  std::string Param2;
+  int32_t Param3Index = 0;
+  int32_t ChoiceBase = 0;
+  int32_t ChoiceCode = 0;
+};
+
+struct TTableStruct {
+  std::string TableName;
+  int64_t RecordCount = 10;
+  uint8_t DeleteExisting = 0;
+  std::array<TFieldStruct, kMaxFields> Fields;
+};
+
+// Slots of RecordSync.
+enum SyncSlot : int {
+  SyncBirthText = 0,
+  SyncGender = 1,
+  SyncForename = 2,
+  SyncMiddlename = 3,
+  SyncSurname = 4,
+  SyncTitle = 5,
+  SyncTownRow = 6,
+  SyncBirthDate = 7,
+  SyncMarital = 8,
+};
+
+// The one profile with its selection and scratch state. It is large (25,600
+// field slots), so it lives on the heap: use ProfileState::Create().
+struct ProfileState {
+  std::array<TTableStruct, kMaxTables> Tables;
+
+  // Selection state.
+  int32_t CurrentTable = 0;
+  int32_t CurrentClass = 1;
+  int32_t CurrentChoiceBase = 0;
+
+  // Run scratch state.
+  std::array<std::string, 9> RecordSync;
+  int32_t RecordGender = 0;
+  int32_t TableCounter = 1;
+  std::array<std::string, 18> ChoiceItems;
+  std::array<int32_t, 12> LookupCounts{};
+
+  static std::unique_ptr<ProfileState> Create() { return std::make_unique<ProfileState>(); }
+
+  // Every table slot back to its defaults, the selection state reset and the
+  // record scratch emptied. TableCounter, ChoiceItems and LookupCounts stay.
+  void ClearProfile();
+  // Empties the nine RecordSync slots.
+  void ClearRecordScratch();
+  // Empties ChoiceItems slots 0 to 15.
+  void ClearTableScratch();
+};
+
+// The choice code step: ChoiceCode = ChoiceBase + Param3Index when ChoiceBase
+// is not 0; otherwise ChoiceCode keeps whatever it holds.
+void UpdateChoiceCode(TFieldStruct& field);
+
+}  // namespace kestrove

@@ -1,0 +1,49 @@
+// What the generation run asks of the rest of the system, and how it shows
+// its progress. The window and the headless runner each supply both.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kestrove {
+
+class RunServices {
+ public:
+  virtual ~RunServices() = default;
+  // The value of one field as bare text. May raise the conversion, list and
+  // database errors that a generator does not handle itself.
+  virtual std::string GenerateValue(int32_t code, const std::string& param1,
+                                    const std::string& param2) = 0;
+  // Executes one statement; raises when the data source rejects it.
+  virtual void ExecuteStatement(const std::string& sql) = 0;
+  // Loads lookup list `list` (0..11) from `path`; never raises, and leaves
+  // the list as it was when the file cannot be read.
+  virtual void LoadLookupList(int list, const std::string& path) = 0;
+  // Number of entries of lookup list `list`; 0 for an empty or closed list.
+  virtual int32_t LookupRecordCount(int list) = 0;
+  // Lets pending window messages run (repaints, the stop press, ...).
+  virtual void ProcessMessages() = 0;
+};
+
+// The run's window-side state: captions and monitor labels.
+class RunMonitor {
+ public:
+  virtual ~RunMonitor() = default;
+  // Both button captions, e.g. "Generate" and "   Generate".
+  virtual void SetCaptions(const std::string& gradient, const std::string& plain) = 0;
+  // The blinking "Processing" label and the record number label shown.
+  virtual void ShowRunMonitor() = 0;
+  // "Processing", the table label and the record number label hidden.
+  virtual void HideRunMonitor() = 0;
+  // The table label shown with this text ("Table: " + name). `slot` is the
+  // table slot and `record_count` the count about to be made.
+  virtual void SetMonitorTable(const std::string& text, int slot, int32_t record_count) = 0;
+  // The record number label: "Loading Lookups", "Generating Template",
+  // "Rec No: " + n. `record` is n for the last form and 0 otherwise.
+  virtual void SetMonitorRecNo(const std::string& text, int32_t record) = 0;
+  // The statement monitor.
+  virtual void SetSqlMonitor(const std::string& text) = 0;
+  virtual const std::string& SqlMonitor() const = 0;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,145 @@
+#include "generators/dates.h"
+
+#include "core/errors.h"
+
+namespace kestrove {
+
+namespace {
+
+const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+const char* const kShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kLongMonths[] = {"January", "February", "March",     "April",
+                                   "May",     "June",     "July",      "August",
+                                   "September", "October", "November", "December"};
+
+// The format of each date style; the table is indexed by style - 1.
+const char* const kStyleFormats[27] = {
+    "yyyy/mm/dd",          "yyyy/mm/dd",          "dd/mm/yy",
+    "mm/dd/yy",            "dd/mm/yyyy",          "mm/dd/yyyy",
+    "dd-mm-yy",            "mm-dd-yy",            "dd-mm-yyyy",
+    "mm-dd-yyyy",          "yyyy-mm-dd",          "dd-mmm-yyyy",
+    "mmm-dd-yyyy",         "dd-mmmm-yyyy",        "mmmm-dd-yyyy",
+    "ddd, dd-mmm-yyyy",    "dddd, dd-mmm-yyyy",   "ddd, mmm dd, yyyy",
+    "ddd, dd mmm, yyyy",   "dddd, dd mmm, yyyy",  "dddd, dd mmm, yyyy",
+    "ddd, dd-mmmm-yyyy",   "dddd, dd-mmmm-yyyy",  "ddd, mmmm dd, yyyy",
+    "dddd, dd mmmm, yyyy", "dddd, mmmm dd, yyyy", "dddd, dd mmmm, yyyy",
+};
+
+void AppendTwo(std::string& out, int value) {
+  out += static_cast<char>('0' + (value / 10) % 10);
+  out += static_cast<char>('0' + value % 10);
+}
+
+void AppendYear(std::string& out, int year) {
+  std::string digits = std::to_string(year < 0 ? -year : year);
+  if (year < 0) out += '-';
+  for (size_t i = digits.size(); i < 4; ++i) out += '0';
+  out += digits;
+}
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) return 29;
+  return kDays[month - 1];
+}
+
+// Reads a run of 1..max_digits digits at pos; -1 when there is none or it is too long.
+int ReadNumber(const std::string& text, size_t& pos, size_t max_digits, size_t& digits) {
+  int value = 0;
+  digits = 0;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+    if (++digits > max_digits) return -1;
+    value = value * 10 + (text[pos] - '0');
+    ++pos;
+  }
+  return digits == 0 ? -1 : value;
+}
+
+}  // namespace
+
+int64_t DaysFromCivil(const CivilDate& date) {
+  int64_t y = date.year;
+  const int64_t m = date.month;
+  const int64_t d = date.day;
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+CivilDate CivilFromDays(int64_t z) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t y = yoe + era * 400;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t m = mp + (mp < 10 ? 3 : -9);
+  return {static_cast<int32_t>(y + (m <= 2)), static_cast<int32_t>(m), static_cast<int32_t>(d)};
+}
+
+CivilDate ReadDate(const std::string& text) {
+  size_t begin = text.find_first_not_of(' ');
+  size_t end = text.find_last_not_of(' ');
+  if (begin == std::string::npos) throw InvalidDate(text);
+  const std::string t = text.substr(begin, end - begin + 1);
+  size_t pos = 0, digits = 0;
+  const int year = ReadNumber(t, pos, 4, digits);
+  // Two-digit years are refused rather than guessed at.
+  if (year < 0 || digits < 3 || pos >= t.size() || t[pos] != '/') throw InvalidDate(text);
+  ++pos;
+  const int month = ReadNumber(t, pos, 2, digits);
+  if (month < 1 || month > 12 || pos >= t.size() || t[pos] != '/') throw InvalidDate(text);
+  ++pos;
+  const int day = ReadNumber(t, pos, 2, digits);
+  if (day < 1 || pos != t.size() || year < 1 || day > DaysInMonth(year, month)) throw InvalidDate(text);
+  return {year, month, day};
+}
+
+std::string FormatYmd(const CivilDate& date) { return FormatDateStyle(1, date); }
+
+std::string FormatDateStyle(int style, const CivilDate& date) {
+  if (style < 1 || style > 27) return {};
+  const char* f = kStyleFormats[style - 1];
+  std::string out;
+  out.reserve(32);
+  // Day of week: 1970-01-01 was a Thursday.
+  const int64_t days = DaysFromCivil(date);
+  const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7);
+  while (*f) {
+    if (*f == 'y') {
+      int n = 0;
+      while (f[n] == 'y') ++n;
+      if (n >= 4) AppendYear(out, date.year);
+      else AppendTwo(out, ((date.year % 100) + 100) % 100);
+      f += n;
+    } else if (*f == 'm') {
+      int n = 0;
+      while (f[n] == 'm') ++n;
+      if (n >= 4) out += kLongMonths[date.month - 1];
+      else if (n == 3) out += kShortMonths[date.month - 1];
+      else AppendTwo(out, date.month);
+      f += n;
+    } else if (*f == 'd') {
+      int n = 0;
+      while (f[n] == 'd') ++n;
+      if (n >= 4) out += kLongDays[weekday];
+      else if (n == 3) out += kShortDays[weekday];
+      else AppendTwo(out, date.day);
+      f += n;
+    } else {
+      out += *f;  // "/", "-", "," and blanks as they stand
+      ++f;
+    }
+  }
+  return out;
+}
+
+}  // namespace kestrove

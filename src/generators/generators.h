@@ -1,0 +1,105 @@
+// The eight generator families and the primitives they share. One object per
+// run context: it reads and writes the run scratch state of the profile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "core/clock.h"
+#include "core/lookup_ids.h"
+#include "core/profile.h"
+#include "generators/random.h"
+
+namespace kestrove {
+
+class EODBC;
+
+// The table reader a database lookup works through (LookupTable).
+class LookupReader {
+ public:
+  virtual ~LookupReader() = default;
+  virtual void SetTableName(const std::string& table) = 0;
+  virtual void Open() = 0;
+  virtual int32_t RecordCount() = 0;
+  virtual void First() = 0;
+  virtual void MoveBy(int32_t rows) = 0;
+  // The named field of the current row (name matched without regard to case).
+  virtual std::string FieldAsText(const std::string& field) = 0;
+  virtual int32_t FieldAsInteger(const std::string& field) = 0;
+  virtual void Close() = 0;
+};
+
+// Shows a database error that a handler caught, with the handler's text.
+class DatabaseErrorReporter {
+ public:
+  virtual ~DatabaseErrorReporter() = default;
+  virtual void ShowDatabaseError(const EODBC& error, const std::string& text) = 0;
+};
+
+class Generators {
+ public:
+  Generators(ProfileState& state, RandomSource& random, ListSource& lists, const Clock& clock)
+      : state_(state), random_(random), lists_(lists), clock_(clock) {}
+
+  // The database lookups need a reader and someone to report their errors to;
+  // without them a lookup yields empty text.
+  void SetDatabase(LookupReader* reader, DatabaseErrorReporter* reporter) {
+    lookup_reader_ = reader;
+    error_reporter_ = reporter;
+  }
+
+  // Dispatch on the code range; a code outside every range yields empty text.
+  std::string Generate(int32_t code, const std::string& param1, const std::string& param2);
+
+  std::string GenerateText(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateInteger(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateFloat(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateBoolean(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateCurrency(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateDate(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateTime(int32_t code, const std::string& param1, const std::string& param2);
+  std::string GenerateDateTime(int32_t code, const std::string& param1, const std::string& param2);
+
+  // --- Primitives ---
+
+  // A random entry of a lookup list through its selector, or empty text for
+  // an empty list (no draw). `position` receives the drawn position (-1 when
+  // none was drawn).
+  std::string PickRandomEntry(int selector, int32_t* position = nullptr);
+  // "\" a small letter, "!" a capital, "~" a digit when `digits`, else kept.
+  std::string FillPattern(const std::string& pattern, bool digits);
+  // From (param1, or 1900/1/1) and To (param2, or today).
+  std::pair<CivilDate, CivilDate> ReadDateRange(const std::string& param1,
+                                                const std::string& param2);
+  // A random date of the range in date style 1..27 (empty for other styles).
+  std::string RandomDateText(int style, const std::string& param1, const std::string& param2);
+  // A random time of day in time style 1..3 (empty for other styles).
+  std::string TimeText(int style);
+
+  RandomSource& Random() { return random_; }
+  ProfileState& State() { return state_; }
+
+ private:
+  // Pattern, counter, number, choice, lookup, blank and company: 1..13, 15, 65, 109.
+  std::string PatternText(int32_t code, const std::string& param1, const std::string& param2);
+  // Gender, names, initials, title, marital status, spouse: 54..91 but 65.
+  std::string PersonText(int32_t code);
+  // Address, town, county, post code, telephone, email: 92..108.
+  std::string AddressText(int32_t code, const std::string& param1);
+  // Date, age and time of text fields: 16..53.
+  std::string DateTimeText(int32_t code, const std::string& param1, const std::string& param2);
+  // Age of integer fields: 202..205.
+  std::string IntegerAge(int32_t code);
+  // Database lookups: 14, 207, 302, 502.
+  std::string DatabaseLookup(int32_t code, const std::string& field, const std::string& table);
+
+  ProfileState& state_;
+  RandomSource& random_;
+  ListSource& lists_;
+  const Clock& clock_;
+  LookupReader* lookup_reader_ = nullptr;
+  DatabaseErrorReporter* error_reporter_ = nullptr;
+};
+
+}  // namespace kestrove

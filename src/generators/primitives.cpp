@@ -1,0 +1,109 @@
+// The shared primitives and the family dispatch.
+#include "core/errors.h"
+#include "core/field_types.h"
+#include "generators/dates.h"
+#include "generators/generators.h"
+
+namespace kestrove {
+
+std::string Generators::Generate(int32_t code, const std::string& param1,
+                                 const std::string& param2) {
+  switch (FamilyOfCode(code)) {
+    case Family::kText: return GenerateText(code, param1, param2);
+    case Family::kInteger: return GenerateInteger(code, param1, param2);
+    case Family::kFloat: return GenerateFloat(code, param1, param2);
+    case Family::kBoolean: return GenerateBoolean(code, param1, param2);
+    case Family::kCurrency: return GenerateCurrency(code, param1, param2);
+    case Family::kDate: return GenerateDate(code, param1, param2);
+    case Family::kTime: return GenerateTime(code, param1, param2);
+    case Family::kDateTime: return GenerateDateTime(code, param1, param2);
+    case Family::kNone: break;
+  }
+  return {};
+}
+
+std::string Generators::GenerateText(int32_t code, const std::string& param1,
+                                     const std::string& param2) {
+  if (code == 14) return DatabaseLookup(code, param1, param2);
+  if ((code >= 1 && code <= 13) || code == 15 || code == 65 || code == 109)
+    return PatternText(code, param1, param2);
+  if (code >= 16 && code <= 53) return DateTimeText(code, param1, param2);
+  if (code >= 54 && code <= 91) return PersonText(code);
+  if (code >= 92 && code <= 108) return AddressText(code, param1);
+  return {};
+}
+
+std::string Generators::PickRandomEntry(int selector, int32_t* position) {
+  if (position) *position = -1;
+  const int list = ListOfSelector(selector);
+  if (list < 0) return {};
+  const int32_t n = state_.LookupCounts[list];
+  if (n <= 0) {
+    // The street list is read even when empty, so that a list whose file was
+    // never loaded (still closed) reports itself instead of giving nothing.
+    if (selector == kSelStreet) return lists_.PickListValue(selector, 0);
+    return {};
+  }
+  const int32_t p = random_.RandomBetween(0, n - 1);
+  if (position) *position = p;
+  return lists_.PickListValue(selector, p);
+}
+
+std::string Generators::FillPattern(const std::string& pattern, bool digits) {
+  std::string out;
+  out.reserve(pattern.size());
+  for (char c : pattern) {
+    if (c == '\\') out += random_.RandomLetter(false);
+    else if (c == '!') out += random_.RandomLetter(true);
+    else if (c == '~' && digits) out += random_.RandomDigit();
+    else out += c;
+  }
+  return out;
+}
+
+std::pair<CivilDate, CivilDate> Generators::ReadDateRange(const std::string& param1,
+                                                          const std::string& param2) {
+  const CivilDate from = ReadDate(param1.empty() ? std::string("1900/1/1") : param1);
+  const CivilDate to = param2.empty() ? clock_.Today() : ReadDate(param2);
+  return {from, to};
+}
+
+std::string Generators::RandomDateText(int style, const std::string& param1,
+                                       const std::string& param2) {
+  const auto [from, to] = ReadDateRange(param1, param2);
+  const int64_t first = DaysFromCivil(from);
+  const int64_t span = DaysFromCivil(to) - first;
+  const int32_t k = random_.RandomBetween(0, static_cast<int32_t>(span));
+  return FormatDateStyle(style, CivilFromDays(first + k));
+}
+
+std::string Generators::TimeText(int style) {
+  auto two = [](int32_t v) {
+    std::string s(2, '0');
+    s[0] = static_cast<char>('0' + v / 10);
+    s[1] = static_cast<char>('0' + v % 10);
+    return s;
+  };
+  switch (style) {
+    case 1: {
+      const int32_t h = random_.RandomBetween(0, 23);
+      const int32_t m = random_.RandomBetween(0, 59);
+      return two(h) + ":" + two(m);
+    }
+    case 2: {
+      const int32_t h = random_.RandomBetween(0, 23);
+      const int32_t m = random_.RandomBetween(0, 59);
+      const int32_t s = random_.RandomBetween(0, 59);
+      return two(h) + ":" + two(m) + ":" + two(s);
+    }
+    case 3: {
+      const int32_t h = random_.RandomBetween(0, 12);
+      const int32_t m = random_.RandomBetween(0, 59);
+      const int32_t a = random_.RandomBetween(0, 1);
+      return two(h) + ":" + two(m) + (a == 1 ? " am" : " pm");
+    }
+    default: return {};
+  }
+}
+
+}  // namespace kestrove
