@@ -9,7 +9,6 @@ std::string Generators::PersonText(int32_t) { return {}; }
 std::string Generators::AddressText(int32_t, const std::string&) { return {}; }
 std::string Generators::DateTimeText(int32_t, const std::string&, const std::string&) { return {}; }
 std::string Generators::IntegerAge(int32_t) { return {}; }
-std::string Generators::DatabaseLookup(int32_t, const std::string&, const std::string&) { return {}; }
 std::string Generators::GenerateInteger(int32_t, const std::string&, const std::string&) { return {}; }
 std::string Generators::GenerateFloat(int32_t, const std::string&, const std::string&) { return {}; }
 std::string Generators::GenerateBoolean(int32_t, const std::string&, const std::string&) { return {}; }
