@@ -1,0 +1,65 @@
+// A recording run services object and monitor for driving the run in tests.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/run_services.h"
+
+namespace kestrove::testing_support {
+
+class FakeServices : public RunServices {
+ public:
+  // Value returned for a code; defaults to "v<code>".
+  std::function<std::string(int32_t, const std::string&, const std::string&)> value =
+      [](int32_t code, const std::string&, const std::string&) { return "v" + std::to_string(code); };
+  // Called by ProcessMessages, with the number of calls so far.
+  std::function<void(int)> on_messages = [](int) {};
+  std::function<void(const std::string&)> on_execute = [](const std::string&) {};
+
+  std::vector<std::string> executed;
+  std::vector<std::string> loads;
+  std::vector<int32_t> codes_asked;
+  int message_calls = 0;
+  int32_t list_count = 7;
+
+  std::string GenerateValue(int32_t code, const std::string& p1, const std::string& p2) override {
+    codes_asked.push_back(code);
+    return value(code, p1, p2);
+  }
+  void ExecuteStatement(const std::string& sql) override {
+    on_execute(sql);
+    executed.push_back(sql);
+  }
+  void LoadLookupList(int list, const std::string& path) override {
+    loads.push_back(std::to_string(list) + ":" + path);
+  }
+  int32_t LookupRecordCount(int list) override { return list_count + list; }
+  void ProcessMessages() override { on_messages(++message_calls); }
+};
+
+class FakeMonitor : public RunMonitor {
+ public:
+  std::string gradient = "Generate", plain = "   Generate";
+  bool monitor_shown = false;
+  std::string table_text, recno_text, sql;
+  std::vector<std::string> recno_history;
+
+  void SetCaptions(const std::string& g, const std::string& p) override {
+    gradient = g;
+    plain = p;
+  }
+  void ShowRunMonitor() override { monitor_shown = true; }
+  void HideRunMonitor() override { monitor_shown = false; }
+  void SetMonitorTable(const std::string& text, int, int32_t) override { table_text = text; }
+  void SetMonitorRecNo(const std::string& text, int32_t) override {
+    recno_text = text;
+    recno_history.push_back(text);
+  }
+  void SetSqlMonitor(const std::string& text) override { sql = text; }
+  const std::string& SqlMonitor() const override { return sql; }
+};
+
+}  // namespace kestrove::testing_support

@@ -1,0 +1,360 @@
+#include "core/generation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/errors.h"
+#include "fake_run.h"
+
+namespace kestrove {
+namespace {
+
+using testing_support::FakeMonitor;
+using testing_support::FakeServices;
+
+class GenerationRunTest : public testing::Test {
+ protected:
+  GenerationRunTest() : state(ProfileState::Create()), run(*state, services, monitor) {
+    state->ClearProfile();
+    run.ProgramDir = "/opt/kestrove/";
+    run.TableListCount = [this] { return listed; };
+  }
+
+  // Gives field `index` of table `slot` a generated choice.
+  TFieldStruct& SetField(int slot, int index, const std::string& name, int32_t base,
+                         int32_t param3 = 0) {
+    TFieldStruct& f = state->Tables[slot].Fields[index];
+    f.FieldName = name;
+    f.ChoiceIndex = 1;
+    f.ChoiceBase = base;
+    f.Param3Index = param3;
+    return f;
+  }
+
+  std::unique_ptr<ProfileState> state;
+  FakeServices services;
+  FakeMonitor monitor;
+  GenerationRun run;
+  int32_t listed = 1;
+};
+
+TEST_F(GenerationRunTest, CustomerExample) {
+  state->Tables[0].TableName = "Customer";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "Id", 206);
+  SetField(0, 1, "Name", 64);
+  services.value = [](int32_t code, auto&, auto&) { return code == 206 ? "17" : "Smith"; };
+  run.GenerateBtnClick();
+  ASSERT_EQ(services.executed.size(), 1u);
+  EXPECT_EQ(services.executed[0], "Insert into Customer (Id,Name) Values (17,'Smith');");
+  EXPECT_EQ(monitor.sql, "Insert into Customer (Id,Name) Values (17,'Smith');    Completed");
+}
+
+TEST_F(GenerationRunTest, QuotedFieldNamesLeaveTableNameBare) {
+  state->Tables[0].TableName = "People";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "First Name", 56);
+  SetField(0, 3, "Age", 202);
+  run.ShowQuotes = true;
+  services.value = [](int32_t code, auto&, auto&) { return code == 56 ? "Anne" : "42"; };
+  run.GenerateBtnClick();
+  ASSERT_EQ(services.executed.size(), 1u);
+  EXPECT_EQ(services.executed[0], "Insert into People (\"First Name\",\"Age\") Values ('Anne',42);");
+}
+
+TEST_F(GenerationRunTest, ValueQuotingAndEmptyValues) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int32_t, std::string>> fields;  // code, value
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"empty text is quoted", {{64, ""}}, {"Insert into T (f0) Values ('');"}},
+      {"apostrophe doubled", {{64, "O'Brien"}}, {"Insert into T (f0) Values ('O''Brien');"}},
+      {"two apostrophes", {{64, "'a''"}}, {"Insert into T (f0) Values ('''a''''');"}},
+      {"only an empty unquoted value sends nothing", {{201, ""}}, {}},
+      {"empty unquoted value between others", {{201, "1"}, {300, ""}, {64, "x"}},
+       {"Insert into T (f0,f1,f2) Values (1,,'x');"}},
+      {"typed families unquoted", {{401, "True"}, {501, ".50"}, {601, "'2001/05/03'"}},
+       {"Insert into T (f0,f1,f2) Values (True,.50,'2001/05/03');"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    state->ClearProfile();
+    services.executed.clear();
+    state->Tables[0].TableName = "T";
+    state->Tables[0].RecordCount = 1;
+    std::map<int32_t, std::string> values;
+    for (size_t i = 0; i < c.fields.size(); ++i) {
+      SetField(0, static_cast<int>(i), "f" + std::to_string(i), c.fields[i].first);
+      values[c.fields[i].first] = c.fields[i].second;
+    }
+    services.value = [&](int32_t code, auto&, auto&) { return values[code]; };
+    run.GenerateBtnClick();
+    EXPECT_EQ(services.executed, c.expected);
+  }
+}
+
+TEST_F(GenerationRunTest, AllFieldsDoNotUpdateStillDeletesAndCounts) {
+  state->Tables[0].TableName = "Orders";
+  state->Tables[0].RecordCount = 3;
+  state->Tables[0].DeleteExisting = 1;
+  state->Tables[0].Fields[0].FieldName = "Id";  // set back to "Do not update": base and code 0
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Orders"});
+  EXPECT_EQ(monitor.recno_history,
+            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
+                                      "Rec No: 2", "Rec No: 3"}));
+}
+
+TEST_F(GenerationRunTest, DeleteWithRecordCountZeroOrNegative) {
+  for (int64_t count : {int64_t{0}, int64_t{-5}, int64_t{1} << 32}) {
+    SCOPED_TRACE(count);
+    services.executed.clear();
+    state->Tables[0].TableName = "Orders";
+    state->Tables[0].RecordCount = count;  // 2^32 has low 32 bits 0
+    state->Tables[0].DeleteExisting = 1;
+    SetField(0, 0, "Id", 206);
+    run.GenerateBtnClick();
+    EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Orders"});
+  }
+}
+
+TEST_F(GenerationRunTest, RecordCountUsesLowThirtyTwoBits) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = (int64_t{1} << 32) + 3;
+  SetField(0, 0, "a", 206);
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed.size(), 3u);
+}
+
+TEST_F(GenerationRunTest, DeleteFlagOnlyWhenExactlyOne) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 0;
+  state->Tables[0].DeleteExisting = 2;
+  run.GenerateBtnClick();
+  EXPECT_TRUE(services.executed.empty());
+}
+
+TEST_F(GenerationRunTest, LoadsTwelveListsInOrderAndTakesCounts) {
+  run.GenerateBtnClick();
+  const std::vector<std::string> expected = {
+      "0:/opt/kestrove/srndata.bin",   "1:/opt/kestrove/frmdata.bin",
+      "2:/opt/kestrove/frfdata.bin",   "3:/opt/kestrove/twndata.bin",
+      "4:/opt/kestrove/strdata.bin",   "5:/opt/kestrove/cmpdata.bin",
+      "6:/opt/kestrove/usr1data.bin",  "7:/opt/kestrove/usr2data.bin",
+      "8:/opt/kestrove/usr3data.bin",  "9:/opt/kestrove/usr4data.bin",
+      "10:/opt/kestrove/usr5data.bin", "11:/opt/kestrove/usr6data.bin"};
+  EXPECT_EQ(services.loads, expected);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(state->LookupCounts[i], 7 + i);
+}
+
+TEST_F(GenerationRunTest, NoNamedTableExecutesNothing) {
+  run.GenerateBtnClick();
+  EXPECT_TRUE(services.executed.empty());
+  EXPECT_EQ(monitor.sql, "    Completed");
+  EXPECT_TRUE(run.RunStopped);
+  EXPECT_EQ(monitor.gradient, "Generate");
+  EXPECT_EQ(monitor.plain, "   Generate");
+  EXPECT_FALSE(monitor.monitor_shown);
+}
+
+TEST_F(GenerationRunTest, VisitsOneSlotPastTheListedTables) {
+  listed = 2;
+  for (int slot : {0, 2, 3}) {
+    state->Tables[slot].TableName = "T" + std::to_string(slot);
+    state->Tables[slot].RecordCount = 0;
+    state->Tables[slot].DeleteExisting = 1;
+  }
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, (std::vector<std::string>{"Delete from T0", "Delete from T2"}));
+}
+
+TEST_F(GenerationRunTest, NeverVisitsPastTheLastSlot) {
+  listed = 250;
+  state->Tables[99].TableName = "Last";
+  state->Tables[99].RecordCount = 0;
+  state->Tables[99].DeleteExisting = 1;
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Last"});
+}
+
+TEST_F(GenerationRunTest, ChoiceCodesWorkedOutPerTable) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "a", 3, 2);                 // Number, third Param3 item: code 5
+  TFieldStruct& kept = state->Tables[0].Fields[1];  // base 0 keeps whatever code it holds
+  kept.FieldName = "b";
+  kept.ChoiceCode = 206;
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.codes_asked, (std::vector<int32_t>{5, 206}));
+  EXPECT_EQ(state->Tables[0].Fields[0].ChoiceCode, 5);
+}
+
+TEST_F(GenerationRunTest, ScratchStateResetPerTableAndRecord) {
+  listed = 1;
+  for (int slot : {0, 1}) {
+    state->Tables[slot].TableName = "T" + std::to_string(slot);
+    state->Tables[slot].RecordCount = 2;
+    SetField(slot, 0, "a", 64);
+  }
+  state->TableCounter = 50;
+  state->ChoiceItems[16] = "kept";
+  std::vector<std::string> seen;
+  services.value = [&](int32_t, auto&, auto&) {
+    seen.push_back(std::to_string(state->TableCounter) + "/" + state->RecordSync[SyncSurname] + "/" +
+                   std::to_string(state->RecordGender) + "/" + state->ChoiceItems[0]);
+    state->TableCounter++;
+    state->RecordSync[SyncSurname] = "dirty";
+    state->RecordGender = 2;
+    state->ChoiceItems[0] = "x";
+    return "v";
+  };
+  run.GenerateBtnClick();
+  // TableCounter restarts at 1 per table but carries over between records.
+  EXPECT_EQ(seen, (std::vector<std::string>{"1//0/", "2//0/x", "1//0/", "2//0/x"}));
+  EXPECT_EQ(state->ChoiceItems[16], "kept");
+}
+
+TEST_F(GenerationRunTest, StopAfterTheRecordUnderWay) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 100;
+  state->Tables[1].TableName = "U";
+  SetField(0, 0, "a", 206);
+  SetField(1, 0, "a", 206);
+  listed = 2;
+  // Message calls: 1 after loading, 2 at the table start, then one per record.
+  services.on_messages = [&](int call) {
+    if (call == 2 + 3) {  // while record 3 starts
+      run.GenerateBtnClick();
+      EXPECT_TRUE(run.RunStopped);
+      EXPECT_EQ(monitor.gradient, "Generate");
+    }
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed.size(), 3u);  // records 1, 2 and the one under way
+  EXPECT_EQ(monitor.sql, services.executed.back() + "    Completed");
+  EXPECT_TRUE(run.RunStopped);
+}
+
+TEST_F(GenerationRunTest, StopDuringTableStartStillRunsDeleteAndFirstRecord) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 10;
+  state->Tables[0].DeleteExisting = 1;
+  SetField(0, 0, "a", 206);
+  services.value = [](auto, auto&, auto&) { return "1"; };
+  services.on_messages = [&](int call) {
+    if (call == 2) run.GenerateBtnClick();  // "Generating Template"
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed,
+            (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
+}
+
+TEST_F(GenerationRunTest, StopWhileLoadingListsStillRunsFirstTableStart) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 10;
+  state->Tables[0].DeleteExisting = 1;
+  SetField(0, 0, "a", 206);
+  services.value = [](auto, auto&, auto&) { return "1"; };
+  services.on_messages = [&](int call) {
+    if (call == 1) run.GenerateBtnClick();  // "Loading Lookups"
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed,
+            (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
+}
+
+TEST_F(GenerationRunTest, PressWhileStoppingResumesInsteadOfNesting) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 5;
+  SetField(0, 0, "a", 206);
+  services.on_messages = [&](int call) {
+    if (call == 3) {
+      run.GenerateBtnClick();  // stop
+      run.GenerateBtnClick();  // and start again before the pass noticed
+      EXPECT_FALSE(run.RunStopped);
+      EXPECT_EQ(monitor.gradient, "Stop");
+      EXPECT_EQ(monitor.plain, "   Stop");
+    }
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed.size(), 5u);
+  EXPECT_EQ(services.loads.size(), 12u);  // no second run started inside the first
+  EXPECT_TRUE(run.RunStopped);
+}
+
+TEST_F(GenerationRunTest, CaptionsWhileRunning) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "a", 206);
+  services.on_execute = [&](const std::string&) {
+    EXPECT_EQ(monitor.gradient, "Stop");
+    EXPECT_EQ(monitor.plain, "   Stop");
+    EXPECT_FALSE(run.RunStopped);
+    EXPECT_TRUE(monitor.monitor_shown);
+    EXPECT_EQ(monitor.table_text, "Table: T");
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed.size(), 1u);
+}
+
+TEST_F(GenerationRunTest, GeneratorErrorEndsRunBackInIdle) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 5;
+  SetField(0, 0, "a", 201);
+  int calls = 0;
+  services.value = [&](auto, auto&, auto&) -> std::string {
+    if (++calls == 3) throw InvalidInteger("");
+    return "1";
+  };
+  try {
+    run.GenerateBtnClick();
+    FAIL() << "the error should reach the caller";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+    EXPECT_EQ(DisplayMessage(e.what()), "'' is not a valid integer value.");
+  }
+  EXPECT_EQ(services.executed.size(), 2u);
+  EXPECT_TRUE(run.RunStopped);
+  EXPECT_FALSE(monitor.monitor_shown);
+  EXPECT_EQ(monitor.gradient, "Generate");
+  EXPECT_EQ(monitor.plain, "   Generate");
+  EXPECT_EQ(monitor.sql, "Insert into T (a) Values (1);");  // no "Completed" after an error
+  // The next press starts a fresh run.
+  services.value = [](auto, auto&, auto&) { return "9"; };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed.size(), 7u);
+}
+
+TEST_F(GenerationRunTest, ExecuteErrorKeepsFailingStatementShown) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 2;
+  SetField(0, 0, "a", 64);
+  services.on_execute = [](const std::string&) { throw EDatabaseError("rejected"); };
+  EXPECT_THROW(run.GenerateBtnClick(), EDatabaseError);
+  EXPECT_EQ(monitor.sql, "Insert into T (a) Values ('v64');");
+  EXPECT_TRUE(run.RunStopped);
+}
+
+TEST_F(GenerationRunTest, CodeOutsideEveryFamilyAddsNoValue) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "a", 900);
+  SetField(0, 1, "b", 64);
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, std::vector<std::string>{"Insert into T (a,b) Values ('v64');"});
+}
+
+TEST(StatementHeadTest, EmptyWhenNothingGenerated) {
+  auto state = ProfileState::Create();
+  state->Tables[0].TableName = "T";
+  EXPECT_EQ(GenerationRun::StatementHead(state->Tables[0], false), "");
+  state->Tables[0].Fields[255].FieldName = "z";
+  state->Tables[0].Fields[255].ChoiceCode = 64;
+  EXPECT_EQ(GenerationRun::StatementHead(state->Tables[0], false), "Insert into T (z) Values (");
+}
+
+}  // namespace
+}  // namespace kestrove
