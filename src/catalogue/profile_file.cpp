@@ -1,0 +1,144 @@
+#include "catalogue/profile_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+#include "core/errors.h"
+
+namespace kestrove {
+
+namespace {
+
+void CheckLine(const std::string& text, const char* what, int table, int field) {
+  if (text.find_first_of("\r\n") == std::string::npos) return;
+  std::string where = "table slot " + std::to_string(table);
+  if (field >= 0) where += ", field slot " + std::to_string(field);
+  throw EProfileError(std::string(what) + " of " + where +
+                      " holds a line break, which a profile file cannot keep");
+}
+
+void PutLine(std::string& out, std::string_view text) {
+  out += text;
+  out += "\r\n";
+}
+
+void PutInt(std::string& out, int64_t value) { PutLine(out, std::to_string(value)); }
+
+// Reads lines one after another; past the end every line is empty.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& image) : image_(image) {}
+
+  std::string Next() {
+    if (pos_ >= image_.size()) return {};
+    size_t end = image_.find('\n', pos_);
+    if (end == std::string::npos) end = image_.size();
+    std::string line = image_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    pos_ = end + 1;
+    return line;
+  }
+
+  int32_t NextInt() { return StrToInt(Next()); }
+
+ private:
+  const std::string& image_;
+  size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::string ProfileFileImage(const ProfileState& state, int32_t table_count) {
+  if (table_count < 0 || table_count >= kMaxTables) {
+    throw EProfileError("Cannot save a profile for " + std::to_string(table_count) +
+                        " tables: a profile holds at most " + std::to_string(kMaxTables - 1) +
+                        " listed tables");
+  }
+  std::string out;
+  out.reserve(static_cast<size_t>(table_count + 1) * kTableBlockLines * 4);
+  PutInt(out, table_count);
+  for (int t = 0; t <= table_count; ++t) {
+    const TTableStruct& table = state.Tables[t];
+    CheckLine(table.TableName, "The table name", t, -1);
+    PutLine(out, table.TableName);
+    PutInt(out, table.RecordCount);
+    PutLine(out, table.DeleteExisting == 1 ? "true" : "false");
+    for (int f = 0; f < kMaxFields; ++f) {
+      const TFieldStruct& field = table.Fields[f];
+      CheckLine(field.FieldName, "The field name", t, f);
+      CheckLine(field.Param1, "Param1", t, f);
+      CheckLine(field.Param2, "Param2", t, f);
+      PutLine(out, field.FieldName);
+      PutInt(out, field.ChoiceIndex);
+      PutLine(out, field.Param1);
+      PutLine(out, field.Param2);
+      PutInt(out, field.Param3Index);
+      PutInt(out, field.ChoiceBase);
+      PutInt(out, field.ChoiceCode);
+    }
+  }
+  return out;
+}
+
+void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::string& path) {
+  const std::string image = ProfileFileImage(state, table_count);
+  // Write beside the target and rename over it, so a failed write never
+  // leaves the user with half a profile in place of the old one.
+  const std::string temp = path + ".tmp";
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) throw EInOutError("Cannot create file " + path + ": " + std::strerror(errno));
+  const bool written = std::fwrite(image.data(), 1, image.size(), file) == image.size();
+  const int write_errno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) {
+    std::remove(temp.c_str());
+    throw EInOutError("Cannot write file " + path + ": " + std::strerror(written ? errno : write_errno));
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int rename_errno = errno;
+    std::remove(temp.c_str());
+    throw EInOutError("Cannot create file " + path + ": " + std::strerror(rename_errno));
+  }
+}
+
+int32_t LoadProfileFile(ProfileState& state, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) throw EInOutError("Cannot read file " + path);
+  return LoadProfileImage(state, buffer.str());
+}
+
+int32_t LoadProfileImage(ProfileState& state, const std::string& image) {
+  LineReader lines(image);
+  const int32_t n = lines.NextInt();
+  if (n >= kMaxTables) {
+    throw EProfileError("The profile file lists " + std::to_string(n) +
+                        " tables; a profile holds at most " + std::to_string(kMaxTables - 1));
+  }
+  state.ClearProfile();
+  for (int t = 0; t <= n; ++t) {
+    TTableStruct& table = state.Tables[t];
+    table.TableName = lines.Next();
+    table.RecordCount = lines.NextInt();
+    table.DeleteExisting = lines.Next() == "true" ? 1 : 0;
+    for (auto& field : table.Fields) {
+      field.FieldName = lines.Next();
+      field.ChoiceIndex = lines.NextInt();
+      field.Param1 = lines.Next();
+      field.Param2 = lines.Next();
+      field.Param3Index = lines.NextInt();
+      field.ChoiceBase = lines.NextInt();
+      field.ChoiceCode = lines.NextInt();
+    }
+  }
+  return n;
+}
+
+}  // namespace kestrove
