@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <tuple>
+
+#include "catalogue/profile_file.h"
+#include "tool_runner.h"
+
+namespace kestrove {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::RunTool;
+using testing_support::SourceDir;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return lines;
+}
+
+class KestroveRunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kestrove-run-test-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Shop() { return SourceDir() + "/examples/shop.prf"; }
+
+  // A one-table profile with the given fields (code, param1, param2).
+  std::string Profile(const std::vector<std::tuple<int32_t, std::string, std::string>>& fields,
+                      int64_t records = 3) {
+    auto state = ProfileState::Create();
+    state->ClearProfile();
+    state->Tables[0].TableName = "T";
+    state->Tables[0].RecordCount = records;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      auto& f = state->Tables[0].Fields[i];
+      f.FieldName = "f" + std::to_string(i);
+      f.ChoiceIndex = 1;
+      f.ChoiceBase = std::get<0>(fields[i]);
+      f.Param1 = std::get<1>(fields[i]);
+      f.Param2 = std::get<2>(fields[i]);
+    }
+    const std::string path = (dir / ("p" + std::to_string(++made) + ".prf")).string();
+    SaveProfileFile(*state, 0, path);
+    return path;
+  }
+
+  fs::path dir;
+  int made = 0;
+};
+
+TEST_F(KestroveRunTest, DryRunOfTheShopProfile) {
+  auto r = RunTool("kestrove-run", {"--profile", Shop(), "--seed", "42", "--today", "2026/12/09"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const auto lines = Lines(r.out);
+  // Five deletes, then 200 + 50 + 400 + 1000 + 30 inserts.
+  ASSERT_EQ(lines.size(), 5u + 1680u);
+  EXPECT_EQ(lines[0], "Delete from customer");
+  EXPECT_EQ(lines[1].rfind("Insert into customer (id,customer_ref,title,", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 2), ");");
+  EXPECT_EQ(lines.back().rfind("Insert into supplier (", 0), 0u);
+  EXPECT_NE(r.err.find("completed: 5 tables, 1680 records, 1685 statements"), std::string::npos)
+      << r.err;
+}
+
+TEST_F(KestroveRunTest, SameSeedSameStatements) {
+  const std::vector<std::string> args = {"--profile", Shop(), "--today", "2026/12/09", "--seed"};
+  auto a = args, b = args, c = args;
+  a.push_back("7");
+  b.push_back("7");
+  c.push_back("8");
+  const auto ra = RunTool("kestrove-run", a), rb = RunTool("kestrove-run", b),
+             rc = RunTool("kestrove-run", c);
+  ASSERT_EQ(ra.exit_code, 0);
+  EXPECT_EQ(ra.out, rb.out);
+  EXPECT_NE(ra.out, rc.out);
+}
+
+TEST_F(KestroveRunTest, SqlOutToFile) {
+  const std::string out = (dir / "out.sql").string();
+  auto r = RunTool("kestrove-run", {"--profile", Profile({{206, "", ""}, {65, "", ""}}),
+                                    "--sql-out", out, "--seed", "1"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(testing_support::ReadWhole(out),
+            "Insert into T (f0,f1) Values (1,' ');\n"
+            "Insert into T (f0,f1) Values (2,' ');\n"
+            "Insert into T (f0,f1) Values (3,' ');\n");
+}
+
+TEST_F(KestroveRunTest, RunErrorExitsOneWithTheDisplayMessage) {
+  // Integer Random with an empty To ends the run on the first record.
+  auto r = RunTool("kestrove-run", {"--profile", Profile({{201, "1", ""}}), "--seed", "1"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("'' is not a valid integer value.\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ended by an error"), std::string::npos) << r.err;
+}
+
+TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--profile"},
+      {"--profile", Shop(), "--bogus"},
+      {"--profile", Shop(), "--seed", "4294967296"},
+      {"--profile", Shop(), "--seed", "-1"},
+      {"--profile", Shop(), "--today", "12/09/2026"},
+      {"--profile", (dir / "missing.prf").string()},
+      {"--profile", Shop(), "--sql-out", (dir / "no/such/dir/x.sql").string()},
+  };
+  for (const auto& args : cases) {
+    auto r = RunTool("kestrove-run", args);
+    EXPECT_EQ(r.exit_code, 2) << testing::PrintToString(args) << r.err;
+    EXPECT_NE(r.err.find("kestrove-run: "), std::string::npos);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST_F(KestroveRunTest, HelpDocumentsOptionsAndExitCodes) {
+  auto r = RunTool("kestrove-run", {"--help"});
+  EXPECT_EQ(r.exit_code, 0);
+  for (const char* word : {"--profile", "--dsn", "--sql-out", "--seed", "--today", "--lists-dir",
+                           "Exit codes", "130"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+TEST_F(KestroveRunTest, ListsDirWithoutListsGivesEmptyNames) {
+  // Surname from an empty folder: the lists are empty, the value is ''.
+  auto r = RunTool("kestrove-run", {"--profile", Profile({{64, "", ""}}, 1), "--lists-dir",
+                                    dir.string(), "--seed", "1"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Insert into T (f0) Values ('');\n");
+}
+
+TEST_F(KestroveRunTest, InterruptStopsAfterTheRecordUnderWay) {
+  const std::string profile = Profile({{206, "", ""}}, 2000000000);
+  const std::string out = (dir / "long.sql").string();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const std::string bin = testing_support::BinDir() + "/kestrove-run";
+    freopen("/dev/null", "w", stderr);
+    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--sql-out", out.c_str(),
+          "--seed", "1", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the run has written something, then press "Stop".
+  for (int i = 0; i < 200 && (!fs::exists(out) || fs::file_size(out) < 100000); ++i) usleep(20000);
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  // Every statement written is whole: the last line ends cleanly.
+  const std::string text = testing_support::ReadWhole(out);
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(text.back(), '\n');
+  const auto lines = Lines(text);
+  EXPECT_EQ(lines.back(), "Insert into T (f0) Values (" + std::to_string(lines.size()) + ");");
+}
+
+}  // namespace
+}  // namespace kestrove

@@ -1,0 +1,70 @@
+// Runs one of the built command-line tools and captures what it printed.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kestrove::testing_support {
+
+struct ToolResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string BinDir() {
+  const char* dir = std::getenv("KESTROVE_BIN_DIR");
+  return dir ? dir : "build/bin";
+}
+
+inline std::string SourceDir() {
+  const char* dir = std::getenv("KESTROVE_SOURCE_DIR");
+  return dir ? dir : ".";
+}
+
+inline std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs BinDir()/tool with the arguments, standard output and error to files.
+inline ToolResult RunTool(const std::string& tool, const std::vector<std::string>& args) {
+  char out_name[] = "/tmp/kestrove-tool-out.XXXXXX";
+  char err_name[] = "/tmp/kestrove-tool-err.XXXXXX";
+  const int out_fd = mkstemp(out_name);
+  const int err_fd = mkstemp(err_name);
+  std::vector<std::string> all = {BinDir() + "/" + tool};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ToolResult result;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out_fd, 1);
+    dup2(err_fd, 2);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(out_fd);
+  close(err_fd);
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.out = ReadWhole(out_name);
+  result.err = ReadWhole(err_name);
+  std::remove(out_name);
+  std::remove(err_name);
+  return result;
+}
+
+}  // namespace kestrove::testing_support
