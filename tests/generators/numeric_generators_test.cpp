@@ -151,7 +151,8 @@ TEST_F(NumericTest, FloatRandomRefusesTextsThatAreNotNumbers) {
 }
 
 TEST_F(NumericTest, FloatRandomTooWideForADoubleIsRefused) {
-  EXPECT_THROW(Gen(301, "-1.7e308", "1.7e308"), EConvertError);
+  ExpectError<EConvertError>([&] { Gen(301, "-1.7e308", "1.7e308"); },
+                             "Floating point range '-1.7e308' to '1.7e308' is too wide");
 }
 
 TEST_F(NumericTest, BooleanStylesAreEvenlySplit) {
