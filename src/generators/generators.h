@@ -94,6 +94,25 @@ class Generators {
   // Database lookups: 14, 207, 302, 502.
   std::string DatabaseLookup(int32_t code, const std::string& field, const std::string& table);
 
+  // Helpers of the families above.
+  std::string IncrementText(const std::string& fixed_part, const std::string& start_text);
+  std::string NumberText(int32_t code, const std::string& from_text, const std::string& to_text);
+  std::string ChoiceText(const std::string& list);
+  // Settles RecordGender (1 male, 2 female) when it is still undecided.
+  int32_t DecideGender();
+  std::string MiddlenameText();
+  std::string TitleText(int32_t code);
+  std::string MaritalText();
+  std::string StreetAddressText(int32_t code);
+  std::string CountyText();
+  std::string PostCodeText(int32_t code);
+  std::string EmailText(int32_t code, const std::string& domain_word);
+  // Age kinds 1..4 (random child, random adult, elapsed years, elapsed days)
+  // against the birth date held in `birth_slot`.
+  std::string AgeText(int kind, SyncSlot birth_slot);
+  std::string FloatRandomText(const std::string& from_text, const std::string& to_text);
+  std::string CurrencyRandomText(const std::string& from_text, const std::string& to_text);
+
   ProfileState& state_;
   RandomSource& random_;
   ListSource& lists_;

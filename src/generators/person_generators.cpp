@@ -1,0 +1,196 @@
+// Gender, forenames, middle name, initials, surname, title, marital status and
+// spouse. They agree within a record through RecordGender and the RecordSync
+// slots, each seeing what the fields before it have written.
+#include <string>
+
+#include "generators/generators.h"
+
+namespace kestrove {
+
+namespace {
+
+constexpr int32_t kMale = 1;
+
+// One title over a run of drawn numbers: numbers from `first` up to the next
+// band's first belong to `title`.
+struct TitleBand {
+  int32_t first;
+  const char* title;
+};
+
+// The draw range and bands of one title style for one gender. `none` is the
+// title given without a draw (men in the plain style), else null.
+struct TitleRange {
+  int32_t lo;
+  int32_t hi;
+  const char* none;
+  TitleBand bands[5];
+};
+
+struct TitleStyle {
+  TitleRange men;
+  TitleRange women;
+};
+
+// Codes 84 to 89.
+const TitleStyle kTitleStyles[] = {
+    {{0, 0, "Mr", {}}, {1, 6, nullptr, {{1, "Mrs"}, {4, "Miss"}, {6, "Ms"}}}},
+    {{0, 3, nullptr, {{0, "Mr"}, {3, "Dr"}}},
+     {4, 13, nullptr, {{4, "Mrs"}, {9, "Miss"}, {11, "Ms"}, {13, "Dr"}}}},
+    {{0, 6, nullptr, {{0, "Mr"}, {6, "Rev"}}},
+     {7, 14, nullptr, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
+    {{0, 7, nullptr, {{0, "Mr"}, {6, "Rev"}, {7, "Dr"}}},
+     {8, 16, nullptr, {{8, "Mrs"}, {12, "Miss"}, {15, "Ms"}, {16, "Dr"}}}},
+    {{0, 6, nullptr, {{0, "Mr"}, {6, "Sir"}}},
+     {7, 14, nullptr, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
+    {{0, 10, nullptr, {{0, "Mr"}, {6, "Rev"}, {7, "Sir"}, {8, "Dr"}}},
+     {11, 19, nullptr, {{11, "Mrs"}, {15, "Miss"}, {18, "Ms"}, {19, "Dr"}}}},
+};
+
+const char* BandTitle(const TitleRange& range, int32_t t) {
+  const char* title = "";
+  for (const TitleBand& band : range.bands) {
+    if (band.title == nullptr || t < band.first) break;
+    title = band.title;
+  }
+  return title;
+}
+
+void AppendInitial(std::string& out, const std::string& name) {
+  if (!name.empty()) out += name[0];
+}
+
+}  // namespace
+
+int32_t Generators::DecideGender() {
+  if (state_.RecordGender == 0) state_.RecordGender = random_.RandomBetween(1, 2);
+  return state_.RecordGender;
+}
+
+std::string Generators::PersonText(int32_t code) {
+  auto& sync = state_.RecordSync;
+  switch (code) {
+    case 54:
+    case 55: {
+      const bool male = DecideGender() == kMale;
+      std::string value = code == 54 ? (male ? "M" : "F") : (male ? "Male" : "Female");
+      sync[SyncGender] = value;
+      return value;
+    }
+    case 56: {
+      const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
+      sync[SyncForename] = PickRandomEntry(selector);
+      return sync[SyncForename];
+    }
+    case 57:
+    case 58: {
+      sync[SyncForename] = PickRandomEntry(code == 57 ? kSelForenameM : kSelForenameF);
+      state_.RecordGender = code == 57 ? 1 : 2;
+      return sync[SyncForename];
+    }
+    case 59:
+      return MiddlenameText();
+    case 61: {
+      std::string value;
+      AppendInitial(value, sync[SyncForename]);
+      AppendInitial(value, sync[SyncMiddlename]);
+      return value;
+    }
+    case 62: {
+      std::string value;
+      AppendInitial(value, sync[SyncForename]);
+      return value;
+    }
+    case 63: {
+      std::string value;
+      AppendInitial(value, sync[SyncForename]);
+      AppendInitial(value, sync[SyncMiddlename]);
+      AppendInitial(value, sync[SyncSurname]);
+      return value;
+    }
+    case 64: {
+      sync[SyncSurname] = PickRandomEntry(kSelSurname);
+      return sync[SyncSurname];
+    }
+    case 84:
+    case 85:
+    case 86:
+    case 87:
+    case 88:
+    case 89:
+      return TitleText(code);
+    case 90:
+      return MaritalText();
+    case 91: {
+      const int32_t gender = DecideGender();
+      if (sync[SyncMarital] != "Married") return {};
+      // The spouse is of the other gender.
+      return PickRandomEntry(gender == kMale ? kSelForenameF : kSelForenameM);
+    }
+    default:
+      return {};
+  }
+}
+
+// Half of all records get no middle name; the others get a name of the
+// record's gender that differs from the forename. Draws repeat while they hit
+// the forename. The first time one does, the list is read through once to see
+// whether it holds any other name at all: if it does not (only that name, or
+// an empty list), the middle name is left empty instead of drawing forever.
+// Whenever another name exists the draws are exactly the plain repetition.
+std::string Generators::MiddlenameText() {
+  auto& sync = state_.RecordSync;
+  const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
+  sync[SyncMiddlename].clear();
+  if (random_.RandomBetween(0, 1) == 1) return {};
+  const int32_t count = state_.LookupCounts[ListOfSelector(selector)];
+  const std::string& forename = sync[SyncForename];
+  std::string name = PickRandomEntry(selector);
+  if (name == forename) {
+    bool other_exists = false;
+    for (int32_t p = 0; p < count && !other_exists; ++p)
+      other_exists = lists_.PickListValue(selector, p) != forename;
+    if (!other_exists) return {};
+    do {
+      name = PickRandomEntry(selector);
+    } while (name == forename);
+  }
+  sync[SyncMiddlename] = name;
+  return name;
+}
+
+std::string Generators::TitleText(int32_t code) {
+  const TitleStyle& style = kTitleStyles[code - 84];
+  const TitleRange& range = DecideGender() == kMale ? style.men : style.women;
+  std::string value;
+  if (range.none != nullptr)
+    value = range.none;
+  else
+    value = BandTitle(range, random_.RandomBetween(range.lo, range.hi));
+  state_.RecordSync[SyncTitle] = value;
+  return value;
+}
+
+// The status follows the title; a record without a title draws from the
+// widest range, as a man's would.
+std::string Generators::MaritalText() {
+  const std::string& title = state_.RecordSync[SyncTitle];
+  int32_t lo = 1, hi = 13;
+  if (title == "Mrs" || title == "Rev") {
+    lo = 1;
+    hi = 6;
+  } else if (title == "Miss" || title == "Ms") {
+    lo = 6;
+    hi = 13;
+  }
+  const int32_t k = random_.RandomBetween(lo, hi);
+  const char* value = k <= 5    ? "Married"
+                      : k == 6  ? "Widowed"
+                      : k <= 8  ? "Separated"
+                      : k <= 12 ? "Single"
+                                : "Divorced";
+  state_.RecordSync[SyncMarital] = value;
+  return value;
+}
+
+}  // namespace kestrove
