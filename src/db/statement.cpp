@@ -215,9 +215,9 @@ void DbStatement::Tables(const std::string& table_pattern, const std::string& ty
   if (!handle_) return;
   CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
   DropResult();
+  // Patterns are trimmed of blanks; an empty one goes to the driver as null.
   std::string table = TrimRight(table_pattern);
-  table.erase(0, table.find_first_not_of(' ') == std::string::npos ? table.size()
-                                                                   : table.find_first_not_of(' '));
+  table.erase(0, std::min(table.find_first_not_of(' '), table.size()));
   std::string type_list = types;
   SQLCHAR* table_ptr = table.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(table.data());
   SQLCHAR* types_ptr = type_list.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(type_list.data());

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "db/database.h"
@@ -30,6 +31,11 @@ struct Driver {
   const char* name;     // test name suffix
   const char* env_var;  // names the DSN
 };
+
+// Names the driver in test output instead of dumping its bytes.
+inline void PrintTo(const Driver& driver, std::ostream* os) {
+  *os << driver.name;
+}
 
 inline bool UnderCi() {
   const char* ci = std::getenv("CI");
