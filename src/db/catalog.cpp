@@ -1,0 +1,92 @@
+// The table catalogue.
+#include "db/catalog.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "db/connection.h"
+#include "db/odbc_internal.h"
+
+namespace kestrove {
+
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Trim(const std::string& text) {
+  std::string t = TrimRight(text);
+  size_t i = 0;
+  while (i < t.size() && static_cast<unsigned char>(t[i]) <= 32) ++i;
+  return t.substr(i);
+}
+
+std::string InfoText(void* dbc, SQLUSMALLINT info) {
+  SQLCHAR buffer[256] = {};
+  SQLSMALLINT length = 0;
+  if (!Succeeded(SQLGetInfo(dbc, info, buffer, sizeof buffer, &length))) return {};
+  return reinterpret_cast<const char*>(buffer);
+}
+
+}  // namespace
+
+std::string ObjectTypeText(bool tables, bool views, bool system_tables) {
+  std::string text;
+  if (tables) text = "'TABLE'";
+  if (views) {
+    if (!text.empty()) text += ", ";
+    text += "'VIEW'";
+  }
+  if (system_tables) {
+    if (!text.empty()) text += ", ";
+    text += "'SYSTEM TABLE'";
+  }
+  return text;
+}
+
+bool IsExcelDataSource(const std::string& dbms_name, const std::string& driver_name) {
+  return Upper(dbms_name + ";" + driver_name) == "EXCEL;ODBCJT32.DLL";
+}
+
+DbCatalog::DbCatalog(DbConnection& connection) : connection_(connection), statement_(connection) {}
+
+const std::vector<std::string>& DbCatalog::TableNames() {
+  if (stale_) List();
+  names_.clear();
+  for (const CatalogEntry& entry : entries_) names_.push_back(entry.Name);
+  return names_;
+}
+
+void DbCatalog::List() {
+  if (!connection_.Connected()) connection_.Connect();
+  const std::string driver = InfoText(connection_.Handle(), SQL_DRIVER_NAME);
+  if (IsExcelDataSource(InfoText(connection_.Handle(), SQL_DBMS_NAME), driver)) {
+    WantTables = WantViews = WantSystemTables = false;
+  }
+  std::string types = ObjectTypeText(WantTables, WantViews, WantSystemTables);
+  if (Upper(driver).rfind("SQLITE", 0) == 0) {
+    // The SQLite ODBC drivers (sqliteodbc's sqlite3odbc.so and sqliteodbc.so)
+    // stop reading the type list at a blank after a comma, so "'TABLE',
+    // 'VIEW'" lists no views there. Without the blanks they read every type.
+    for (size_t at = types.find(", "); at != std::string::npos; at = types.find(", ", at))
+      types.erase(at + 1, 1);
+  }
+  // A fresh handle for every listing.
+  statement_.Terminate();
+  statement_.Tables("%", types);
+  entries_.clear();
+  while (statement_.FetchNext()) {
+    CatalogEntry entry;
+    entry.Schema = statement_.ColumnText(2);
+    entry.Name = statement_.ColumnText(3);
+    const std::string kind = Upper(Trim(statement_.ColumnText(4)));
+    entry.Kind = kind == "VIEW" ? 1 : kind == "SYSTEM TABLE" ? 2 : 0;
+    entry.Remarks = statement_.ColumnText(5);
+    entries_.push_back(std::move(entry));
+  }
+  stale_ = false;
+}
+
+}  // namespace kestrove

@@ -1,0 +1,213 @@
+// The ODBC environment, the data source list and the connection.
+#include "db/connection.h"
+
+#include <algorithm>
+
+#include "db/odbc_internal.h"
+#include "db/statement.h"
+
+namespace kestrove {
+
+int16_t OdbcHandle::Free() noexcept {
+  if (!handle_) return SQL_SUCCESS;
+  SQLRETURN rc = SQLFreeHandle(type_, handle_);
+  // A handle the driver manager refused to free is still valid; keep it.
+  if (Succeeded(rc) || rc == SQL_INVALID_HANDLE) handle_ = nullptr;
+  return rc;
+}
+
+// --- Environment ---
+
+DbEnvironment& DbEnvironment::Get() {
+  static DbEnvironment environment;
+  return environment;
+}
+
+DbEnvironment::DbEnvironment() {
+  SQLHANDLE env = SQL_NULL_HANDLE;
+  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  if (!Succeeded(rc)) {
+    // There is no handle to ask for diagnostics.
+    throw EODBC(OdbcObject::kEnvironment, nullptr, rc,
+                BuildErrorRecords(rc, [](int16_t, TErrorRec&) -> int16_t { return SQL_NO_DATA; }));
+  }
+  OdbcHandle owner(SQL_HANDLE_ENV, env);
+  rc = SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  if (!Succeeded(rc))
+    throw MakeODBCError(rc, SQL_HANDLE_ENV, env, OdbcObject::kEnvironment, nullptr);
+  handle_ = std::move(owner);
+}
+
+DbEnvironment::~DbEnvironment() {
+  // Program end: whatever is still connected goes first, and nothing that
+  // fails on the way out is raised.
+  teardown_ = true;
+  TerminateAll();
+  handle_.Free();
+}
+
+std::vector<std::string> DbEnvironment::ListDataSources() {
+  std::vector<std::string> names;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  for (;;) {
+    SQLCHAR name[256] = {};
+    SQLCHAR description[256] = {};
+    SQLSMALLINT name_length = 0, description_length = 0;
+    SQLRETURN rc = SQLDataSources(handle_.get(), direction, name, sizeof name, &name_length,
+                                  description, sizeof description, &description_length);
+    if (!Succeeded(rc)) break;
+    names.emplace_back(reinterpret_cast<const char*>(name));
+    direction = SQL_FETCH_NEXT;
+  }
+  return names;
+}
+
+void DbEnvironment::TerminateAll() {
+  // Terminating unregisters, so work from a copy.
+  std::vector<DbConnection*> connections = connections_;
+  for (DbConnection* connection : connections) connection->TerminateQuietly();
+}
+
+bool DbEnvironment::IsRegistered(const DbConnection* connection) const {
+  return std::find(connections_.begin(), connections_.end(), connection) != connections_.end();
+}
+
+void DbEnvironment::Register(DbConnection* connection) {
+  if (!IsRegistered(connection)) connections_.push_back(connection);
+}
+
+void DbEnvironment::Unregister(DbConnection* connection) {
+  connections_.erase(std::remove(connections_.begin(), connections_.end(), connection),
+                     connections_.end());
+}
+
+TeardownScope::TeardownScope() {
+  DbEnvironment& environment = DbEnvironment::Get();
+  previous_ = environment.teardown_;
+  environment.teardown_ = true;
+}
+
+TeardownScope::~TeardownScope() {
+  DbEnvironment::Get().teardown_ = previous_;
+}
+
+// --- Connection ---
+
+DbConnection::~DbConnection() {
+  TerminateQuietly();
+}
+
+void DbConnection::AllocateHandle() {
+  if (handle_) return;
+  DbEnvironment& environment = DbEnvironment::Get();
+  SQLHANDLE dbc = SQL_NULL_HANDLE;
+  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, environment.Handle(), &dbc);
+  last_rc_ = rc;
+  CheckOdbc(rc, SQL_HANDLE_ENV, environment.Handle(), OdbcObject::kEnvironment, nullptr);
+  if (!Succeeded(rc)) return;  // tearing down: nothing allocated
+  handle_ = OdbcHandle(SQL_HANDLE_DBC, dbc);
+  environment_ = &environment;
+  environment.Register(this);
+  ApplyCursorUse();
+}
+
+void DbConnection::ApplyCursorUse() {
+  SQLULEN current = 0;
+  SQLRETURN rc = SQLGetConnectAttr(handle_.get(), SQL_ATTR_ODBC_CURSORS, &current, 0, nullptr);
+  if (Succeeded(rc) && current != static_cast<SQLULEN>(CursorLib)) {
+    rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_ODBC_CURSORS,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(CursorLib)), 0);
+    last_rc_ = rc;
+    CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  }
+}
+
+void DbConnection::Connect() {
+  AllocateHandle();
+  if (connected_ || !handle_) return;
+  ApplyCursorUse();
+  SQLRETURN rc;
+  if (InfoPrompt == kDriverNoPrompt) {
+    // User and password are empty strings, not null pointers.
+    SQLCHAR empty[1] = {0};
+    rc = SQLConnect(handle_.get(), reinterpret_cast<SQLCHAR*>(DataSource.data()), SQL_NTS, empty,
+                    SQL_NTS, empty, SQL_NTS);
+  } else {
+    // The completed string the driver hands back is not kept: every connect
+    // starts again from the bare DSN.
+    std::string in = ConnectionString();
+    SQLCHAR out[256] = {};
+    SQLSMALLINT out_length = 0;
+    rc = SQLDriverConnect(handle_.get(), reinterpret_cast<SQLHWND>(WindowHandle),
+                          reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out, sizeof out,
+                          &out_length, InfoPrompt);
+  }
+  last_rc_ = rc;
+  // A cancelled login dialog gives SQL_NO_DATA, which is a failure here.
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  if (!Succeeded(rc)) return;
+  connected_ = true;
+
+  SQLULEN isolation = 0;
+  rc = SQLGetConnectAttr(handle_.get(), SQL_ATTR_TXN_ISOLATION, &isolation, 0, nullptr);
+  if (Succeeded(rc) && isolation != static_cast<SQLULEN>(static_cast<uint32_t>(IsolationLevel))) {
+    rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_TXN_ISOLATION,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(IsolationLevel)), 0);
+    last_rc_ = rc;
+    // The connection stays open when the isolation cannot be written.
+    CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  }
+}
+
+void DbConnection::TerminateStatements() {
+  // Terminating a statement unregisters it, so work from a copy.
+  std::vector<DbStatement*> statements = statements_;
+  for (DbStatement* statement : statements) statement->Terminate();
+}
+
+void DbConnection::Disconnect() {
+  if (!connected_) return;
+  TerminateStatements();
+  SQLRETURN rc = SQLDisconnect(handle_.get());
+  last_rc_ = rc;
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  connected_ = false;
+}
+
+void DbConnection::Terminate() {
+  if (!handle_) return;
+  TerminateStatements();
+  Disconnect();
+  SQLHANDLE handle = handle_.get();
+  SQLRETURN rc = handle_.Free();
+  last_rc_ = rc;
+  // A handle that could not be freed stays owned (and registered).
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle, OdbcObject::kConnection, this);
+  if (handle_) return;
+  if (environment_) environment_->Unregister(this);
+  environment_ = nullptr;
+}
+
+void DbConnection::TerminateQuietly() noexcept {
+  if (!handle_) return;
+  std::vector<DbStatement*> statements = statements_;
+  for (DbStatement* statement : statements) statement->TerminateQuietly();
+  statements_.clear();
+  if (connected_) SQLDisconnect(handle_.get());
+  connected_ = false;
+  if (environment_) environment_->Unregister(this);
+  environment_ = nullptr;
+  handle_.Free();
+}
+
+void DbConnection::RegisterStatement(DbStatement* statement) {
+  UnregisterStatement(statement);
+  statements_.insert(statements_.begin(), statement);
+}
+
+void DbConnection::UnregisterStatement(DbStatement* statement) {
+  statements_.erase(std::remove(statements_.begin(), statements_.end(), statement),
+                    statements_.end());
+}
+
+}  // namespace kestrove

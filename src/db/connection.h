@@ -1,0 +1,129 @@
+// The ODBC environment, the list of data sources, and the connection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/odbc_handle.h"
+
+namespace kestrove {
+
+class DbConnection;
+class DbStatement;
+
+// Driver-completion values of InfoPrompt.
+constexpr uint16_t kDriverNoPrompt = 0;
+constexpr uint16_t kDriverComplete = 1;
+constexpr uint16_t kDriverPrompt = 2;
+
+// The process's one ODBC environment, created on first use and freed at
+// program end.
+class DbEnvironment {
+ public:
+  // The environment, allocated (ODBC 3 behaviour) on the first call. Raises
+  // EODBC when the driver manager refuses.
+  static DbEnvironment& Get();
+
+  DbEnvironment(const DbEnvironment&) = delete;
+  DbEnvironment& operator=(const DbEnvironment&) = delete;
+
+  // The user and system data source names, in the driver manager's order.
+  // A failure just ends the list.
+  std::vector<std::string> ListDataSources();
+
+  // Set while a lost connection is being torn down: failures are not raised.
+  bool Teardown() const { return teardown_; }
+
+  // Terminates every connection that holds a handle, raising nothing.
+  void TerminateAll();
+
+  void* Handle() const { return handle_.get(); }
+  const std::vector<DbConnection*>& Connections() const { return connections_; }
+  bool IsRegistered(const DbConnection* connection) const;
+
+ private:
+  friend class DbConnection;
+  friend class TeardownScope;
+  DbEnvironment();
+  ~DbEnvironment();
+
+  void Register(DbConnection* connection);
+  void Unregister(DbConnection* connection);
+
+  OdbcHandle handle_;
+  std::vector<DbConnection*> connections_;
+  bool teardown_ = false;
+};
+
+// Sets the environment's teardown flag for its lifetime.
+class TeardownScope {
+ public:
+  TeardownScope();
+  ~TeardownScope();
+  TeardownScope(const TeardownScope&) = delete;
+  TeardownScope& operator=(const TeardownScope&) = delete;
+
+ private:
+  bool previous_;
+};
+
+// The connection to one data source (the window's `Connector`).
+class DbConnection {
+ public:
+  DbConnection() = default;
+  ~DbConnection();
+  DbConnection(const DbConnection&) = delete;
+  DbConnection& operator=(const DbConnection&) = delete;
+
+  // Data source name; takes effect at the next Connect.
+  std::string DataSource;
+  // 0 SQLConnect without prompting; 1 and 2 SQLDriverConnect with
+  // SQL_DRIVER_COMPLETE or SQL_DRIVER_PROMPT.
+  uint16_t InfoPrompt = kDriverNoPrompt;
+  // Isolation wanted after connecting (SQL_TXN_READ_COMMITTED).
+  int32_t IsolationLevel = 2;
+  // SQL_ATTR_ODBC_CURSORS: the driver's own cursors (SQL_CUR_USE_DRIVER).
+  int32_t CursorLib = 2;
+  // Parent window of the driver's login dialog; null when there is none.
+  void* WindowHandle = nullptr;
+
+  // Connects to DataSource; does nothing when connected. Raises EODBC.
+  void Connect();
+  // Terminates the statements and disconnects; does nothing when not
+  // connected. The handle stays allocated.
+  void Disconnect();
+  bool Connected() const { return connected_; }
+  // Releases the connection handle, disconnecting first.
+  void Terminate();
+
+  // Allocates the connection handle when there is none.
+  void AllocateHandle();
+  bool Allocated() const { return static_cast<bool>(handle_); }
+  void* Handle() const { return handle_.get(); }
+  // Return code of the last ODBC call made on the connection.
+  int16_t LastReturnCode() const { return last_rc_; }
+  // The connection string SQLDriverConnect is given.
+  std::string ConnectionString() const { return "DSN=" + DataSource + ";"; }
+
+  // Statements holding a handle on this connection, most recent first.
+  const std::vector<DbStatement*>& Statements() const { return statements_; }
+
+ private:
+  friend class DbStatement;
+  friend class DbEnvironment;
+  void RegisterStatement(DbStatement* statement);
+  void UnregisterStatement(DbStatement* statement);
+  void ApplyCursorUse();
+  void TerminateStatements();
+  // Releases everything without raising (destructor, environment teardown).
+  void TerminateQuietly() noexcept;
+
+  OdbcHandle handle_;
+  DbEnvironment* environment_ = nullptr;
+  bool connected_ = false;
+  int16_t last_rc_ = 0;
+  std::vector<DbStatement*> statements_;
+};
+
+}  // namespace kestrove

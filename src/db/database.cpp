@@ -1,0 +1,11 @@
+#include "db/database.h"
+
+namespace kestrove {
+
+void ExecuteStatement(DbStatement& statement, const std::string& text) {
+  statement.SetSQL(text);
+  statement.Prepare();
+  statement.Execute();
+}
+
+}  // namespace kestrove

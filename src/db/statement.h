@@ -1,0 +1,136 @@
+// A statement on the connection: SQL text with named-parameter parsing,
+// prepare and execute, and the description, binding and fetching of a result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/odbc_handle.h"
+
+namespace kestrove {
+
+class DbConnection;
+
+// The text as it goes to the driver: outside string literals every ":name"
+// becomes "?" and its name is added to `parameters`. Raises EDatabaseError
+// "Invalid parameter token in SQL statement." for a colon with no name.
+std::string ConvertSqlParameters(const std::string& text, std::vector<std::string>* parameters);
+
+// One result column as described by the driver, with its buffers.
+struct DbColumn {
+  std::string Name;
+  int16_t SqlType = 0;  // after narrowing of the wide types
+  int16_t CType = 0;    // C type of the buffer; 0 when the column has none
+  uint64_t ColumnSize = 0;
+  int16_t DecimalDigits = 0;
+  int16_t Nullable = 0;
+  bool IsUnsigned = false;
+  bool IsLong = false;                // read whole after each fetch instead of bound
+  bool Bound = false;                 // has a bound buffer
+  size_t BufferLength = 0;            // per row
+  std::vector<unsigned char> Buffer;  // RowSetSize × BufferLength
+  std::vector<int64_t> Indicator;     // length/indicator per row
+  std::string LongValue;              // long columns: the current row's whole value
+  bool LongNull = true;
+};
+
+class DbStatement {
+ public:
+  explicit DbStatement(DbConnection& connection);
+  ~DbStatement();
+  DbStatement(const DbStatement&) = delete;
+  DbStatement& operator=(const DbStatement&) = delete;
+
+  // Attributes, applied when the handle is allocated.
+  bool SQLParsing = true;
+  int32_t ConcurrencyType = 1;  // SQL_CONCUR_READ_ONLY
+  int32_t CursorType = 0;       // SQL_CURSOR_FORWARD_ONLY
+  int32_t RowSetSize = 1;
+  bool StringTrimming = true;
+
+  // Closes a result when there is a handle, then stores the text; the
+  // statement is unprepared afterwards.
+  void SetSQL(const std::string& text);
+  const std::string& SQL() const { return sql_; }
+
+  void Prepare();
+  // Executes the prepared text, or the text directly when not prepared.
+  // SQL_NO_DATA (a Delete that touches no row) is success.
+  void Execute();
+  // Ends a result and unbinds; keeps the handle.
+  void Close();
+  // Releases the handle.
+  void Terminate();
+  // Lists tables through SQLTables (for the catalogue); empty patterns go to
+  // the driver as null pointers, an empty type list as null.
+  void Tables(const std::string& table_pattern, const std::string& types);
+
+  bool Allocated() const { return static_cast<bool>(handle_); }
+  bool Prepared() const { return prepared_; }
+  bool Executed() const { return executed_; }
+  void* Handle() const { return handle_.get(); }
+  DbConnection& Connection() const { return connection_; }
+  const std::vector<std::string>& Parameters() const { return parameters_; }
+  // Allocates the handle (connecting first when needed) and applies the
+  // attributes; does nothing when allocated.
+  void AllocateHandle();
+
+  // The result description, made on first use after an execution.
+  int ColumnCount();
+  const std::vector<std::string>& ColumnNames();
+  // Column c, from 1.
+  const DbColumn& Column(int c);
+
+  bool FetchNext();
+  bool FetchFirst();
+  bool FetchPrior();
+  bool FetchAbsolute(int64_t n);
+  // Rows delivered by the last fetch.
+  uint64_t RowsFetched() const { return rows_fetched_; }
+  // Status of the first row of the row set after the last fetch.
+  uint16_t RowStatus() const { return row_status_.empty() ? 0 : row_status_[0]; }
+  // True when the row status says the row holds data.
+  bool RowHasData() const;
+
+  bool IsNull(int c);
+  // Column c of the current row as text: trailing blanks removed when
+  // StringTrimming is on; a null gives empty text.
+  std::string ColumnText(int c);
+  // Column c as a whole number, for the numeric C types; false for a null
+  // or a type that is not numeric.
+  bool ColumnInt64(int c, int64_t* value);
+
+  bool UsesBookmarks() const { return use_bookmarks_; }
+  // The current row's bookmark; empty when there is none.
+  std::vector<unsigned char> Bookmark();
+
+ private:
+  friend class DbConnection;
+  void Describe();
+  void ReleaseResult();
+  void DropResult();
+  void ExpectRow();
+  bool FinishFetch(int16_t rc);
+  void ReadLongColumns();
+  void CheckStmt(int16_t rc);
+  // Drops the handle without raising (destructor, connection teardown).
+  void TerminateQuietly() noexcept;
+
+  DbConnection& connection_;
+  OdbcHandle handle_;
+  std::string sql_;
+  bool prepared_ = false;
+  bool executed_ = false;
+  bool described_ = false;
+  std::vector<std::string> parameters_;
+  uint32_t cursor_flags_ = 0;
+  bool use_bookmarks_ = false;
+  int64_t bookmark_length_ = 0;
+  uint64_t rows_fetched_ = 0;
+  std::vector<DbColumn> columns_;
+  std::vector<std::string> column_names_;
+  std::vector<uint16_t> row_status_;
+};
+
+}  // namespace kestrove

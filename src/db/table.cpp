@@ -1,0 +1,472 @@
+// The table reader and the reading of field values.
+#include "db/table.h"
+
+#include <cctype>
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "core/errors.h"
+#include "db/connection.h"
+#include "db/odbc_internal.h"
+
+namespace kestrove {
+
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+std::string TwoDigits(unsigned v) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02u", v);
+  return buffer;
+}
+
+std::string DateText(int year, unsigned month, unsigned day) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", year, month, day);
+  return buffer;
+}
+
+std::string TimeText(unsigned hour, unsigned minute, unsigned second) {
+  return TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
+}
+
+// A whole number that must fit the 32-bit result.
+int32_t Narrow(int64_t value, const std::string& text) {
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    throw InvalidInteger(text);
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+std::string SelectText(const std::string& table) {
+  const std::string upper = Upper(table);
+  const bool keep = upper.find(" AS ") != std::string::npos ||
+                    upper.find("{FN ") != std::string::npos || table.find('"') != std::string::npos;
+  const bool quote = table.find(' ') != std::string::npos || table.find('$') != std::string::npos;
+  if (quote && !keep) return "SELECT * FROM \"" + table + "\"";
+  return "SELECT * FROM " + table;
+}
+
+std::string CountText(const std::string& select_text) {
+  std::string text;
+  text.reserve(select_text.size());
+  for (size_t i = 0; i < select_text.size(); ++i) {
+    if (select_text[i] == '\r' && i + 1 < select_text.size() && select_text[i + 1] == '\n') {
+      text += ' ';
+      ++i;
+    } else {
+      text += select_text[i];
+    }
+  }
+  std::string copy = Upper(text);
+  for (char& c : copy)
+    if (c == ',' || c == '(' || c == ')') c = ' ';
+  if (copy.find(" FROM ") == std::string::npos || copy.find(" DISTINCT ") != std::string::npos ||
+      copy.find(" HAVING ") != std::string::npos || copy.find(" UNION ") != std::string::npos)
+    return {};
+  for (const char* cut : {" GROUP ", " ORDER "}) {
+    const size_t at = copy.find(cut);
+    if (at != std::string::npos) {
+      copy.resize(at);
+      text.resize(at);
+    }
+  }
+  const size_t from = copy.find(" FROM ");
+  if (from == std::string::npos) return {};
+  return "SELECT Count(*)" + text.substr(from);
+}
+
+TFieldType FieldTypeOfColumn(int16_t sql_type, bool is_unsigned) {
+  switch (sql_type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+      return ftString;
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR:
+      return ftMemo;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+      return ftFloat;
+    case SQL_INTEGER:
+      return ftInteger;
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+      return is_unsigned ? ftWord : ftSmallint;
+    case SQL_BIGINT:
+      return ftLargeint;
+    case SQL_BIT:
+      return ftBoolean;
+    case SQL_TYPE_DATE:
+      return ftDate;
+    case SQL_TYPE_TIME:
+      return ftTime;
+    case SQL_TYPE_TIMESTAMP:
+      return ftDateTime;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_GUID:
+      return ftBytes;
+    case SQL_LONGVARBINARY:
+      return ftBlob;
+    default:
+      return ftUnknown;
+  }
+}
+
+int32_t RoundHalfEven(double value) {
+  if (!std::isfinite(value)) throw InvalidInteger(FormatFloat(value));
+  // nearbyint rounds a half to the even neighbour in the default rounding mode.
+  const int saved = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double rounded = std::nearbyint(value);
+  std::fesetround(saved);
+  if (rounded < -2147483648.0 || rounded > 2147483647.0) throw InvalidInteger(FormatFloat(value));
+  return static_cast<int32_t>(rounded);
+}
+
+std::string FormatFloat(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  // Fifteen significant digits decide the exponent.
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.14e", value);
+  const char* e = std::strchr(buffer, 'e');
+  const int exponent = e ? std::atoi(e + 1) : 0;
+  std::string out;
+  if (std::fabs(value) >= 0.00001 && exponent < 15) {
+    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, 14 - exponent), value);
+    out = buffer;
+    if (out.find('.') != std::string::npos) {
+      while (out.back() == '0') out.pop_back();
+      if (out.back() == '.') out.pop_back();
+    }
+    return out;
+  }
+  std::string mantissa(buffer, e ? static_cast<size_t>(e - buffer) : std::strlen(buffer));
+  if (mantissa.find('.') != std::string::npos) {
+    while (mantissa.back() == '0') mantissa.pop_back();
+    if (mantissa.back() == '.') mantissa.pop_back();
+  }
+  return mantissa + "E" + std::to_string(exponent);
+}
+
+// --- Fields ---
+
+std::string DbField::AsString() const {
+  if (null_) return {};
+  switch (def_.DataType) {
+    case ftString:
+    case ftMemo:
+    case ftBytes:
+    case ftBlob:
+      return text_;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+      return std::to_string(integer_);
+    case ftLargeint:
+      return unsigned_ ? std::to_string(static_cast<uint64_t>(integer_)) : std::to_string(integer_);
+    case ftFloat:
+      return FormatFloat(float_);
+    case ftBoolean:
+      return integer_ ? "True" : "False";
+    case ftDate:
+      return DateText(year_, month_, day_);
+    case ftTime:
+      return TimeText(hour_, minute_, second_);
+    case ftDateTime: {
+      std::string text = DateText(year_, month_, day_);
+      if (hour_ || minute_ || second_ || fraction_) text += " " + TimeText(hour_, minute_, second_);
+      return text;
+    }
+    default:
+      return {};
+  }
+}
+
+int32_t DbField::AsInteger() const {
+  switch (def_.DataType) {
+    case ftString:
+      return StrToInt(null_ ? std::string() : text_);
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint: {
+      if (null_) return 0;
+      // A value beyond 32 bits is refused rather than cut to its low bits.
+      if (unsigned_ && static_cast<uint64_t>(integer_) > 2147483647u)
+        throw InvalidInteger(std::to_string(static_cast<uint64_t>(integer_)));
+      return Narrow(integer_, std::to_string(integer_));
+    }
+    case ftFloat:
+      return null_ ? 0 : RoundHalfEven(float_);
+    default:
+      throw EDatabaseError("Cannot access field '" + def_.Name + "' as type Integer");
+  }
+}
+
+// --- Table reader ---
+
+DbTable::DbTable(DbConnection& connection, std::string name)
+    : connection_(connection), name_(std::move(name)), statement_(connection) {
+  statement_.CursorType = SQL_CURSOR_KEYSET_DRIVEN;
+  statement_.ConcurrencyType = SQL_CONCUR_READ_ONLY;
+  statement_.RowSetSize = 1;
+}
+
+DbTable::~DbTable() = default;
+
+void DbTable::SetTableName(const std::string& table) {
+  // Dropping the fields as well keeps a reader that was left open from
+  // reading a statement that no longer has a result.
+  fields_.clear();
+  active_ = false;
+  eof_ = bof_ = true;
+  statement_.Terminate();
+  table_ = table;
+}
+
+void DbTable::Open() {
+  if (active_) return;
+  statement_.SetSQL(SelectText(table_));
+  statement_.Prepare();
+  statement_.Execute();
+  try {
+    field_defs_.clear();
+    fields_.clear();
+    const int n = statement_.ColumnCount();
+    for (int c = 1; c <= n; ++c) {
+      const DbColumn& column = statement_.Column(c);
+      TFieldDef def;
+      def.Name = column.Name;
+      def.DataType = FieldTypeOfColumn(column.SqlType, column.IsUnsigned);
+      if (def.DataType == ftString || def.DataType == ftBytes)
+        def.Size = static_cast<int32_t>(
+            std::min<uint64_t>(column.ColumnSize, std::numeric_limits<int32_t>::max()));
+      def.FieldNo = c;
+      def.Precision = column.DecimalDigits;
+      field_defs_.push_back(std::move(def));
+    }
+    for (const TFieldDef& def : field_defs_) {
+      if (def.DataType == ftUnknown) continue;
+      if ((def.DataType == ftString && (def.Size < 0 || def.Size > 8192)) ||
+          (def.DataType == ftBytes && def.Size == 0))
+        throw EDatabaseError("Invalid field size");
+      fields_.emplace_back(def);
+    }
+    active_ = true;
+    bof_ = true;
+    eof_ = false;
+    Next();
+  } catch (...) {
+    fields_.clear();
+    active_ = false;
+    eof_ = bof_ = true;
+    throw;
+  }
+}
+
+void DbTable::Close() {
+  fields_.clear();
+  active_ = false;
+  eof_ = bof_ = true;
+  bookmark_.clear();
+  if (statement_.Allocated())
+    CheckOdbc(SQLFreeStmt(statement_.Handle(), SQL_CLOSE), SQL_HANDLE_STMT, statement_.Handle(),
+              OdbcObject::kStatement, &connection_);
+}
+
+std::vector<std::string> DbTable::FieldNames() const {
+  std::vector<std::string> names;
+  for (const DbField& field : fields_) names.push_back(field.FieldName());
+  return names;
+}
+
+void DbTable::CheckActive() const {
+  if (!active_) throw EDatabaseError(name_ + ": Cannot perform this operation on a closed dataset");
+}
+
+void DbTable::LoadFields() {
+  for (DbField& field : fields_) {
+    const int c = field.FieldNo();
+    const DbColumn& column = statement_.Column(c);
+    field.null_ = statement_.IsNull(c);
+    field.text_.clear();
+    field.integer_ = 0;
+    field.float_ = 0;
+    field.unsigned_ = column.IsUnsigned;
+    if (field.null_) continue;
+    const unsigned char* data = column.Buffer.data();
+    switch (field.DataType()) {
+      case ftString:
+        field.text_ = statement_.ColumnText(c);
+        break;
+      case ftMemo:
+      case ftBlob:
+        field.text_ = column.LongValue;
+        break;
+      case ftBytes:
+        field.text_.assign(
+            reinterpret_cast<const char*>(data),
+            std::min<size_t>(static_cast<size_t>(std::max<int64_t>(column.Indicator[0], 0)),
+                             column.BufferLength));
+        break;
+      case ftSmallint:
+      case ftInteger:
+      case ftWord:
+      case ftLargeint:
+      case ftBoolean:
+        statement_.ColumnInt64(c, &field.integer_);
+        break;
+      case ftFloat:
+        if (column.CType == SQL_C_FLOAT) {
+          float v;
+          std::memcpy(&v, data, sizeof v);
+          field.float_ = v;
+        } else {
+          std::memcpy(&field.float_, data, sizeof field.float_);
+        }
+        break;
+      case ftDate: {
+        SQL_DATE_STRUCT d;
+        std::memcpy(&d, data, sizeof d);
+        field.year_ = d.year, field.month_ = d.month, field.day_ = d.day;
+        break;
+      }
+      case ftTime: {
+        SQL_TIME_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        field.hour_ = t.hour, field.minute_ = t.minute, field.second_ = t.second;
+        break;
+      }
+      case ftDateTime: {
+        SQL_TIMESTAMP_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        field.year_ = t.year, field.month_ = t.month, field.day_ = t.day;
+        field.hour_ = t.hour, field.minute_ = t.minute, field.second_ = t.second;
+        field.fraction_ = t.fraction;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+bool DbTable::Next() {
+  CheckActive();
+  for (;;) {
+    if (!statement_.FetchNext()) {
+      eof_ = true;
+      return false;
+    }
+    // Rows the driver reports as deleted or failed are passed over.
+    if (!statement_.RowHasData()) continue;
+    LoadFields();
+    bookmark_ = statement_.Bookmark();
+    eof_ = false;
+    return true;
+  }
+}
+
+int64_t DbTable::CountRows() {
+  SQLLEN count = -1;
+  SQLRETURN rc = SQLGetDiagField(SQL_HANDLE_STMT, statement_.Handle(), 0, SQL_DIAG_CURSOR_ROW_COUNT,
+                                 &count, 0, nullptr);
+  if (Succeeded(rc) && count >= 0) return count;
+
+  DbStatement counter(connection_);
+  counter.AllocateHandle();
+  SQLULEN max_rows = 0;
+  CheckOdbc(SQLGetStmtAttr(statement_.Handle(), SQL_ATTR_MAX_ROWS, &max_rows, 0, nullptr),
+            SQL_HANDLE_STMT, statement_.Handle(), OdbcObject::kStatement, &connection_);
+  CheckOdbc(SQLSetStmtAttr(counter.Handle(), SQL_ATTR_MAX_ROWS,
+                           reinterpret_cast<SQLPOINTER>(max_rows), 0),
+            SQL_HANDLE_STMT, counter.Handle(), OdbcObject::kStatement, &connection_);
+  int64_t n = 0;
+  bool counted = false;
+  const std::string count_text = CountText(statement_.SQL());
+  if (!count_text.empty()) {
+    counter.SetSQL(count_text);
+    counter.Prepare();
+    try {
+      counter.Execute();
+      if (counter.FetchNext()) {
+        if (!counter.ColumnInt64(1, &n)) n = 0;
+      }
+      counted = true;
+    } catch (const EODBC&) {
+      // Not every data source takes the count query; a full pass follows.
+    }
+  }
+  if (!counted) {
+    counter.SetSQL(statement_.SQL());
+    counter.Prepare();
+    counter.Execute();
+    n = 0;
+    while (counter.FetchNext()) ++n;
+  }
+  counter.Terminate();
+  return n;
+}
+
+int32_t DbTable::RecordCount() {
+  CheckActive();
+  const int64_t n = CountRows();
+  return static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
+}
+
+void DbTable::First() {
+  CheckActive();
+  statement_.FetchFirst();
+  statement_.FetchPrior();
+  bof_ = true;
+  Next();
+}
+
+void DbTable::MoveBy(int32_t rows) {
+  CheckActive();
+  for (int32_t i = 0; i < rows; ++i) {
+    if (!Next()) break;
+    bof_ = false;
+  }
+}
+
+const DbField& DbTable::FieldByName(const std::string& field) const {
+  for (const DbField& f : fields_)
+    if (SameText(f.FieldName(), field)) return f;
+  throw EDatabaseError(name_ + ": Field '" + field + "' not found");
+}
+
+std::string DbTable::FieldAsText(const std::string& field) {
+  return FieldByName(field).AsString();
+}
+
+int32_t DbTable::FieldAsInteger(const std::string& field) {
+  return FieldByName(field).AsInteger();
+}
+
+}  // namespace kestrove

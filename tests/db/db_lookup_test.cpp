@@ -1,0 +1,214 @@
+// The database lookup choices against the real drivers, and a connection
+// that is lost in the middle of a run.
+#include <sql.h>
+#include <sqlext.h>
+
+#include <set>
+
+#include "core/clock.h"
+#include "core/errors.h"
+#include "core/profile.h"
+#include "db/connection.h"
+#include "db/error_text.h"
+#include "db_test_support.h"
+#include "generators/generators.h"
+
+namespace kestrove {
+namespace {
+
+using testing::ExpectError;
+
+class NoLists : public ListSource {
+ public:
+  std::string PickListValue(int, int32_t) override { return {}; }
+};
+
+class RecordingReporter : public DatabaseErrorReporter {
+ public:
+  void ShowDatabaseError(const EODBC& error, const std::string& text) override {
+    texts.push_back(text);
+    messages.push_back(error.what());
+  }
+  std::vector<std::string> texts;
+  std::vector<std::string> messages;
+};
+
+class DbLookup : public testing::DriverTest {
+ protected:
+  void SetUp() override {
+    DriverTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    random_.RandomSeed = 12345;
+    generators_.SetDatabase(&db_.LookupTable, &reporter_);
+  }
+
+  std::string Text(const std::string& field, const std::string& table) {
+    return generators_.Generate(14, field, table);
+  }
+
+  std::unique_ptr<ProfileState> state_ = ProfileState::Create();
+  RandomSource random_;
+  NoLists lists_;
+  FixedClock clock_{0, {2024, 1, 1}};
+  Generators generators_{*state_, random_, lists_, clock_};
+  RecordingReporter reporter_;
+};
+
+constexpr const char* kLookupFailed = "Cannot obtain Database Lookup using these parameters.";
+
+TEST_P(DbLookup, OneRowTableAlwaysGivesThatRow) {
+  Drop("kt_one");
+  Exec("CREATE TABLE kt_one (code VARCHAR(10), qty INTEGER)");
+  Exec("INSERT INTO kt_one VALUES ('ABC  ', 17)");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Text("CODE", "kt_one"), "ABC");
+  EXPECT_TRUE(reporter_.texts.empty());
+  EXPECT_FALSE(db_.LookupTable.Active());
+  Drop("kt_one");
+}
+
+TEST_P(DbLookup, ValuesComeFromRandomRows) {
+  Drop("kt_many");
+  Exec("CREATE TABLE kt_many (id INTEGER)");
+  for (int i = 0; i < 20; ++i) Exec("INSERT INTO kt_many VALUES (" + std::to_string(i) + ")");
+  std::set<std::string> seen;
+  for (int i = 0; i < 60; ++i) {
+    const std::string v = Text("id", "kt_many");
+    ASSERT_FALSE(v.empty());
+    const int n = std::stoi(v);
+    EXPECT_GE(n, 0);
+    EXPECT_LT(n, 20);
+    seen.insert(v);
+  }
+  EXPECT_GT(seen.size(), 10u);
+  // The same seed draws the same rows.
+  random_.RandomSeed = 99;
+  const std::string a = Text("id", "kt_many") + Text("id", "kt_many");
+  random_.RandomSeed = 99;
+  EXPECT_EQ(Text("id", "kt_many") + Text("id", "kt_many"), a);
+  Drop("kt_many");
+}
+
+TEST_P(DbLookup, MissingTableIsReportedAndTheRunGoesOn) {
+  Drop("kt_missing");
+  Drop("kt_there");
+  Exec("CREATE TABLE kt_there (name VARCHAR(10))");
+  Exec("INSERT INTO kt_there VALUES ('here')");
+  EXPECT_EQ(Text("name", "kt_missing"), "");
+  EXPECT_EQ(Text("name", "kt_missing"), "");
+  ASSERT_EQ(reporter_.texts.size(), 2u);
+  EXPECT_EQ(reporter_.texts[0], kLookupFailed);
+  EXPECT_NE(reporter_.messages[0].find("kt_missing"), std::string::npos) << reporter_.messages[0];
+  EXPECT_FALSE(db_.LookupTable.Active());
+  // A later lookup with correct parameters yields values again.
+  EXPECT_EQ(Text("name", "kt_there"), "here");
+  EXPECT_EQ(reporter_.texts.size(), 2u);
+  Drop("kt_there");
+}
+
+TEST_P(DbLookup, MissingFieldEndsTheRun) {
+  Drop("kt_nofield");
+  Exec("CREATE TABLE kt_nofield (name VARCHAR(10))");
+  Exec("INSERT INTO kt_nofield VALUES ('x')");
+  ExpectError<EDatabaseError>([&] { Text("Code", "kt_nofield"); },
+                              "LookupTable: Field 'Code' not found");
+  EXPECT_EQ(DisplayMessage("LookupTable: Field 'Code' not found"),
+            "LookupTable: Field 'Code' not found.");
+  EXPECT_TRUE(reporter_.texts.empty());
+  // The reader is left closed, so the next run starts from a fresh result.
+  EXPECT_FALSE(db_.LookupTable.Active());
+  EXPECT_EQ(Text("name", "kt_nofield"), "x");
+  Drop("kt_nofield");
+}
+
+TEST_P(DbLookup, EmptyTableGivesEmptyValueWithoutReport) {
+  Drop("kt_norows");
+  Exec("CREATE TABLE kt_norows (name VARCHAR(10))");
+  EXPECT_EQ(Text("name", "kt_norows"), "");
+  EXPECT_TRUE(reporter_.texts.empty());
+  EXPECT_FALSE(db_.LookupTable.Active());
+  // A misspelt field is still an error on an empty table.
+  EXPECT_THROW(Text("nope", "kt_norows"), EDatabaseError);
+  Drop("kt_norows");
+}
+
+TEST_P(DbLookup, EmptyParametersGiveEmptyValue) {
+  EXPECT_EQ(Text("", "kt_whatever"), "");
+  EXPECT_EQ(Text("name", ""), "");
+  EXPECT_TRUE(reporter_.texts.empty());
+  EXPECT_FALSE(db_.LookupTable.Statement().Allocated());
+}
+
+TEST_P(DbLookup, LostConnectionIsReportedAndAFreshConnectFollows) {
+  if (!IsPostgres()) GTEST_SKIP() << "an SQLite connection cannot be lost";
+  Drop("kt_lost");
+  Exec("CREATE TABLE kt_lost (name VARCHAR(10))");
+  Exec("INSERT INTO kt_lost VALUES ('kept')");
+  EXPECT_EQ(Text("name", "kt_lost"), "kept");
+
+  // Find this connection's server process and end it from a second one.
+  DbStatement& st = db_.Hstmt1;
+  st.SetSQL("SELECT pg_backend_pid()");
+  st.Execute();
+  ASSERT_TRUE(st.FetchNext());
+  const std::string pid = st.ColumnText(1);
+  st.Close();
+  {
+    Database killer;
+    killer.Connector.DataSource = dsn_;
+    killer.ExecuteStatement("SELECT pg_terminate_backend(" + pid + ")");
+  }
+
+  // The next statement fails with the driver's error; once the error is
+  // dealt with, a lost connection is torn down and the one after connects
+  // anew. The driver may need one failure to notice the loss.
+  int failures = 0;
+  bool lost_seen = false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    try {
+      Exec("INSERT INTO kt_lost VALUES ('after')");
+      break;
+    } catch (const EODBC& error) {
+      ++failures;
+      lost_seen = lost_seen || error.IsConnectionLost();
+      EXPECT_FALSE(FormatDatabaseError(error, "x").empty());
+      DiscardError(error);
+    }
+  }
+  EXPECT_GE(failures, 1);
+  EXPECT_TRUE(lost_seen);
+  EXPECT_TRUE(db_.Connector.Connected());
+  EXPECT_EQ(CountRows("kt_lost"), 2);
+  EXPECT_EQ(Text("name", "kt_lost").empty(), false);
+  Drop("kt_lost");
+}
+
+TEST_P(DbLookup, LostConnectionDuringLookupIsReported) {
+  if (!IsPostgres()) GTEST_SKIP() << "an SQLite connection cannot be lost";
+  Drop("kt_lost2");
+  Exec("CREATE TABLE kt_lost2 (name VARCHAR(10))");
+  Exec("INSERT INTO kt_lost2 VALUES ('v')");
+  DbStatement& st = db_.Hstmt1;
+  st.SetSQL("SELECT pg_backend_pid()");
+  st.Execute();
+  ASSERT_TRUE(st.FetchNext());
+  const std::string pid = st.ColumnText(1);
+  st.Close();
+  {
+    Database killer;
+    killer.Connector.DataSource = dsn_;
+    killer.ExecuteStatement("SELECT pg_terminate_backend(" + pid + ")");
+  }
+  // Lookups report and yield '' until the loss has been noticed and the
+  // connection torn down; then values come again.
+  std::string value;
+  for (int attempt = 0; attempt < 3 && value.empty(); ++attempt) value = Text("name", "kt_lost2");
+  EXPECT_EQ(value, "v");
+  EXPECT_GE(reporter_.texts.size(), 1u);
+  for (const std::string& text : reporter_.texts) EXPECT_EQ(text, kLookupFailed);
+  Drop("kt_lost2");
+}
+
+KESTROVE_INSTANTIATE_DRIVERS(DbLookup);
+
+}  // namespace
+}  // namespace kestrove
