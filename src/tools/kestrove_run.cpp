@@ -285,6 +285,8 @@ int Main(int argc, char** argv) {
   if (options.dsn) {
     try {
       database = std::make_unique<RunDatabase>(*options.dsn);
+    } catch (const EODBC&) {
+      return kExitRunError;  // already reported with its records
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s\n", DisplayMessage(e.what()).c_str());
       return kExitRunError;
