@@ -20,7 +20,8 @@ constexpr double kVersion = 1.4;
 constexpr int16_t kTextType = 1;
 
 // A read position in a file image. Every read checks what is left, so no
-// size taken from the file can carry a read past the image.
+// size taken from the file can carry a read past the image. A read that comes
+// up short takes what is left, as a stream read does: nothing follows it.
 class ImageReader {
  public:
   explicit ImageReader(std::string_view image) : image_(image) {}
@@ -29,14 +30,22 @@ class ImageReader {
   bool AtEnd() const { return pos_ >= image_.size(); }
   size_t Pos() const { return pos_; }
 
+  void SkipToEnd() { pos_ = image_.size(); }
+
   bool Take(size_t n, std::string_view* out) {
-    if (n > Left()) return false;
+    if (n > Left()) {
+      SkipToEnd();
+      return false;
+    }
     *out = image_.substr(pos_, n);
     pos_ += n;
     return true;
   }
   bool Skip(size_t n) {
-    if (n > Left()) return false;
+    if (n > Left()) {
+      SkipToEnd();
+      return false;
+    }
     pos_ += n;
     return true;
   }
@@ -106,7 +115,11 @@ RawHeader ReadHeader(std::string_view image, ImageReader& in) {
     int16_t name_length = 0;
     std::string_view name;
     if (!in.Int32(&d.data_size) || !in.Int16(&d.type_code) || !in.Int16(&name_length)) break;
-    if (name_length < 0 || !in.Take(static_cast<size_t>(name_length), &name)) break;
+    if (name_length < 0) {
+      in.SkipToEnd();  // damaged: nothing after it can be trusted
+      break;
+    }
+    if (!in.Take(static_cast<size_t>(name_length), &name)) break;
     // The name runs to its zero byte (or the end of its L bytes). At most
     // 32767 bytes by the width of L, so it cannot run away; a name too long
     // for any list field simply matches none.
@@ -128,11 +141,20 @@ bool ReadRecord(ImageReader& in, const std::vector<RawDescriptor>& descriptors, 
     if (d.as_text) {
       int32_t m = 0;
       std::string_view bytes;
-      if (!in.Int32(&m) || m < 0 || !in.Take(static_cast<size_t>(m), &bytes)) return false;
+      if (!in.Int32(&m)) return false;
+      if (m < 0) {
+        in.SkipToEnd();  // damaged
+        return false;
+      }
+      if (!in.Take(static_cast<size_t>(m), &bytes)) return false;
       if (values && d.field >= 0) (*values)[k] = bytes;
     } else {
       if (flag_bytes && !in.Skip(1)) return false;
-      if (d.data_size < 0 || !in.Skip(static_cast<size_t>(d.data_size))) return false;
+      if (d.data_size < 0) {
+        in.SkipToEnd();  // damaged
+        return false;
+      }
+      if (!in.Skip(static_cast<size_t>(d.data_size))) return false;
     }
   }
   return true;
