@@ -22,20 +22,7 @@ struct Source {
   std::vector<Row> rows;
 };
 
-std::string EnvDir(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) + "/" : std::string();
-}
-
-// The source tree: from the environment when set, otherwise two folders up
-// from this file (its path is absolute in the build).
-std::string SourceDir() {
-  std::string dir = EnvDir("KESTROVE_SOURCE_DIR");
-  if (!dir.empty()) return dir;
-  const std::string here = __FILE__;
-  const size_t tests = here.rfind("/tests/");
-  return tests == std::string::npos ? std::string() : here.substr(0, tests + 1);
-}
+std::string SourceDir() { return std::string(KESTROVE_TEST_SOURCE_DIR) + "/"; }
 
 Source ReadSource(const std::string& list) {
   const std::string dir = SourceDir();
@@ -143,8 +130,7 @@ TEST(ListFileShippedTest, UserListsEachHaveTheirOwnEntries) {
 // Not a ListFile suite: the sanitizer build makes only the test program, not
 // the list files.
 TEST(ShippedListFilesTest, BuiltFilesHoldTheSources) {
-  const std::string bin = EnvDir("KESTROVE_BIN_DIR");
-  if (bin.empty()) GTEST_SKIP() << "KESTROVE_BIN_DIR not set";
+  const std::string bin = std::string(KESTROVE_TEST_BIN_DIR) + "/";
   LookupLists lists;
   for (int id = 0; id < kLookupListCount; ++id) {
     const LookupListSpec& spec = LookupListInfo(id);

@@ -26,11 +26,9 @@ struct Result {
 class KestroveListsToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* bin = std::getenv("KESTROVE_BIN_DIR");
-    if (!bin) GTEST_SKIP() << "KESTROVE_BIN_DIR not set";
-    bin_ = bin;
+    bin_ = KESTROVE_TEST_BIN_DIR;
     tool_ = bin_ / "kestrove-lists";
-    if (!fs::exists(tool_)) GTEST_SKIP() << "kestrove-lists not built";
+    ASSERT_TRUE(fs::exists(tool_)) << "kestrove-lists not built in " << bin_;
     dir_ = fs::temp_directory_path() /
            ("kestrove-lists-tool-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());

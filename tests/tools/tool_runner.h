@@ -21,12 +21,12 @@ struct ToolResult {
 
 inline std::string BinDir() {
   const char* dir = std::getenv("KESTROVE_BIN_DIR");
-  return dir ? dir : "build/bin";
+  return dir ? dir : KESTROVE_TEST_BIN_DIR;
 }
 
 inline std::string SourceDir() {
   const char* dir = std::getenv("KESTROVE_SOURCE_DIR");
-  return dir ? dir : ".";
+  return dir ? dir : KESTROVE_TEST_SOURCE_DIR;
 }
 
 inline std::string ReadWhole(const std::string& path) {
