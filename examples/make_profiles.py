@@ -103,7 +103,7 @@ CUSTOMER = {
     "post_code": (TEXT, "Post/Zip Code", 0),
     "phone": (TEXT, "Tel/Fax", 0),
     "email": (TEXT, "Email", 3, "example"),
-    "segment": (TEXT, "Lookup", 1),
+    "occupation": (TEXT, "Lookup", 0),
     "joined": (DATE, "Random Date", 10, "2015/1/1", ""),
 }
 PRODUCT = {
@@ -124,7 +124,7 @@ SALE = {
     "customer_id": (INTEGER, "Database Lookup", 0, "id", "customer"),
     "ordered_at": (DATETIME, "Random DateTime", 9, "2024/1/1", ""),
     "status": (TEXT, "Choice", 0, "new;paid;packed;shipped;delivered;returned"),
-    "channel": (TEXT, "Lookup", 5),
+    "fulfilment": (TEXT, "Lookup", 5),
     "delivery_slot": (TIME, "Random Time", 0),
     "placed_on": (TEXT, "Date", 16, "2024/1/1", ""),
     "note": (TEXT, "Blank", 0),
@@ -167,9 +167,9 @@ SUPPLIER = {
     "review_due": (DATE, "Random Date", 10, "2026/1/1", "2027/12/31"),
     "contract_start": (DATETIME, "Random DateTime", 9, "2020/1/1", "2025/12/31"),
     "cut_off": (TIME, "Random Time", 1),
-    "region": (TEXT, "Lookup", 4),
-    "category": (TEXT, "Lookup", 0),
-    "terms": (TEXT, "Age", 0),
+    "country": (TEXT, "Lookup", 4),
+    "buyer_department": (TEXT, "Lookup", 1),
+    "payment_days": (TEXT, "Age", 0),
 }
 
 PERSON = {

@@ -21,7 +21,7 @@ CREATE TABLE customer (
   post_code      VARCHAR(8),
   phone          VARCHAR(14),
   email          VARCHAR(60),
-  segment        VARCHAR(24),
+  occupation     VARCHAR(24),
   joined         DATE
 );
 
@@ -30,7 +30,7 @@ CREATE TABLE product (
   code        VARCHAR(10) NOT NULL,
   name        VARCHAR(24),
   colour      VARCHAR(24),
-  price       DECIMAL(10,2),
+  price       REAL,
   weight_kg   REAL,
   in_stock    BOOLEAN,
   launched    DATE,
@@ -44,7 +44,7 @@ CREATE TABLE sale (
   customer_id  INTEGER NOT NULL REFERENCES customer(id),
   ordered_at   TIMESTAMP,
   status       VARCHAR(12),
-  channel      VARCHAR(12),
+  fulfilment   VARCHAR(24),
   delivery_slot TIME,
   placed_on    VARCHAR(32),
   note         VARCHAR(1),
@@ -89,7 +89,7 @@ CREATE TABLE supplier (
   review_due     DATE,
   contract_start TIMESTAMP,
   cut_off        TIME,
-  region         VARCHAR(24),
-  category       VARCHAR(24),
-  terms          VARCHAR(24)
+  country        VARCHAR(24),
+  buyer_department VARCHAR(24),
+  payment_days   VARCHAR(24)
 );

@@ -268,7 +268,11 @@ std::string BuildListImage(const TdxMemData& list) {
 void SaveListFile(TdxMemData& list, const std::string& path) {
   if (!list.Active()) return;
   const std::string image = BuildListImage(list);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // The image goes to a file beside the target, which replaces the target
+  // only once it is wholly written: a full disk never costs the user the
+  // list they had.
+  const std::string temp = path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw EInOutError("Cannot create file " + path);
   size_t done = 0;
   bool ok = true;
@@ -282,7 +286,14 @@ void SaveListFile(TdxMemData& list, const std::string& path) {
     done += static_cast<size_t>(n);
   }
   if (::close(fd) != 0) ok = false;
-  if (!ok) throw EInOutError("Stream write error");
+  if (!ok) {
+    ::unlink(temp.c_str());
+    throw EInOutError("Stream write error");
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw EInOutError("Cannot create file " + path);
+  }
 }
 
 ListFileInfo InspectListImage(std::string_view image) {

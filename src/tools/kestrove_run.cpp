@@ -320,7 +320,7 @@ int Main(int argc, char** argv) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %.2f seconds\n",
+  std::fprintf(stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %.3f seconds\n",
                exit_code != kExitOk    ? "ended by an error"
                : stopped_by_signal     ? "stopped"
                                        : "completed",

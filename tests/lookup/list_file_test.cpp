@@ -4,9 +4,12 @@
 #include "lookup/list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -134,9 +137,34 @@ TEST_F(ListFileTest, SaveFailuresRaiseTheirMessages) {
                            "Cannot create file " + missing_dir);
   ExpectError<EInOutError>([&] { SaveListFile(list, Path("")); },  // a directory
                            "Cannot create file " + Path(""));
-  if (std::filesystem::exists("/dev/full")) {
-    ExpectError<EInOutError>([&] { SaveListFile(list, "/dev/full"); }, "Stream write error");
+}
+
+// A write that runs out of room (here a file size limit in a child process)
+// raises "Stream write error" and leaves the old file as it was.
+TEST_F(ListFileTest, FailedWriteKeepsTheOldFile) {
+  const std::string path = Path("srndata.bin");
+  const std::string old = Write("srndata.bin", "the list as it was");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    TdxMemData list = SurnameList();
+    for (int i = 0; i < 200; ++i) AddRecord(list, {"Surname" + std::to_string(i)});
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{100, 100};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      SaveListFile(list, path);
+    } catch (const EInOutError& e) {
+      _exit(std::string(e.what()) == "Stream write error" ? 0 : 2);
+    }
+    _exit(1);
   }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another message";
+  EXPECT_EQ(Read(old), "the list as it was");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
 }
 
 // --- Reading ---
