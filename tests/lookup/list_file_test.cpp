@@ -189,6 +189,9 @@ struct TownCase {
   Names towns, counties, codes;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const TownCase& c, std::ostream* os) { *os << c.name; }
+
 class ListFileTownImageTest : public ::testing::TestWithParam<TownCase> {};
 
 TEST_P(ListFileTownImageTest, LoadsValuesByFieldName) {
