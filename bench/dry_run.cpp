@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
 
   auto state = kestrove::ProfileState::Create();
   const int32_t tables = kestrove::LoadProfileFile(*state, profile);
-  const fs::path temp = fs::temp_directory_path() / ("kestrove-bench-" + std::to_string(getpid()) + ".prf");
+  const fs::path temp =
+      fs::temp_directory_path() / ("kestrove-bench-" + std::to_string(getpid()) + ".prf");
 
   std::printf("kestrove-run dry run of %s to /dev/null (one process, one core)\n", profile.c_str());
   std::printf("%12s %10s %14s %14s\n", "records", "seconds", "records/s", "peak RSS (MB)");

@@ -92,9 +92,11 @@ int main(int argc, char** argv) {
   sqlite3* db = nullptr;
   Check(sqlite3_open(argv[1], &db), db, "open");
   Check(sqlite3_exec(db, (std::string("PRAGMA journal_mode=") + argv[5]).c_str(), nullptr, nullptr,
-                     nullptr), db, "journal");
+                     nullptr),
+        db, "journal");
   Check(sqlite3_exec(db, (std::string("PRAGMA synchronous=") + argv[6]).c_str(), nullptr, nullptr,
-                     nullptr), db, "sync");
+                     nullptr),
+        db, "sync");
   Check(sqlite3_exec(db, ("DELETE FROM " + table.TableName).c_str(), nullptr, nullptr, nullptr), db,
         "delete");
   sqlite3_stmt* insert = nullptr;

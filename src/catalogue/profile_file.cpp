@@ -27,7 +27,9 @@ void PutLine(std::string& out, std::string_view text) {
   out += "\r\n";
 }
 
-void PutInt(std::string& out, int64_t value) { PutLine(out, std::to_string(value)); }
+void PutInt(std::string& out, int64_t value) {
+  PutLine(out, std::to_string(value));
+}
 
 // Reads lines one after another; past the end every line is empty.
 class LineReader {
@@ -97,7 +99,8 @@ void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
     std::remove(temp.c_str());
-    throw EInOutError("Cannot write file " + path + ": " + std::strerror(written ? errno : write_errno));
+    throw EInOutError("Cannot write file " + path + ": " +
+                      std::strerror(written ? errno : write_errno));
   }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     const int rename_errno = errno;

@@ -68,7 +68,8 @@ double StrToFloat(const std::string& text) {
   if (*first == '+') ++first;
   double value = 0;
   auto [ptr, ec] = std::from_chars(first, text.data() + n, value);
-  if (ec != std::errc() || ptr != text.data() + n || !std::isfinite(value)) throw InvalidFloat(text);
+  if (ec != std::errc() || ptr != text.data() + n || !std::isfinite(value))
+    throw InvalidFloat(text);
   return value;
 }
 

@@ -62,8 +62,8 @@ TypeInfo ClassifyType(TFieldType type);
 // One entry of a class's choice list.
 struct ChoiceEntry {
   const char* text;
-  int32_t base;         // 0 for "Do not update"
-  int32_t param3_items; // number of Param3 items; 0 when the choice has none
+  int32_t base;          // 0 for "Do not update"
+  int32_t param3_items;  // number of Param3 items; 0 when the choice has none
 };
 
 // The choice list of a type class, entry 0 being "Do not update"; empty for

@@ -20,7 +20,7 @@ enum LookupListId : int {
 constexpr int kLookupListCount = 12;
 
 inline constexpr std::array<const char*, kLookupListCount> kLookupFileNames = {
-    "srndata.bin", "frmdata.bin", "frfdata.bin",  "twndata.bin",  "strdata.bin",  "cmpdata.bin",
+    "srndata.bin",  "frmdata.bin",  "frfdata.bin",  "twndata.bin",  "strdata.bin",  "cmpdata.bin",
     "usr1data.bin", "usr2data.bin", "usr3data.bin", "usr4data.bin", "usr5data.bin", "usr6data.bin"};
 
 // List selectors 1 to 14: which list and which field a pick reads.

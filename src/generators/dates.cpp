@@ -11,21 +11,39 @@ const char* const kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
 const char* const kShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kLongMonths[] = {"January", "February", "March",     "April",
-                                   "May",     "June",     "July",      "August",
-                                   "September", "October", "November", "December"};
+const char* const kLongMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
 // The format of each date style; the table is indexed by style - 1.
 const char* const kStyleFormats[27] = {
-    "yyyy/mm/dd",          "yyyy/mm/dd",          "dd/mm/yy",
-    "mm/dd/yy",            "dd/mm/yyyy",          "mm/dd/yyyy",
-    "dd-mm-yy",            "mm-dd-yy",            "dd-mm-yyyy",
-    "mm-dd-yyyy",          "yyyy-mm-dd",          "dd-mmm-yyyy",
-    "mmm-dd-yyyy",         "dd-mmmm-yyyy",        "mmmm-dd-yyyy",
-    "ddd, dd-mmm-yyyy",    "dddd, dd-mmm-yyyy",   "ddd, mmm dd, yyyy",
-    "ddd, dd mmm, yyyy",   "dddd, dd mmm, yyyy",  "dddd, dd mmm, yyyy",
-    "ddd, dd-mmmm-yyyy",   "dddd, dd-mmmm-yyyy",  "ddd, mmmm dd, yyyy",
-    "dddd, dd mmmm, yyyy", "dddd, mmmm dd, yyyy", "dddd, dd mmmm, yyyy",
+    "yyyy/mm/dd",
+    "yyyy/mm/dd",
+    "dd/mm/yy",
+    "mm/dd/yy",
+    "dd/mm/yyyy",
+    "mm/dd/yyyy",
+    "dd-mm-yy",
+    "mm-dd-yy",
+    "dd-mm-yyyy",
+    "mm-dd-yyyy",
+    "yyyy-mm-dd",
+    "dd-mmm-yyyy",
+    "mmm-dd-yyyy",
+    "dd-mmmm-yyyy",
+    "mmmm-dd-yyyy",
+    "ddd, dd-mmm-yyyy",
+    "dddd, dd-mmm-yyyy",
+    "ddd, mmm dd, yyyy",
+    "ddd, dd mmm, yyyy",
+    "dddd, dd mmm, yyyy",
+    "dddd, dd mmm, yyyy",
+    "ddd, dd-mmmm-yyyy",
+    "dddd, dd-mmmm-yyyy",
+    "ddd, mmmm dd, yyyy",
+    "dddd, dd mmmm, yyyy",
+    "dddd, mmmm dd, yyyy",
+    "dddd, dd mmmm, yyyy",
 };
 
 void AppendTwo(std::string& out, int value) {
@@ -99,11 +117,14 @@ CivilDate ReadDate(const std::string& text) {
   if (month < 1 || month > 12 || pos >= t.size() || t[pos] != '/') throw InvalidDate(text);
   ++pos;
   const int day = ReadNumber(t, pos, 2, digits);
-  if (day < 1 || pos != t.size() || year < 1 || day > DaysInMonth(year, month)) throw InvalidDate(text);
+  if (day < 1 || pos != t.size() || year < 1 || day > DaysInMonth(year, month))
+    throw InvalidDate(text);
   return {year, month, day};
 }
 
-std::string FormatYmd(const CivilDate& date) { return FormatDateStyle(1, date); }
+std::string FormatYmd(const CivilDate& date) {
+  return FormatDateStyle(1, date);
+}
 
 std::string FormatDateStyle(int style, const CivilDate& date) {
   if (style < 1 || style > 27) return {};
@@ -117,22 +138,30 @@ std::string FormatDateStyle(int style, const CivilDate& date) {
     if (*f == 'y') {
       int n = 0;
       while (f[n] == 'y') ++n;
-      if (n >= 4) AppendYear(out, date.year);
-      else AppendTwo(out, ((date.year % 100) + 100) % 100);
+      if (n >= 4)
+        AppendYear(out, date.year);
+      else
+        AppendTwo(out, ((date.year % 100) + 100) % 100);
       f += n;
     } else if (*f == 'm') {
       int n = 0;
       while (f[n] == 'm') ++n;
-      if (n >= 4) out += kLongMonths[date.month - 1];
-      else if (n == 3) out += kShortMonths[date.month - 1];
-      else AppendTwo(out, date.month);
+      if (n >= 4)
+        out += kLongMonths[date.month - 1];
+      else if (n == 3)
+        out += kShortMonths[date.month - 1];
+      else
+        AppendTwo(out, date.month);
       f += n;
     } else if (*f == 'd') {
       int n = 0;
       while (f[n] == 'd') ++n;
-      if (n >= 4) out += kLongDays[weekday];
-      else if (n == 3) out += kShortDays[weekday];
-      else AppendTwo(out, date.day);
+      if (n >= 4)
+        out += kLongDays[weekday];
+      else if (n == 3)
+        out += kShortDays[weekday];
+      else
+        AppendTwo(out, date.day);
       f += n;
     } else {
       out += *f;  // "/", "-", "," and blanks as they stand

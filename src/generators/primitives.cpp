@@ -9,15 +9,24 @@ namespace kestrove {
 std::string Generators::Generate(int32_t code, const std::string& param1,
                                  const std::string& param2) {
   switch (FamilyOfCode(code)) {
-    case Family::kText: return GenerateText(code, param1, param2);
-    case Family::kInteger: return GenerateInteger(code, param1, param2);
-    case Family::kFloat: return GenerateFloat(code, param1, param2);
-    case Family::kBoolean: return GenerateBoolean(code, param1, param2);
-    case Family::kCurrency: return GenerateCurrency(code, param1, param2);
-    case Family::kDate: return GenerateDate(code, param1, param2);
-    case Family::kTime: return GenerateTime(code, param1, param2);
-    case Family::kDateTime: return GenerateDateTime(code, param1, param2);
-    case Family::kNone: break;
+    case Family::kText:
+      return GenerateText(code, param1, param2);
+    case Family::kInteger:
+      return GenerateInteger(code, param1, param2);
+    case Family::kFloat:
+      return GenerateFloat(code, param1, param2);
+    case Family::kBoolean:
+      return GenerateBoolean(code, param1, param2);
+    case Family::kCurrency:
+      return GenerateCurrency(code, param1, param2);
+    case Family::kDate:
+      return GenerateDate(code, param1, param2);
+    case Family::kTime:
+      return GenerateTime(code, param1, param2);
+    case Family::kDateTime:
+      return GenerateDateTime(code, param1, param2);
+    case Family::kNone:
+      break;
   }
   return {};
 }
@@ -53,10 +62,14 @@ std::string Generators::FillPattern(const std::string& pattern, bool digits) {
   std::string out;
   out.reserve(pattern.size());
   for (char c : pattern) {
-    if (c == '\\') out += random_.RandomLetter(false);
-    else if (c == '!') out += random_.RandomLetter(true);
-    else if (c == '~' && digits) out += random_.RandomDigit();
-    else out += c;
+    if (c == '\\')
+      out += random_.RandomLetter(false);
+    else if (c == '!')
+      out += random_.RandomLetter(true);
+    else if (c == '~' && digits)
+      out += random_.RandomDigit();
+    else
+      out += c;
   }
   return out;
 }
@@ -102,7 +115,8 @@ std::string Generators::TimeText(int style) {
       const int32_t a = random_.RandomBetween(0, 1);
       return two(h) + ":" + two(m) + (a == 1 ? " am" : " pm");
     }
-    default: return {};
+    default:
+      return {};
   }
 }
 

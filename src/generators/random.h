@@ -25,7 +25,8 @@ class RandomSource {
   // one step past hi is folded back. The width wraps in 32 bits.
   int32_t RandomBetween(int32_t lo, int32_t hi) {
     Advance();
-    const int32_t w = static_cast<int32_t>(static_cast<uint32_t>(hi) - static_cast<uint32_t>(lo) + 1u);
+    const int32_t w =
+        static_cast<int32_t>(static_cast<uint32_t>(hi) - static_cast<uint32_t>(lo) + 1u);
     // x = lo + s*w / 2^32 as an exact fraction: (lo * 2^32 + s*w) / 2^32.
     const __int128 numerator =
         (static_cast<__int128>(lo) << 32) + static_cast<__int128>(RandomSeed) * w;

@@ -148,7 +148,9 @@ std::string ProgramFolder() {
 class CliClock : public Clock {
  public:
   explicit CliClock(const Options& o) : today_(o.today) {}
-  uint32_t MillisecondsSinceMidnightUtc() const override { return system_.MillisecondsSinceMidnightUtc(); }
+  uint32_t MillisecondsSinceMidnightUtc() const override {
+    return system_.MillisecondsSinceMidnightUtc();
+  }
   CivilDate Today() const override { return today_ ? *today_ : system_.Today(); }
 
  private:
@@ -191,8 +193,8 @@ class CliMonitor : public RunMonitor {
     last_draw_ = now;
     const double seconds = std::chrono::duration<double>(now - table_started_).count();
     const double rate = seconds > 0 ? record / seconds : 0;
-    std::fprintf(stderr, "\r\033[K%s  Rec No: %d of %d  %.0f records/s", table_text_.c_str(), record,
-                 table_count_, rate);
+    std::fprintf(stderr, "\r\033[K%s  Rec No: %d of %d  %.0f records/s", table_text_.c_str(),
+                 record, table_count_, rate);
     std::fflush(stderr);
   }
   void ClearLine() {
@@ -224,7 +226,8 @@ class SqlWriter {
     if (owned_ && file_) std::fclose(file_);
   }
   void Write(const std::string& sql) {
-    if (std::fwrite(sql.data(), 1, sql.size(), file_) != sql.size() || std::fputc('\n', file_) == EOF)
+    if (std::fwrite(sql.data(), 1, sql.size(), file_) != sql.size() ||
+        std::fputc('\n', file_) == EOF)
       throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
   }
   void Finish() {
@@ -254,11 +257,12 @@ int Main(int argc, char** argv) {
       state->ClearProfile();
       table_count = LoadProfileFile(*state, options.profile);
     } catch (const KestroveError& e) {
-      throw UsageError("cannot load profile '" + options.profile + "': " + DisplayMessage(e.what()));
+      throw UsageError("cannot load profile '" + options.profile +
+                       "': " + DisplayMessage(e.what()));
     }
     const std::optional<std::string> out = options.sql_out ? options.sql_out
-                                           : options.dsn    ? std::nullopt
-                                                            : std::optional<std::string>("-");
+                                           : options.dsn   ? std::nullopt
+                                                           : std::optional<std::string>("-");
     if (out) writer = std::make_unique<SqlWriter>(*out);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kestrove-run: %s\nTry 'kestrove-run --help'.\n", e.what());
@@ -267,18 +271,21 @@ int Main(int argc, char** argv) {
 
   CliClock clock(options);
   RandomSource random;
-  if (options.seed) random.RandomSeed = *options.seed;
-  else random.SeedRandom(clock);
+  if (options.seed)
+    random.RandomSeed = *options.seed;
+  else
+    random.SeedRandom(clock);
 
   LookupLists lists;
   Generators generators(*state, random, lists, clock);
   StandardRunServices services(generators, lists);
   CliMonitor monitor;
   GenerationRun run(*state, services, monitor);
-  run.ProgramDir = options.lists_dir ? options.lists_dir->empty() || options.lists_dir->back() == '/'
-                                           ? *options.lists_dir
-                                           : *options.lists_dir + "/"
-                                     : ProgramFolder();
+  run.ProgramDir = options.lists_dir
+                       ? options.lists_dir->empty() || options.lists_dir->back() == '/'
+                             ? *options.lists_dir
+                             : *options.lists_dir + "/"
+                       : ProgramFolder();
   run.TableListCount = [table_count] { return table_count; };
 
   std::unique_ptr<RunDatabase> database;
@@ -314,16 +321,17 @@ int Main(int argc, char** argv) {
     if (writer) writer->Finish();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", DisplayMessage(e.what()).c_str());
-    if (database) std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
-                               static_cast<unsigned long long>(run.StatementsExecuted()));
+    if (database)
+      std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
+                   static_cast<unsigned long long>(run.StatementsExecuted()));
     exit_code = kExitRunError;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %.3f seconds\n",
-               exit_code != kExitOk    ? "ended by an error"
-               : stopped_by_signal     ? "stopped"
-                                       : "completed",
+               exit_code != kExitOk ? "ended by an error"
+               : stopped_by_signal  ? "stopped"
+                                    : "completed",
                monitor.tables(), static_cast<unsigned long long>(monitor.records()),
                static_cast<unsigned long long>(run.StatementsExecuted()), seconds);
   if (exit_code == kExitOk && stopped_by_signal) exit_code = kExitStopped;
@@ -332,4 +340,6 @@ int Main(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Main(argc, argv); }
+int main(int argc, char** argv) {
+  return Main(argc, argv);
+}

@@ -34,7 +34,8 @@ class RunDatabase {
     try {
       db_.Connector.Connect();
     } catch (const EODBC& error) {
-      reporter_.ShowDatabaseError(error, "Communication Failure. Please select another Data Source.");
+      reporter_.ShowDatabaseError(error,
+                                  "Communication Failure. Please select another Data Source.");
       throw;
     }
   }

@@ -1,13 +1,13 @@
 #include "catalogue/profile_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <tuple>
-#include <unistd.h>
 
 #include "core/errors.h"
 
@@ -42,9 +42,9 @@ void ExpectError(const std::function<void()>& action, const std::string& message
 class ProfileFileTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("kestrove-profile-" + std::to_string(::getpid()) + "-" +
-           testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir =
+        fs::temp_directory_path() / ("kestrove-profile-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
     state->ClearProfile();
   }

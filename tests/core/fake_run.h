@@ -14,7 +14,9 @@ class FakeServices : public RunServices {
  public:
   // Value returned for a code; defaults to "v<code>".
   std::function<std::string(int32_t, const std::string&, const std::string&)> value =
-      [](int32_t code, const std::string&, const std::string&) { return "v" + std::to_string(code); };
+      [](int32_t code, const std::string&, const std::string&) {
+        return "v" + std::to_string(code);
+      };
   // Called by ProcessMessages, with the number of calls so far.
   std::function<void(int)> on_messages = [](int) {};
   std::function<void(const std::string&)> on_execute = [](const std::string&) {};

@@ -60,7 +60,8 @@ TEST_F(GenerationRunTest, QuotedFieldNamesLeaveTableNameBare) {
   services.value = [](int32_t code, auto&, auto&) { return code == 56 ? "Anne" : "42"; };
   run.GenerateBtnClick();
   ASSERT_EQ(services.executed.size(), 1u);
-  EXPECT_EQ(services.executed[0], "Insert into People (\"First Name\",\"Age\") Values ('Anne',42);");
+  EXPECT_EQ(services.executed[0],
+            "Insert into People (\"First Name\",\"Age\") Values ('Anne',42);");
 }
 
 TEST_F(GenerationRunTest, ValueQuotingAndEmptyValues) {
@@ -74,9 +75,11 @@ TEST_F(GenerationRunTest, ValueQuotingAndEmptyValues) {
       {"apostrophe doubled", {{64, "O'Brien"}}, {"Insert into T (f0) Values ('O''Brien');"}},
       {"two apostrophes", {{64, "'a''"}}, {"Insert into T (f0) Values ('''a''''');"}},
       {"only an empty unquoted value sends nothing", {{201, ""}}, {}},
-      {"empty unquoted value between others", {{201, "1"}, {300, ""}, {64, "x"}},
+      {"empty unquoted value between others",
+       {{201, "1"}, {300, ""}, {64, "x"}},
        {"Insert into T (f0,f1,f2) Values (1,,'x');"}},
-      {"typed families unquoted", {{401, "True"}, {501, ".50"}, {601, "'2001/05/03'"}},
+      {"typed families unquoted",
+       {{401, "True"}, {501, ".50"}, {601, "'2001/05/03'"}},
        {"Insert into T (f0,f1,f2) Values (True,.50,'2001/05/03');"}},
   };
   for (const auto& c : cases) {
@@ -183,7 +186,7 @@ TEST_F(GenerationRunTest, NeverVisitsPastTheLastSlot) {
 TEST_F(GenerationRunTest, ChoiceCodesWorkedOutPerTable) {
   state->Tables[0].TableName = "T";
   state->Tables[0].RecordCount = 1;
-  SetField(0, 0, "a", 3, 2);                 // Number, third Param3 item: code 5
+  SetField(0, 0, "a", 3, 2);                        // Number, third Param3 item: code 5
   TFieldStruct& kept = state->Tables[0].Fields[1];  // base 0 keeps whatever code it holds
   kept.FieldName = "b";
   kept.ChoiceCode = 206;
@@ -203,8 +206,8 @@ TEST_F(GenerationRunTest, ScratchStateResetPerTableAndRecord) {
   state->ChoiceItems[16] = "kept";
   std::vector<std::string> seen;
   services.value = [&](int32_t, auto&, auto&) {
-    seen.push_back(std::to_string(state->TableCounter) + "/" + state->RecordSync[SyncSurname] + "/" +
-                   std::to_string(state->RecordGender) + "/" + state->ChoiceItems[0]);
+    seen.push_back(std::to_string(state->TableCounter) + "/" + state->RecordSync[SyncSurname] +
+                   "/" + std::to_string(state->RecordGender) + "/" + state->ChoiceItems[0]);
     state->TableCounter++;
     state->RecordSync[SyncSurname] = "dirty";
     state->RecordGender = 2;

@@ -1,9 +1,10 @@
+#include "core/profile.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "core/field_types.h"
-#include "core/profile.h"
 
 namespace kestrove {
 namespace {
@@ -83,21 +84,19 @@ TEST_P(ClassifyTypeTest, NameAndClass) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllTypes, ClassifyTypeTest,
-    testing::Values(TypeRow{ftUnknown, "Unknown", 1}, TypeRow{ftString, "String", 2},
-                    TypeRow{ftSmallint, "SmallInt", 3}, TypeRow{ftInteger, "Integer", 3},
-                    TypeRow{ftWord, "Word", 3}, TypeRow{ftBoolean, "Boolean", 5},
-                    TypeRow{ftFloat, "Float", 4}, TypeRow{ftCurrency, "Currency", 6},
-                    TypeRow{ftBCD, "BCD", 7}, TypeRow{ftDate, "Date", 8},
-                    TypeRow{ftTime, "Time", 9}, TypeRow{ftDateTime, "DateTime", 10},
-                    TypeRow{ftBytes, "Byte", 3}, TypeRow{ftVarBytes, "", 1},
-                    TypeRow{ftAutoInc, "", 1}, TypeRow{ftBlob, "BLOB", 7},
-                    TypeRow{ftMemo, "Memo", 2}, TypeRow{ftGraphic, "Graphic", 7},
-                    TypeRow{ftFmtMemo, "", 1}, TypeRow{ftWideString, "", 1},
-                    TypeRow{ftLargeint, "", 1}));
+    testing::Values(
+        TypeRow{ftUnknown, "Unknown", 1}, TypeRow{ftString, "String", 2},
+        TypeRow{ftSmallint, "SmallInt", 3}, TypeRow{ftInteger, "Integer", 3},
+        TypeRow{ftWord, "Word", 3}, TypeRow{ftBoolean, "Boolean", 5}, TypeRow{ftFloat, "Float", 4},
+        TypeRow{ftCurrency, "Currency", 6}, TypeRow{ftBCD, "BCD", 7}, TypeRow{ftDate, "Date", 8},
+        TypeRow{ftTime, "Time", 9}, TypeRow{ftDateTime, "DateTime", 10},
+        TypeRow{ftBytes, "Byte", 3}, TypeRow{ftVarBytes, "", 1}, TypeRow{ftAutoInc, "", 1},
+        TypeRow{ftBlob, "BLOB", 7}, TypeRow{ftMemo, "Memo", 2}, TypeRow{ftGraphic, "Graphic", 7},
+        TypeRow{ftFmtMemo, "", 1}, TypeRow{ftWideString, "", 1}, TypeRow{ftLargeint, "", 1}));
 
 TEST(ChoiceListTest, SizesPerClass) {
   const std::vector<std::pair<int32_t, size_t>> sizes = {{1, 0}, {2, 26}, {3, 6}, {4, 4}, {5, 3},
-                                                         {6, 4}, {7, 0}, {8, 3}, {9, 3}, {10, 3}};
+                                                         {6, 4}, {7, 0},  {8, 3}, {9, 3}, {10, 3}};
   for (auto [cls, size] : sizes) EXPECT_EQ(ChoiceList(cls).size(), size) << "class " << cls;
 }
 
@@ -105,9 +104,8 @@ TEST(ChoiceListTest, SizesPerClass) {
 // overlap, and the text codes left unassigned are exactly the documented gaps.
 TEST(ChoiceListTest, CodesStayInTheirFamilyWithoutOverlap) {
   const std::vector<std::pair<int32_t, Family>> families = {
-      {2, Family::kText},     {3, Family::kInteger}, {4, Family::kFloat},
-      {5, Family::kBoolean},  {6, Family::kCurrency}, {8, Family::kDate},
-      {9, Family::kTime},     {10, Family::kDateTime}};
+      {2, Family::kText},     {3, Family::kInteger}, {4, Family::kFloat}, {5, Family::kBoolean},
+      {6, Family::kCurrency}, {8, Family::kDate},    {9, Family::kTime},  {10, Family::kDateTime}};
   std::set<int32_t> used;
   for (auto [cls, family] : families) {
     const auto& list = ChoiceList(cls);

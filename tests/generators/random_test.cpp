@@ -60,7 +60,8 @@ class RandomBetweenFixedTest : public testing::TestWithParam<FixedRange> {};
 TEST_P(RandomBetweenFixedTest, AlwaysTheSame) {
   RandomSource r;
   r.RandomSeed = 12345;
-  for (int i = 0; i < 2000; ++i) EXPECT_EQ(r.RandomBetween(GetParam().lo, GetParam().hi), GetParam().always);
+  for (int i = 0; i < 2000; ++i)
+    EXPECT_EQ(r.RandomBetween(GetParam().lo, GetParam().hi), GetParam().always);
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, RandomBetweenFixedTest,
@@ -71,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Edges, RandomBetweenFixedTest,
 int32_t DrawWithNextSeed(uint32_t next_seed, int32_t lo, int32_t hi) {
   // Invert seed' = seed * 134775813 + 1 (mod 2^32) with the multiplier's inverse.
   uint32_t inverse = 1;
-  for (int i = 0; i < 5; ++i) inverse *= 2 - 134775813u * inverse;  // Newton for the inverse mod 2^32
+  for (int i = 0; i < 5; ++i)
+    inverse *= 2 - 134775813u * inverse;  // Newton for the inverse mod 2^32
   RandomSource r;
   r.RandomSeed = (next_seed - 1u) * inverse;
   return r.RandomBetween(lo, hi);

@@ -190,7 +190,9 @@ struct TownCase {
 };
 
 // Names the case in test output instead of dumping its bytes.
-void PrintTo(const TownCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TownCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ListFileTownImageTest : public ::testing::TestWithParam<TownCase> {};
 

@@ -22,7 +22,9 @@ struct Source {
   std::vector<Row> rows;
 };
 
-std::string SourceDir() { return std::string(KESTROVE_TEST_SOURCE_DIR) + "/"; }
+std::string SourceDir() {
+  return std::string(KESTROVE_TEST_SOURCE_DIR) + "/";
+}
 
 Source ReadSource(const std::string& list) {
   const std::string dir = SourceDir();

@@ -130,8 +130,8 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
 TEST_F(KestroveRunTest, HelpDocumentsOptionsAndExitCodes) {
   auto r = RunTool("kestrove-run", {"--help"});
   EXPECT_EQ(r.exit_code, 0);
-  for (const char* word : {"--profile", "--dsn", "--sql-out", "--seed", "--today", "--lists-dir",
-                           "Exit codes", "130"})
+  for (const char* word :
+       {"--profile", "--dsn", "--sql-out", "--seed", "--today", "--lists-dir", "Exit codes", "130"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
