@@ -31,7 +31,6 @@ using namespace kestrove;
 constexpr int kExitOk = 0;
 constexpr int kExitRunError = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitStopped = 130;
 
 const char* const kUsage = R"(Usage: kestrove-run --profile FILE [options]
 
@@ -60,21 +59,23 @@ Options:
 
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (tables,
-statements, seconds) is printed at the end. Ctrl+C asks the run to stop as the
-Stop button does: the record under way finishes and the summary is printed.
+statements, seconds) is printed at the end. Ctrl+C (or SIGTERM) asks the run
+to stop as the Stop button does: the record under way finishes, the summary is
+printed, and the exit code says the run was stopped.
 
 Exit codes:
   0    the run completed
   1    the run ended with an error (its message is printed)
   2    usage error: bad option, unreadable profile, bad output file
-  130  the run was stopped with Ctrl+C
+  130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
 )";
 
-std::atomic<bool> g_stop_requested{false};
+// The signal that asked the run to stop (SIGINT or SIGTERM), 0 for none.
+std::atomic<int> g_stop_signal{0};
 
-extern "C" void OnInterrupt(int) {
-  g_stop_requested = true;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program at once
+extern "C" void OnStopSignal(int signal) {
+  g_stop_signal = signal;
+  std::signal(signal, SIG_DFL);  // a second one ends the program at once
 }
 
 struct Options {
@@ -307,12 +308,13 @@ int Main(int argc, char** argv) {
   };
   bool stopped_by_signal = false;
   services.process_messages = [&] {
-    if (g_stop_requested && !run.RunStopped) {
+    if (g_stop_signal != 0 && !run.RunStopped) {
       stopped_by_signal = true;
       run.GenerateBtnClick();  // the Stop press
     }
   };
-  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
 
   const auto started = std::chrono::steady_clock::now();
   int exit_code = kExitOk;
@@ -334,7 +336,7 @@ int Main(int argc, char** argv) {
                                     : "completed",
                monitor.tables(), static_cast<unsigned long long>(monitor.records()),
                static_cast<unsigned long long>(run.StatementsExecuted()), seconds);
-  if (exit_code == kExitOk && stopped_by_signal) exit_code = kExitStopped;
+  if (exit_code == kExitOk && stopped_by_signal) exit_code = 128 + g_stop_signal;
   return exit_code;
 }
 

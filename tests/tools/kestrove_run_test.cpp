@@ -143,7 +143,13 @@ TEST_F(KestroveRunTest, ListsDirWithoutListsGivesEmptyNames) {
   EXPECT_EQ(r.out, "Insert into T (f0) Values ('');\n");
 }
 
-TEST_F(KestroveRunTest, InterruptStopsAfterTheRecordUnderWay) {
+// Ctrl+C and SIGTERM both press "Stop": the record under way finishes and
+// the exit code names the signal.
+class KestroveRunStopTest : public KestroveRunTest,
+                            public testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(KestroveRunStopTest, StopsAfterTheRecordUnderWay) {
+  const auto [signal, expected_exit] = GetParam();
   const std::string profile = Profile({{206, "", ""}}, 2000000000);
   const std::string out = (dir / "long.sql").string();
   const pid_t pid = fork();
@@ -156,11 +162,11 @@ TEST_F(KestroveRunTest, InterruptStopsAfterTheRecordUnderWay) {
   }
   // Wait until the run has written something, then press "Stop".
   for (int i = 0; i < 200 && (!fs::exists(out) || fs::file_size(out) < 100000); ++i) usleep(20000);
-  kill(pid, SIGINT);
+  kill(pid, signal);
   int status = 0;
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(WEXITSTATUS(status), expected_exit);
   // Every statement written is whole: the last line ends cleanly.
   const std::string text = testing_support::ReadWhole(out);
   ASSERT_FALSE(text.empty());
@@ -168,6 +174,9 @@ TEST_F(KestroveRunTest, InterruptStopsAfterTheRecordUnderWay) {
   const auto lines = Lines(text);
   EXPECT_EQ(lines.back(), "Insert into T (f0) Values (" + std::to_string(lines.size()) + ");");
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, KestroveRunStopTest,
+                         testing::Values(std::make_pair(SIGINT, 130), std::make_pair(SIGTERM, 143)));
 
 }  // namespace
 }  // namespace kestrove
