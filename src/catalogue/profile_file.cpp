@@ -120,7 +120,16 @@ int32_t LoadProfileFile(ProfileState& state, const std::string& path) {
 
 int32_t LoadProfileImage(ProfileState& state, const std::string& image) {
   LineReader lines(image);
-  const int32_t n = lines.NextInt();
+  const std::string first = lines.Next();
+  int32_t n = 0;
+  try {
+    n = StrToInt(first);
+  } catch (const EConvertError&) {
+    // Not a profile count at all: the load has begun, so the profile is
+    // left cleared, as after any other line that fails.
+    state.ClearProfile();
+    throw;
+  }
   if (n >= kMaxTables) {
     throw EProfileError("The profile file lists " + std::to_string(n) +
                         " tables; a profile holds at most " + std::to_string(kMaxTables - 1));

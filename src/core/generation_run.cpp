@@ -26,6 +26,11 @@ void AppendQuoted(std::string& out, const std::string& value) {
   out += "',";
 }
 
+// The number of records to make: the low 32 bits of RecordCount, signed.
+int32_t LowCount(int64_t record_count) {
+  return static_cast<int32_t>(static_cast<uint32_t>(record_count));
+}
+
 }  // namespace
 
 std::string GenerationRun::StatementHead(const TTableStruct& table, bool show_quotes) {
@@ -101,8 +106,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
   state_.TableCounter = 1;
   state_.ClearTableScratch();
 
-  const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(table.RecordCount));
-  monitor_.SetMonitorTable("Table: " + table.TableName, slot, count);
+  monitor_.SetMonitorTable("Table: " + table.TableName, slot, LowCount(table.RecordCount));
   monitor_.SetMonitorRecNo("Generating Template", 0);
   services_.ProcessMessages();
 
@@ -114,7 +118,9 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
     ++statements_;
   }
 
-  // The count is read once, as the low 32 bits of RecordCount.
+  // The count is read once, here, after the table start has let pending
+  // messages run: a record count committed meanwhile is the one used.
+  const int32_t count = LowCount(table.RecordCount);
   std::string values;
   std::string statement;
   std::string recno;

@@ -159,8 +159,15 @@ TEST_F(ProfileFileTest, NonIntegerLines) {
     std::string image;
     for (const auto& l : lines) image += l + "\r\n";
     auto loaded = ProfileState::Create();
+    Fill(*loaded);
     ExpectError<EConvertError>([&] { LoadProfileImage(*loaded, image); },
                                "'" + text + "' is not a valid integer value");
+    // Whichever line fails, what came before it was read into a cleared
+    // profile: nothing of the earlier set-up is left.
+    EXPECT_EQ(loaded->Tables[0].TableName, "") << "line " << line;
+    EXPECT_EQ(loaded->Tables[0].RecordCount, 10) << "line " << line;
+    EXPECT_EQ(loaded->Tables[0].Fields[0].FieldName, "") << "line " << line;
+    EXPECT_EQ(loaded->Tables[2].TableName, "") << "line " << line;
   }
 }
 

@@ -269,6 +269,29 @@ TEST_F(GenerationRunTest, StopWhileLoadingListsStillRunsFirstTableStart) {
             (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
 }
 
+TEST_F(GenerationRunTest, TableSettingsEditedWhileTheTableStartsAreUsed) {
+  // The window may commit edits while the table start lets messages run;
+  // the record count, delete flag and name are read after that point.
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 5;
+  SetField(0, 0, "a", 206);
+  services.value = [](auto, auto&, auto&) { return "1"; };
+  services.on_messages = [&](int call) {
+    if (call == 2) {  // "Generating Template"
+      state->Tables[0].RecordCount = 2;
+      state->Tables[0].DeleteExisting = 1;
+      state->Tables[0].TableName = "U";
+    }
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed,
+            (std::vector<std::string>{"Delete from U", "Insert into U (a) Values (1);",
+                                      "Insert into U (a) Values (1);"}));
+  EXPECT_EQ(monitor.recno_history,
+            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
+                                      "Rec No: 2"}));
+}
+
 TEST_F(GenerationRunTest, PressWhileStoppingResumesInsteadOfNesting) {
   state->Tables[0].TableName = "T";
   state->Tables[0].RecordCount = 5;

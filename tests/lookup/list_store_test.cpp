@@ -276,6 +276,88 @@ TEST(ListStoreSortTest, RandomListsComeOutOrderedWithTheirRecIds) {
   }
 }
 
+// The partitioning written out plainly, straight recursion into lo..j and
+// then i..hi, to hold the store's sort to: equal keys must end exactly where
+// this leaves them, with every RecId travelling with its record.
+struct RefRecord {
+  std::string key;
+  int32_t rec_id;
+};
+
+int RefCompare(const std::string& a, const std::string& b, TdxSortOptions options) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (options & soCaseInsensitive) {
+      if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
+      if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
+    }
+    if (ca != cb) return (options & soDesc) ? (ca < cb ? 1 : -1) : (ca < cb ? -1 : 1);
+  }
+  if (a.size() == b.size()) return 0;
+  const int r = a.size() < b.size() ? -1 : 1;
+  return (options & soDesc) ? -r : r;
+}
+
+void RefQuickSort(std::vector<RefRecord>& r, int lo, int hi, TdxSortOptions options) {
+  const int p = (lo + hi) / 2;
+  const std::string pivot = r[p].key;
+  // Record at position x against the pivot: by key, then position against p.
+  auto below = [&](int x) {
+    const int c = RefCompare(r[x].key, pivot, options);
+    return c < 0 || (c == 0 && x < p);
+  };
+  auto above = [&](int x) {
+    const int c = RefCompare(r[x].key, pivot, options);
+    return c > 0 || (c == 0 && x > p);
+  };
+  int i = lo;
+  int j = hi;
+  do {
+    while (below(i)) ++i;
+    while (above(j)) --j;
+    if (i <= j) {
+      std::swap(r[i], r[j]);
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  if (lo < j) RefQuickSort(r, lo, j, options);
+  if (i < hi) RefQuickSort(r, i, hi, options);
+}
+
+TEST(ListStoreSortTest, EqualKeysEndWhereThePlainPartitioningPutsThem) {
+  std::mt19937 rng(20240611);
+  // Few distinct keys, so most comparisons meet equal keys.
+  const std::string letters = "aAbB";
+  for (int round = 0; round < 60; ++round) {
+    for (TdxSortOptions options : {TdxSortOptions{0}, TdxSortOptions{soCaseInsensitive},
+                                   TdxSortOptions{soCaseInsensitive | soDesc}}) {
+      TdxMemData list = SurnameList();
+      list.SetSortOptions(options);
+      std::vector<RefRecord> ref;
+      const int n = static_cast<int>(rng() % 300);
+      for (int i = 0; i < n; ++i) {
+        std::string s(rng() % 3, ' ');
+        for (char& ch : s) ch = letters[rng() % letters.size()];
+        AddRecord(list, {s});
+        ref.push_back({s, i + 1});
+      }
+      list.SetSortedField("Surname");
+      if (n > 1) RefQuickSort(ref, 0, n - 1, options);
+      Names keys;
+      std::vector<int32_t> ids;
+      for (const RefRecord& rec : ref) {
+        keys.push_back(rec.key);
+        ids.push_back(rec.rec_id);
+      }
+      ASSERT_EQ(Column(list), keys) << "round " << round << " options " << int(options);
+      ASSERT_EQ(RecIds(list), ids) << "round " << round << " options " << int(options);
+    }
+  }
+}
+
 TEST(ListStoreSortTest, SortedListPlacesPostedRecordsByBisection) {
   TdxMemData list = TownList();
   for (const char* t : {"Derby", "bath", "Ayr", "Leeds"}) AddRecord(list, {t});
