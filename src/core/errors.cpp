@@ -1,9 +1,45 @@
 #include "core/errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace kestrove {
+
+namespace {
+
+// Whether a well-formed number text that a double cannot hold lies below
+// its range rather than above it: the decimal position of its first
+// significant digit, moved by the exponent, is negative. [begin, mantissa_end)
+// holds the digits and the point; an exponent, if any, follows its "e".
+bool BelowDoubleRange(const std::string& text, size_t begin, size_t mantissa_end) {
+  int64_t whole_digits = 0, leading_fraction_zeros = 0;
+  bool seen_point = false, seen_significant = false;
+  for (size_t k = begin; k < mantissa_end; ++k) {
+    const char c = text[k];
+    if (c == '.') {
+      seen_point = true;
+    } else if (!seen_significant && c == '0') {
+      if (seen_point) ++leading_fraction_zeros;
+    } else {
+      seen_significant = true;
+      if (!seen_point) ++whole_digits;
+    }
+  }
+  int64_t magnitude = whole_digits > 0 ? whole_digits : -leading_fraction_zeros;
+  if (mantissa_end < text.size()) {
+    size_t k = mantissa_end + 1;
+    bool negative = false;
+    if (text[k] == '+' || text[k] == '-') negative = text[k++] == '-';
+    int64_t exponent = 0;
+    for (; k < text.size(); ++k)
+      exponent = std::min<int64_t>(exponent * 10 + (text[k] - '0'), 1000000);
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude < 0;
+}
+
+}  // namespace
 
 EConvertError InvalidInteger(const std::string& text) {
   return EConvertError("'" + text + "' is not a valid integer value");
@@ -54,6 +90,7 @@ double StrToFloat(const std::string& text) {
     while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
   }
   if (digits == 0) throw InvalidFloat(text);
+  const size_t mantissa_end = i;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
@@ -68,6 +105,10 @@ double StrToFloat(const std::string& text) {
   if (*first == '+') ++first;
   double value = 0;
   auto [ptr, ec] = std::from_chars(first, text.data() + n, value);
+  // A number too small for a double is still a number: it reads as zero.
+  const size_t mantissa_begin = text[0] == '+' || text[0] == '-' ? 1 : 0;
+  if (ec == std::errc::result_out_of_range && BelowDoubleRange(text, mantissa_begin, mantissa_end))
+    return text[0] == '-' ? -0.0 : 0.0;
   if (ec != std::errc() || ptr != text.data() + n || !std::isfinite(value))
     throw InvalidFloat(text);
   return value;

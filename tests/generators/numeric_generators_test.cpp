@@ -150,6 +150,20 @@ TEST_F(NumericTest, FloatRandomRefusesTextsThatAreNotNumbers) {
                              "'x' is not a valid floating point value");
 }
 
+TEST_F(NumericTest, FloatRandomReadsBoundsBelowADoublesRangeAsZero) {
+  // Decimal text with an exponent is a number however small it is: these
+  // bounds read as 0, so the draw is that of the range 0 to 10.
+  for (const char* tiny : {"1e-400", "-2E-999", "+1E-330"}) {
+    const std::string value = Gen(301, tiny, "10");
+    double x = twin_.NextRandom() * 11;
+    if (x > 10) x -= 1;
+    EXPECT_EQ(value, std::to_string(static_cast<int>(x))) << tiny;
+  }
+  // A number too large for a double is still refused.
+  ExpectError<EConvertError>([&] { Gen(301, "1", "1e400"); },
+                             "'1e400' is not a valid floating point value");
+}
+
 TEST_F(NumericTest, FloatRandomTooWideForADoubleIsRefused) {
   ExpectError<EConvertError>([&] { Gen(301, "-1.7e308", "1.7e308"); },
                              "Floating point range '-1.7e308' to '1.7e308' is too wide");

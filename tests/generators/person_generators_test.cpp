@@ -71,6 +71,19 @@ TEST_F(PersonTest, ForenameMaleOrFemaleSetsTheGender) {
   }
 }
 
+TEST_F(PersonTest, ForenameMaleOrFemaleDrawsOnlyTheName) {
+  // The forename's own list settles the gender: no gender draw precedes the
+  // name, so the next draw of the record is not shifted.
+  NewRecord();
+  EXPECT_EQ(Gen(57), lists_.lists[kForenamesMList][Twin(0, 2)]);
+  EXPECT_EQ(random_.RandomSeed, twin_.RandomSeed);
+  NewRecord();
+  state_->RecordGender = 1;
+  EXPECT_EQ(Gen(58), lists_.lists[kForenamesFList][Twin(0, 2)]);
+  EXPECT_EQ(state_->RecordGender, 2);
+  EXPECT_EQ(random_.RandomSeed, twin_.RandomSeed);
+}
+
 TEST_F(PersonTest, MiddlenameDiffersFromTheForenameAndKeepsGender) {
   int empty = 0;
   for (int i = 0; i < 4000; ++i) {
