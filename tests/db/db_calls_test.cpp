@@ -73,6 +73,27 @@ TEST_P(DbCalls, ConnectWithoutPromptUsesEmptyUserAndPassword) {
   EXPECT_TRUE(CallLog().calls.empty());
 }
 
+TEST_P(DbCalls, ConnectionAttributesWrittenOnlyWhenTheyDiffer) {
+  db_.Connector.Terminate();
+  db_.Connector.CursorLib = SQL_CUR_USE_IF_NEEDED;
+  RecordCalls record;
+  db_.Connector.Connect();
+  // The first read differs and is written; the read before the connect
+  // then finds the value in place.
+  EXPECT_EQ(CallLog().Only({"SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
+                            "SQLSetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS), "SQLConnect"}),
+            (Calls{"SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
+                   "SQLSetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS) + "=" + N(SQL_CUR_USE_IF_NEEDED),
+                   "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS), "SQLConnect " + dsn_ + "||"}));
+  // Without the driver's own cursors a prepared statement is executed
+  // without closing it first.
+  CallLog().calls.clear();
+  Exec("SELECT 1");
+  EXPECT_EQ(From(CallLog().calls, "SQLPrepare"),
+            (Calls{"SQLPrepare SELECT 1", SetStmt(SQL_ATTR_PARAMSET_SIZE, 0), "SQLExecute",
+                   "SQLSetStmtAttr " + N(SQL_ATTR_ROWS_FETCHED_PTR) + "=ptr"}));
+}
+
 TEST_P(DbCalls, ConnectWithPromptSendsTheBareDsnEveryTime) {
   db_.Connector.Disconnect();
   RecordCalls record;
