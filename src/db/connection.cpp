@@ -183,6 +183,14 @@ void DbConnection::Terminate() {
   last_rc_ = rc;
   // A handle that could not be freed stays owned (and registered).
   CheckOdbc(rc, SQL_HANDLE_DBC, handle, OdbcObject::kConnection, this);
+  // Tearing a lost connection down, nothing is raised: when the driver
+  // manager keeps the handle (a failed SQLDisconnect leaves it connected),
+  // it is given up, so that the next operation starts on a fresh one rather
+  // than failing on the old one for good.
+  if (handle_ && DbEnvironment::Get().Teardown()) {
+    handle_.Abandon();
+    connected_ = false;
+  }
   if (handle_) return;
   if (environment_) environment_->Unregister(this);
   environment_ = nullptr;

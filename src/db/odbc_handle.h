@@ -35,6 +35,10 @@ class OdbcHandle {
   int16_t type() const { return type_; }
   explicit operator bool() const { return handle_ != nullptr; }
 
+  // Gives the handle up without freeing it: for a handle the driver manager
+  // refuses to free while a lost connection is torn down.
+  void Abandon() noexcept { handle_ = nullptr; }
+
   // SQLFreeHandle; returns its result. The owner is empty afterwards unless
   // the driver manager refused (the handle then stays valid and owned).
   int16_t Free() noexcept;

@@ -3,6 +3,9 @@
 #include "db/statement.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
@@ -57,6 +60,52 @@ std::string ConvertSqlParameters(const std::string& text, std::vector<std::strin
     out += c;
   }
   return out;
+}
+
+std::string FormatFloat(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  // Fifteen significant digits decide the exponent.
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.14e", value);
+  const char* e = std::strchr(buffer, 'e');
+  const int exponent = e ? std::atoi(e + 1) : 0;
+  std::string out;
+  if (std::fabs(value) >= 0.00001 && exponent < 15) {
+    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, 14 - exponent), value);
+    out = buffer;
+    if (out.find('.') != std::string::npos) {
+      while (out.back() == '0') out.pop_back();
+      if (out.back() == '.') out.pop_back();
+    }
+    return out;
+  }
+  std::string mantissa(buffer, e ? static_cast<size_t>(e - buffer) : std::strlen(buffer));
+  if (mantissa.find('.') != std::string::npos) {
+    while (mantissa.back() == '0') mantissa.pop_back();
+    if (mantissa.back() == '.') mantissa.pop_back();
+  }
+  return mantissa + "E" + std::to_string(exponent);
+}
+
+std::string FormatDate(int year, unsigned month, unsigned day) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", year, month, day);
+  return buffer;
+}
+
+std::string FormatTime(unsigned hour, unsigned minute, unsigned second) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02u:%02u:%02u", hour, minute, second);
+  return buffer;
+}
+
+std::string FormatDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                           unsigned second, uint32_t fraction) {
+  std::string text = FormatDate(year, month, day);
+  if (hour || minute || second || fraction) text += " " + FormatTime(hour, minute, second);
+  return text;
 }
 
 DbStatement::DbStatement(DbConnection& connection) : connection_(connection) {}
@@ -159,6 +208,9 @@ void DbStatement::Terminate() {
   SQLHANDLE handle = handle_.get();
   SQLRETURN rc = handle_.Free();
   CheckOdbc(rc, SQL_HANDLE_STMT, handle, OdbcObject::kStatement, &connection_);
+  // While a lost connection is torn down a handle that cannot be freed is
+  // given up with its connection.
+  if (handle_ && DbEnvironment::Get().Teardown()) handle_.Abandon();
   prepared_ = false;
   executed_ = false;
 }
@@ -213,7 +265,9 @@ void DbStatement::Execute() {
 void DbStatement::Tables(const std::string& table_pattern, const std::string& types) {
   AllocateHandle();
   if (!handle_) return;
-  CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  // Only a result left open needs ending; the catalogue lists on a fresh
+  // handle, which goes to SQLTables directly.
+  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
   DropResult();
   // Patterns are trimmed of blanks; an empty one goes to the driver as null.
   std::string table = TrimRight(table_pattern);
@@ -503,7 +557,31 @@ std::string DbStatement::ColumnText(int c) {
       case SQL_C_DOUBLE: {
         double v;
         std::memcpy(&v, data, sizeof v);
-        text = std::to_string(v);
+        text = FormatFloat(v);
+        break;
+      }
+      case SQL_C_FLOAT: {
+        float v;
+        std::memcpy(&v, data, sizeof v);
+        text = FormatFloat(v);
+        break;
+      }
+      case SQL_C_TYPE_DATE: {
+        SQL_DATE_STRUCT d;
+        std::memcpy(&d, data, sizeof d);
+        text = FormatDate(d.year, d.month, d.day);
+        break;
+      }
+      case SQL_C_TYPE_TIME: {
+        SQL_TIME_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        text = FormatTime(t.hour, t.minute, t.second);
+        break;
+      }
+      case SQL_C_TYPE_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        text = FormatDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction);
         break;
       }
       default: {

@@ -17,6 +17,18 @@ class DbConnection;
 // "Invalid parameter token in SQL statement." for a colon with no name.
 std::string ConvertSqlParameters(const std::string& text, std::vector<std::string>* parameters);
 
+// The general number format: up to 15 significant digits, plain notation for
+// values of at least 0.00001 in size with at most 15 digits before the
+// decimal point, exponent notation ("1.5E-7", "1E20") otherwise.
+std::string FormatFloat(double value);
+
+// A date as yyyy/mm/dd, a time as hh:mm:ss, and a date with its time
+// separated by a blank, the time left out at midnight exactly.
+std::string FormatDate(int year, unsigned month, unsigned day);
+std::string FormatTime(unsigned hour, unsigned minute, unsigned second);
+std::string FormatDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                           unsigned second, uint32_t fraction);
+
 // One result column as described by the driver, with its buffers.
 struct DbColumn {
   std::string Name;

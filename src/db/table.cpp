@@ -30,22 +30,6 @@ bool SameText(const std::string& a, const std::string& b) {
   return true;
 }
 
-std::string TwoDigits(unsigned v) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%02u", v);
-  return buffer;
-}
-
-std::string DateText(int year, unsigned month, unsigned day) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", year, month, day);
-  return buffer;
-}
-
-std::string TimeText(unsigned hour, unsigned minute, unsigned second) {
-  return TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
-}
-
 // A whole number that must fit the 32-bit result.
 int32_t Narrow(int64_t value, const std::string& text) {
   if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
@@ -146,33 +130,6 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
-std::string FormatFloat(double value) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (value == 0) return "0";
-  // Fifteen significant digits decide the exponent.
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);
-  const char* e = std::strchr(buffer, 'e');
-  const int exponent = e ? std::atoi(e + 1) : 0;
-  std::string out;
-  if (std::fabs(value) >= 0.00001 && exponent < 15) {
-    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, 14 - exponent), value);
-    out = buffer;
-    if (out.find('.') != std::string::npos) {
-      while (out.back() == '0') out.pop_back();
-      if (out.back() == '.') out.pop_back();
-    }
-    return out;
-  }
-  std::string mantissa(buffer, e ? static_cast<size_t>(e - buffer) : std::strlen(buffer));
-  if (mantissa.find('.') != std::string::npos) {
-    while (mantissa.back() == '0') mantissa.pop_back();
-    if (mantissa.back() == '.') mantissa.pop_back();
-  }
-  return mantissa + "E" + std::to_string(exponent);
-}
-
 // --- Fields ---
 
 std::string DbField::AsString() const {
@@ -194,14 +151,11 @@ std::string DbField::AsString() const {
     case ftBoolean:
       return integer_ ? "True" : "False";
     case ftDate:
-      return DateText(year_, month_, day_);
+      return FormatDate(year_, month_, day_);
     case ftTime:
-      return TimeText(hour_, minute_, second_);
-    case ftDateTime: {
-      std::string text = DateText(year_, month_, day_);
-      if (hour_ || minute_ || second_ || fraction_) text += " " + TimeText(hour_, minute_, second_);
-      return text;
-    }
+      return FormatTime(hour_, minute_, second_);
+    case ftDateTime:
+      return FormatDateTime(year_, month_, day_, hour_, minute_, second_, fraction_);
     default:
       return {};
   }
@@ -414,9 +368,10 @@ int64_t DbTable::CountRows() {
     counter.Prepare();
     try {
       counter.Execute();
-      if (counter.FetchNext()) {
-        if (!counter.ColumnInt64(1, &n)) n = 0;
-      }
+      // Some drivers describe the count as character data; it is read as
+      // a whole number all the same.
+      if (counter.FetchNext() && !counter.ColumnInt64(1, &n))
+        n = counter.IsNull(1) ? 0 : StrToInt(counter.ColumnText(1));
       counted = true;
     } catch (const EODBC&) {
       // Not every data source takes the count query; a full pass follows.

@@ -32,11 +32,6 @@ TFieldType FieldTypeOfColumn(int16_t sql_type, bool is_unsigned);
 // the integer conversion error when the result does not fit in 32 bits.
 int32_t RoundHalfEven(double value);
 
-// The general number format: up to 15 significant digits, plain notation for
-// values of at least 0.00001 in size with at most 15 digits before the
-// decimal point, exponent notation ("1.5E-7", "1E20") otherwise.
-std::string FormatFloat(double value);
-
 struct TFieldDef {
   std::string Name;
   TFieldType DataType = ftUnknown;
