@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "core/errors.h"
+#include "expect_error.h"
 
 namespace kestrove {
 namespace {
@@ -29,22 +30,14 @@ std::vector<std::string> SplitCrLf(const std::string& image) {
   return lines;
 }
 
-template <typename E>
-void ExpectError(const std::function<void()>& action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "expected an error: " << message;
-  } catch (const E& e) {
-    EXPECT_EQ(std::string(e.what()), message);
-  }
-}
+using testing::ExpectError;
 
-class ProfileFileTest : public testing::Test {
+class ProfileFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir =
-        fs::temp_directory_path() / ("kestrove-profile-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("kestrove-profile-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
     state->ClearProfile();
   }

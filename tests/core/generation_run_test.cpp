@@ -241,32 +241,26 @@ TEST_F(GenerationRunTest, StopAfterTheRecordUnderWay) {
   EXPECT_TRUE(run.RunStopped);
 }
 
-TEST_F(GenerationRunTest, StopDuringTableStartStillRunsDeleteAndFirstRecord) {
-  state->Tables[0].TableName = "T";
-  state->Tables[0].RecordCount = 10;
-  state->Tables[0].DeleteExisting = 1;
-  SetField(0, 0, "a", 206);
-  services.value = [](auto, auto&, auto&) { return "1"; };
-  services.on_messages = [&](int call) {
-    if (call == 2) run.GenerateBtnClick();  // "Generating Template"
-  };
-  run.GenerateBtnClick();
-  EXPECT_EQ(services.executed,
-            (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
-}
-
-TEST_F(GenerationRunTest, StopWhileLoadingListsStillRunsFirstTableStart) {
-  state->Tables[0].TableName = "T";
-  state->Tables[0].RecordCount = 10;
-  state->Tables[0].DeleteExisting = 1;
-  SetField(0, 0, "a", 206);
-  services.value = [](auto, auto&, auto&) { return "1"; };
-  services.on_messages = [&](int call) {
-    if (call == 1) run.GenerateBtnClick();  // "Loading Lookups"
-  };
-  run.GenerateBtnClick();
-  EXPECT_EQ(services.executed,
-            (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
+// A stop pressed while the lists load (message call 1) or while the table
+// starts (call 2) still lets the table's Delete and first record run.
+TEST_F(GenerationRunTest, StopBeforeTheFirstRecordStillRunsDeleteAndFirstRecord) {
+  for (int press_at : {1, 2}) {
+    SCOPED_TRACE(press_at == 1 ? "Loading Lookups" : "Generating Template");
+    services.executed.clear();
+    services.message_calls = 0;
+    state->Tables[0].TableName = "T";
+    state->Tables[0].RecordCount = 10;
+    state->Tables[0].DeleteExisting = 1;
+    SetField(0, 0, "a", 206);
+    services.value = [](auto, auto&, auto&) { return "1"; };
+    services.on_messages = [&](int call) {
+      if (call == press_at) run.GenerateBtnClick();
+    };
+    run.GenerateBtnClick();
+    EXPECT_EQ(services.executed,
+              (std::vector<std::string>{"Delete from T", "Insert into T (a) Values (1);"}));
+    EXPECT_TRUE(run.RunStopped);
+  }
 }
 
 TEST_F(GenerationRunTest, TableSettingsEditedWhileTheTableStartsAreUsed) {

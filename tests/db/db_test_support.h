@@ -11,21 +11,9 @@
 
 #include "db/database.h"
 #include "db/odbc_error.h"
+#include "expect_error.h"
 
 namespace kestrove::testing {
-
-// Runs `action` and checks that it raises exactly `E` with `message`.
-template <typename E>
-void ExpectError(const std::function<void()>& action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "expected an error: " << message;
-  } catch (const E& error) {
-    EXPECT_EQ(error.what(), message);
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << "wrong error type, message: " << error.what();
-  }
-}
 
 struct Driver {
   const char* name;     // test name suffix

@@ -17,6 +17,7 @@
 #include "core/errors.h"
 #include "core/lookup_ids.h"
 #include "core/profile.h"
+#include "expect_error.h"
 #include "generators/generators.h"
 #include "generators/random.h"
 
@@ -123,17 +124,6 @@ class GeneratorsTest : public ::testing::Test {
   RandomSource twin_;
   std::unique_ptr<Generators> gen_;
 };
-
-// Checks that `action` raises an error of type E with exactly `message`.
-template <typename E>
-void ExpectError(const std::function<void()>& action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "expected an error: " << message;
-  } catch (const E& error) {
-    EXPECT_EQ(error.what(), message);
-  }
-}
 
 inline bool AllOf(const std::string& text, int (*predicate)(int)) {
   for (unsigned char c : text)

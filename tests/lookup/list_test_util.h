@@ -7,22 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "expect_error.h"
 #include "lookup/mem_data.h"
 
 namespace kestrove::testing {
-
-// Runs `f` and checks that it raises exactly `E` with exactly `message`.
-template <typename E, typename F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << "no error raised, expected: " << message;
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "wrong error type: " << e.what();
-  }
-}
 
 inline TdxMemData SurnameList() {
   return TdxMemData("SurnameTable", {{"Surname", 16}});

@@ -176,7 +176,8 @@ TEST_P(KestroveRunStopTest, StopsAfterTheRecordUnderWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, KestroveRunStopTest,
-                         testing::Values(std::make_pair(SIGINT, 130), std::make_pair(SIGTERM, 143)));
+                         testing::Values(std::make_pair(SIGINT, 130),
+                                         std::make_pair(SIGTERM, 143)));
 
 }  // namespace
 }  // namespace kestrove
