@@ -1,7 +1,8 @@
 -- A small shop: customers, products, sales and sale lines, and suppliers.
 -- Table names sort in the order the tables must be filled (parents first),
 -- because the data source lists them by name and the run visits them in
--- that order.
+-- that order. The schema works on SQLite and on PostgreSQL (supplier.on_hold
+-- is a SMALLINT because the profile fills it with 0 or 1).
 CREATE TABLE customer (
   id             INTEGER PRIMARY KEY,
   customer_ref   VARCHAR(12) NOT NULL,
@@ -82,7 +83,7 @@ CREATE TABLE supplier (
   contact_born   DATE,
   contact_age    INTEGER,
   years_trading  INTEGER,
-  on_hold        BOOLEAN,
+  on_hold        SMALLINT,
   credit_limit   DECIMAL(10,2),
   preferred      INTEGER,
   rebate         REAL,

@@ -96,9 +96,7 @@ class KestroveRunDb : public testing::DriverTest {
 
 TEST_P(KestroveRunDb, FillsTheShopWithLinkedRows) {
   for (const char* table : {"sale_line", "sale", "supplier", "product", "customer"}) Drop(table);
-  // PostgreSQL needs one column type of its own (see the file's head).
-  const std::string schema =
-      SourceDir() + (IsPostgres() ? "/examples/shop_postgres.sql" : "/examples/shop.sql");
+  const std::string schema = SourceDir() + "/examples/shop.sql";
   const auto statements = SchemaStatements(schema);
   ASSERT_EQ(statements.size(), 5u);
   for (const std::string& statement : statements) Exec(statement);
