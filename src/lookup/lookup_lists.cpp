@@ -9,8 +9,8 @@ namespace kestrove {
 
 namespace {
 
-const std::array<LookupListSpec, kLookupListCount>& Specs() {
-  static const std::array<LookupListSpec, kLookupListCount> specs = {{
+const std::array<LookupListKind, kLookupListCount>& ListKinds() {
+  static const std::array<LookupListKind, kLookupListCount> kinds = {{
       {"SurnameTable", "surnames", "srndata.bin", {{"Surname", 16}}, 0, false},
       {"ForenamesMTable", "male-forenames", "frmdata.bin", {{"Forename", 16}}, 0, false},
       {"ForenamesFTable", "female-forenames", "frfdata.bin", {{"Forename", 16}}, 0, false},
@@ -29,7 +29,7 @@ const std::array<LookupListSpec, kLookupListCount>& Specs() {
       {"User5Table", "user5", "usr5data.bin", {{"Data", 24}}, 0, false},
       {"User6Table", "user6", "usr6data.bin", {{"Data", 24}}, 0, false},
   }};
-  return specs;
+  return kinds;
 }
 
 // The field each selector reads, by name.
@@ -57,22 +57,22 @@ const char* SelectorFieldName(int selector) {
 
 }  // namespace
 
-const LookupListSpec& LookupListInfo(int id) {
+const LookupListKind& LookupListInfo(int id) {
   if (id < 0 || id >= kLookupListCount) throw std::out_of_range("lookup list id");
-  return Specs()[static_cast<size_t>(id)];
+  return ListKinds()[static_cast<size_t>(id)];
 }
 
 int LookupListByCommandName(const std::string& name) {
   for (int id = 0; id < kLookupListCount; ++id)
-    if (name == Specs()[static_cast<size_t>(id)].command_name) return id;
+    if (name == ListKinds()[static_cast<size_t>(id)].command_name) return id;
   return -1;
 }
 
 LookupLists::LookupLists() {
   for (int id = 0; id < kLookupListCount; ++id) {
-    const LookupListSpec& spec = LookupListInfo(id);
-    auto list = std::make_unique<TdxMemData>(spec.list_name, spec.fields, !spec.starts_closed);
-    list->SetSortOptions(spec.sort_options);
+    const LookupListKind& kind = LookupListInfo(id);
+    auto list = std::make_unique<TdxMemData>(kind.list_name, kind.fields, !kind.starts_closed);
+    list->SetSortOptions(kind.sort_options);
     lists_[static_cast<size_t>(id)] = std::move(list);
   }
   selector_field_.fill(-1);

@@ -13,7 +13,7 @@
 namespace kestrove {
 
 // Name, fields and options of one of the twelve lists, by LookupListId.
-struct LookupListSpec {
+struct LookupListKind {
   const char* list_name;     // e.g. "SurnameTable"
   const char* command_name;  // e.g. "surnames", as the command-line tool names it
   const char* file_name;     // e.g. "srndata.bin"
@@ -21,7 +21,7 @@ struct LookupListSpec {
   TdxSortOptions sort_options;
   bool starts_closed;
 };
-const LookupListSpec& LookupListInfo(int id);
+const LookupListKind& LookupListInfo(int id);
 // Id of the list the command-line name stands for, or -1.
 int LookupListByCommandName(const std::string& name);
 

@@ -87,10 +87,10 @@ int ListId(const std::string& name) {
 }
 
 std::unique_ptr<TdxMemData> NewList(int id) {
-  const kestrove::LookupListSpec& spec = kestrove::LookupListInfo(id);
+  const kestrove::LookupListKind& kind = kestrove::LookupListInfo(id);
   // Always open: the tool reads and writes files, it has no program start.
-  auto list = std::make_unique<TdxMemData>(spec.list_name, spec.fields, true);
-  list->SetSortOptions(spec.sort_options);
+  auto list = std::make_unique<TdxMemData>(kind.list_name, kind.fields, true);
+  list->SetSortOptions(kind.sort_options);
   return list;
 }
 

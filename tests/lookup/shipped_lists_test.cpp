@@ -63,9 +63,9 @@ TEST_P(ListFileShippedSourceTest, CountsWidthsQuotesAndDuplicates) {
   const Source s = ReadSource(e.list);
   const int id = LookupListByCommandName(e.list);
   ASSERT_GE(id, 0);
-  const LookupListSpec& spec = LookupListInfo(id);
-  ASSERT_EQ(s.header.size(), spec.fields.size());
-  for (size_t c = 0; c < s.header.size(); ++c) EXPECT_EQ(s.header[c], spec.fields[c].name);
+  const LookupListKind& kind = LookupListInfo(id);
+  ASSERT_EQ(s.header.size(), kind.fields.size());
+  for (size_t c = 0; c < s.header.size(); ++c) EXPECT_EQ(s.header[c], kind.fields[c].name);
 
   EXPECT_GE(s.rows.size(), e.minimum) << e.list;
   std::set<std::string> seen;
@@ -135,12 +135,12 @@ TEST(ShippedListFilesTest, BuiltFilesHoldTheSources) {
   const std::string bin = std::string(KESTROVE_TEST_BIN_DIR) + "/";
   LookupLists lists;
   for (int id = 0; id < kLookupListCount; ++id) {
-    const LookupListSpec& spec = LookupListInfo(id);
-    const Source s = ReadSource(spec.command_name);
-    lists.Load(id, bin + spec.file_name);
+    const LookupListKind& kind = LookupListInfo(id);
+    const Source s = ReadSource(kind.command_name);
+    lists.Load(id, bin + kind.file_name);
     TdxMemData& list = lists.List(id);
-    ASSERT_TRUE(list.Active()) << spec.file_name;
-    ASSERT_EQ(static_cast<size_t>(list.RecordCount()), s.rows.size()) << spec.file_name;
+    ASSERT_TRUE(list.Active()) << kind.file_name;
+    ASSERT_EQ(static_cast<size_t>(list.RecordCount()), s.rows.size()) << kind.file_name;
     for (int32_t r = 0; r < list.RecordCount(); ++r)
       for (int f = 0; f < list.FieldCount(); ++f)
         ASSERT_EQ(list.StoredText(r, f), s.rows[static_cast<size_t>(r)][static_cast<size_t>(f)]);
