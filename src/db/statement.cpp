@@ -3,6 +3,7 @@
 #include "db/statement.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -66,27 +67,27 @@ std::string FormatFloat(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
-  // Fifteen significant digits decide the exponent.
+  // Fifteen significant digits decide the exponent. to_chars keeps "." as the
+  // mark whatever locale the process runs under.
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);
-  const char* e = std::strchr(buffer, 'e');
-  const int exponent = e ? std::atoi(e + 1) : 0;
-  std::string out;
-  if (std::fabs(value) >= 0.00001 && exponent < 15) {
-    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, 14 - exponent), value);
-    out = buffer;
-    if (out.find('.') != std::string::npos) {
-      while (out.back() == '0') out.pop_back();
-      if (out.back() == '.') out.pop_back();
+  auto scientific = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                   std::chars_format::scientific, 14);
+  const std::string sci(buffer, scientific.ptr);
+  const size_t e = sci.find('e');
+  const int exponent = std::atoi(sci.c_str() + e + 1);
+  auto trim = [](std::string text) {
+    if (text.find('.') != std::string::npos) {
+      while (text.back() == '0') text.pop_back();
+      if (text.back() == '.') text.pop_back();
     }
-    return out;
+    return text;
+  };
+  if (std::fabs(value) >= 0.00001 && exponent < 15) {
+    auto fixed = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                               std::max(0, 14 - exponent));
+    return trim(std::string(buffer, fixed.ptr));
   }
-  std::string mantissa(buffer, e ? static_cast<size_t>(e - buffer) : std::strlen(buffer));
-  if (mantissa.find('.') != std::string::npos) {
-    while (mantissa.back() == '0') mantissa.pop_back();
-    if (mantissa.back() == '.') mantissa.pop_back();
-  }
-  return mantissa + "E" + std::to_string(exponent);
+  return trim(sci.substr(0, e)) + "E" + std::to_string(exponent);
 }
 
 std::string FormatDate(int year, unsigned month, unsigned day) {
