@@ -138,6 +138,14 @@ Options ParseOptions(int argc, char** argv, bool& help) {
   return options;
 }
 
+// A message as it may be shown on a terminal: control characters (which a
+// damaged profile can put into a conversion message) become "?".
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
+}
+
 std::string ProgramFolder() {
   std::error_code ec;
   auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -259,7 +267,7 @@ int Main(int argc, char** argv) {
       table_count = LoadProfileFile(*state, options.profile);
     } catch (const KestroveError& e) {
       throw UsageError("cannot load profile '" + options.profile +
-                       "': " + DisplayMessage(e.what()));
+                       "': " + Printable(DisplayMessage(e.what())));
     }
     const std::optional<std::string> out = options.sql_out ? options.sql_out
                                            : options.dsn   ? std::nullopt
@@ -322,7 +330,7 @@ int Main(int argc, char** argv) {
     run.GenerateBtnClick();
     if (writer) writer->Finish();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", DisplayMessage(e.what()).c_str());
+    std::fprintf(stderr, "%s\n", Printable(DisplayMessage(e.what())).c_str());
     if (database)
       std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
                    static_cast<unsigned long long>(run.StatementsExecuted()));

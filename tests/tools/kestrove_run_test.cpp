@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "catalogue/profile_file.h"
@@ -125,6 +126,15 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
     EXPECT_NE(r.err.find("kestrove-run: "), std::string::npos);
     EXPECT_EQ(r.out, "");
   }
+}
+
+TEST_F(KestroveRunTest, DamagedProfileMessageHasNoControlCharacters) {
+  const std::string path = (dir / "damaged.prf").string();
+  std::ofstream(path, std::ios::binary) << std::string("1\x1b[2J\x07\x01x\r\n", 10);
+  auto r = RunTool("kestrove-run", {"--profile", path});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_NE(r.err.find("is not a valid integer value"), std::string::npos) << r.err;
+  for (char c : r.err) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 }
 
 TEST_F(KestroveRunTest, HelpDocumentsOptionsAndExitCodes) {
