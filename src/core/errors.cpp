@@ -1,45 +1,11 @@
 #include "core/errors.h"
 
-#include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 
 namespace kestrove {
-
-namespace {
-
-// Whether a well-formed number text that a double cannot hold lies below
-// its range rather than above it: the decimal position of its first
-// significant digit, moved by the exponent, is negative. [begin, mantissa_end)
-// holds the digits and the point; an exponent, if any, follows its "e".
-bool BelowDoubleRange(const std::string& text, size_t begin, size_t mantissa_end) {
-  int64_t whole_digits = 0, leading_fraction_zeros = 0;
-  bool seen_point = false, seen_significant = false;
-  for (size_t k = begin; k < mantissa_end; ++k) {
-    const char c = text[k];
-    if (c == '.') {
-      seen_point = true;
-    } else if (!seen_significant && c == '0') {
-      if (seen_point) ++leading_fraction_zeros;
-    } else {
-      seen_significant = true;
-      if (!seen_point) ++whole_digits;
-    }
-  }
-  int64_t magnitude = whole_digits > 0 ? whole_digits : -leading_fraction_zeros;
-  if (mantissa_end < text.size()) {
-    size_t k = mantissa_end + 1;
-    bool negative = false;
-    if (text[k] == '+' || text[k] == '-') negative = text[k++] == '-';
-    int64_t exponent = 0;
-    for (; k < text.size(); ++k)
-      exponent = std::min<int64_t>(exponent * 10 + (text[k] - '0'), 1000000);
-    magnitude += negative ? -exponent : exponent;
-  }
-  return magnitude < 0;
-}
-
-}  // namespace
 
 EConvertError InvalidInteger(const std::string& text) {
   return EConvertError("'" + text + "' is not a valid integer value");
@@ -90,7 +56,6 @@ double StrToFloat(const std::string& text) {
     while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
   }
   if (digits == 0) throw InvalidFloat(text);
-  const size_t mantissa_end = i;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
@@ -99,19 +64,26 @@ double StrToFloat(const std::string& text) {
     if (exp == 0) throw InvalidFloat(text);
   }
   if (i != n) throw InvalidFloat(text);
-  // from_chars does not look at the C locale, so "." stays the mark even
-  // when the process runs under a locale with a decimal comma.
-  const char* first = text.data();
-  if (*first == '+') ++first;
+  const bool negative = text[0] == '-';
+  const double magnitude = ReadDecimal(std::string_view(text).substr(text[0] == '+' || negative));
+  // A number too small for a double is still a number (it reads as zero);
+  // one too large is not.
+  if (!std::isfinite(magnitude)) throw InvalidFloat(text);
+  return negative ? -magnitude : magnitude;
+}
+
+double ReadDecimal(std::string_view text) {
+  // from_chars does not look at the C locale, so "." stays the mark even when
+  // the process runs under a locale with a decimal comma.
   double value = 0;
-  auto [ptr, ec] = std::from_chars(first, text.data() + n, value);
-  // A number too small for a double is still a number: it reads as zero.
-  const size_t mantissa_begin = text[0] == '+' || text[0] == '-' ? 1 : 0;
-  if (ec == std::errc::result_out_of_range && BelowDoubleRange(text, mantissa_begin, mantissa_end))
-    return text[0] == '-' ? -0.0 : 0.0;
-  if (ec != std::errc() || ptr != text.data() + n || !std::isfinite(value))
-    throw InvalidFloat(text);
-  return value;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  (void)ptr;
+  if (ec != std::errc::result_out_of_range) return value;
+  // Out of range either way: the C library's reading (in the "C" locale)
+  // tells which, giving HUGE_VAL above the range and 0 below it.
+  static const locale_t c_numeric = newlocale(LC_NUMERIC_MASK, "C", nullptr);
+  const std::string copy(text);
+  return strtod_l(copy.c_str(), nullptr, c_numeric);
 }
 
 }  // namespace kestrove

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kestrove {
 
@@ -61,5 +62,9 @@ std::string DisplayMessage(const std::string& message);
 int32_t StrToInt(const std::string& text);
 // Decimal text with "." as the mark and an optional exponent.
 double StrToFloat(const std::string& text);
+// The value of text already known to be [digits][.digits][(e|E)[sign]digits]
+// with at least one digit, read with "." as the mark whatever the locale: a
+// number beyond a double's range gives infinity, one below it gives 0.
+double ReadDecimal(std::string_view text);
 
 }  // namespace kestrove

@@ -6,6 +6,8 @@
 #include <limits>
 #include <system_error>
 
+#include "core/errors.h"
+
 namespace kestrove {
 
 namespace {
@@ -72,7 +74,6 @@ double LeadingNumber(const std::string& text) {
     while (i < n && IsDigit(text[i])) ++i, ++digits;
   }
   if (digits == 0) return 0;
-  const size_t mantissa_end = i;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     size_t j = i + 1;
     if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
@@ -81,39 +82,8 @@ double LeadingNumber(const std::string& text) {
       i = j;
     }
   }
-  double value = 0;
-  const auto [ptr, ec] = std::from_chars(text.data() + mantissa_begin, text.data() + i, value);
-  (void)ptr;
-  if (ec == std::errc::result_out_of_range) {
-    // Too large or too small for a double: tell which from the decimal
-    // magnitude, the position of the first significant digit plus the exponent.
-    int64_t magnitude = 0;
-    bool seen_point = false, seen_significant = false;
-    int64_t whole_digits = 0, leading_fraction_zeros = 0;
-    for (size_t k = mantissa_begin; k < mantissa_end; ++k) {
-      const char c = text[k];
-      if (c == '.') {
-        seen_point = true;
-      } else if (!seen_significant && c == '0') {
-        if (seen_point) ++leading_fraction_zeros;
-      } else {
-        seen_significant = true;
-        if (!seen_point) ++whole_digits;
-      }
-    }
-    if (!seen_significant) return 0;
-    magnitude = whole_digits > 0 ? whole_digits : -leading_fraction_zeros;
-    if (mantissa_end < i) {
-      size_t k = mantissa_end + 1;
-      bool exp_negative = false;
-      if (text[k] == '+' || text[k] == '-') exp_negative = text[k++] == '-';
-      int64_t exp = 0;
-      for (; k < i; ++k) exp = std::min<int64_t>(exp * 10 + (text[k] - '0'), 1000000);
-      magnitude += exp_negative ? -exp : exp;
-    }
-    if (magnitude <= 0) return negative ? -0.0 : 0.0;
-    value = std::numeric_limits<double>::infinity();
-  }
+  const double value =
+      ReadDecimal(std::string_view(text).substr(mantissa_begin, i - mantissa_begin));
   return negative ? -value : value;
 }
 
