@@ -72,22 +72,9 @@ class KestroveRunDb : public testing::DriverTest {
 
   // A one-table profile with fields f0, f1, ... given as (code, param1, param2).
   std::string Profile(const std::string& table,
-                      const std::vector<std::tuple<int32_t, std::string, std::string>>& fields,
-                      int64_t records) {
-    auto state = ProfileState::Create();
-    state->ClearProfile();
-    state->Tables[0].TableName = table;
-    state->Tables[0].RecordCount = records;
-    for (size_t i = 0; i < fields.size(); ++i) {
-      auto& f = state->Tables[0].Fields[i];
-      f.FieldName = "f" + std::to_string(i);
-      f.ChoiceIndex = 1;
-      f.ChoiceBase = std::get<0>(fields[i]);
-      f.Param1 = std::get<1>(fields[i]);
-      f.Param2 = std::get<2>(fields[i]);
-    }
+                      const std::vector<testing_support::FieldChoice>& fields, int64_t records) {
     const std::string path = (dir_ / (table + ".prf")).string();
-    SaveProfileFile(*state, 0, path);
+    testing_support::WriteOneTableProfile(path, table, fields, records);
     return path;
   }
 

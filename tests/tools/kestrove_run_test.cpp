@@ -38,22 +38,10 @@ class KestroveRunTest : public testing::Test {
   std::string Shop() { return SourceDir() + "/examples/shop.prf"; }
 
   // A one-table profile with the given fields (code, param1, param2).
-  std::string Profile(const std::vector<std::tuple<int32_t, std::string, std::string>>& fields,
+  std::string Profile(const std::vector<testing_support::FieldChoice>& fields,
                       int64_t records = 3) {
-    auto state = ProfileState::Create();
-    state->ClearProfile();
-    state->Tables[0].TableName = "T";
-    state->Tables[0].RecordCount = records;
-    for (size_t i = 0; i < fields.size(); ++i) {
-      auto& f = state->Tables[0].Fields[i];
-      f.FieldName = "f" + std::to_string(i);
-      f.ChoiceIndex = 1;
-      f.ChoiceBase = std::get<0>(fields[i]);
-      f.Param1 = std::get<1>(fields[i]);
-      f.Param2 = std::get<2>(fields[i]);
-    }
     const std::string path = (dir / ("p" + std::to_string(++made) + ".prf")).string();
-    SaveProfileFile(*state, 0, path);
+    testing_support::WriteOneTableProfile(path, "T", fields, records);
     return path;
   }
 

@@ -9,7 +9,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "catalogue/profile_file.h"
 
 namespace kestrove::testing_support {
 
@@ -65,6 +68,28 @@ inline ToolResult RunTool(const std::string& tool, const std::vector<std::string
   std::remove(out_name);
   std::remove(err_name);
   return result;
+}
+
+// One field of a one-table profile: choice code, Param1, Param2.
+using FieldChoice = std::tuple<int32_t, std::string, std::string>;
+
+// Writes a profile with one listed table whose fields f0, f1, ... are given
+// their choices.
+inline void WriteOneTableProfile(const std::string& path, const std::string& table,
+                                 const std::vector<FieldChoice>& fields, int64_t records) {
+  auto state = ProfileState::Create();
+  state->ClearProfile();
+  state->Tables[0].TableName = table;
+  state->Tables[0].RecordCount = records;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    auto& f = state->Tables[0].Fields[i];
+    f.FieldName = "f" + std::to_string(i);
+    f.ChoiceIndex = 1;
+    f.ChoiceBase = std::get<0>(fields[i]);
+    f.Param1 = std::get<1>(fields[i]);
+    f.Param2 = std::get<2>(fields[i]);
+  }
+  SaveProfileFile(*state, 0, path);
 }
 
 }  // namespace kestrove::testing_support
