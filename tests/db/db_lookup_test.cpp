@@ -139,7 +139,21 @@ TEST_P(DbLookup, EmptyParametersGiveEmptyValue) {
 }
 
 // Only a server connection can be lost: these cases run on PostgreSQL.
-class DbLostConnection : public DbLookup {};
+class DbLostConnection : public DbLookup {
+ protected:
+  // Ends this connection's server process from a second connection.
+  void KillServerProcess() {
+    DbStatement& st = db_.Hstmt1;
+    st.SetSQL("SELECT pg_backend_pid()");
+    st.Execute();
+    ASSERT_TRUE(st.FetchNext());
+    const std::string pid = st.ColumnText(1);
+    st.Close();
+    Database killer;
+    killer.Connector.DataSource = dsn_;
+    killer.ExecuteStatement("SELECT pg_terminate_backend(" + pid + ")");
+  }
+};
 
 TEST_P(DbLostConnection, IsReportedAndAFreshConnectFollows) {
   Drop("kt_lost");
@@ -147,18 +161,7 @@ TEST_P(DbLostConnection, IsReportedAndAFreshConnectFollows) {
   Exec("INSERT INTO kt_lost VALUES ('kept')");
   EXPECT_EQ(Text("name", "kt_lost"), "kept");
 
-  // Find this connection's server process and end it from a second one.
-  DbStatement& st = db_.Hstmt1;
-  st.SetSQL("SELECT pg_backend_pid()");
-  st.Execute();
-  ASSERT_TRUE(st.FetchNext());
-  const std::string pid = st.ColumnText(1);
-  st.Close();
-  {
-    Database killer;
-    killer.Connector.DataSource = dsn_;
-    killer.ExecuteStatement("SELECT pg_terminate_backend(" + pid + ")");
-  }
+  KillServerProcess();
 
   // The next statement fails with the driver's error; once the error is
   // dealt with, a lost connection is torn down and the one after connects
@@ -188,17 +191,7 @@ TEST_P(DbLostConnection, DuringLookupIsReported) {
   Drop("kt_lost2");
   Exec("CREATE TABLE kt_lost2 (name VARCHAR(10))");
   Exec("INSERT INTO kt_lost2 VALUES ('v')");
-  DbStatement& st = db_.Hstmt1;
-  st.SetSQL("SELECT pg_backend_pid()");
-  st.Execute();
-  ASSERT_TRUE(st.FetchNext());
-  const std::string pid = st.ColumnText(1);
-  st.Close();
-  {
-    Database killer;
-    killer.Connector.DataSource = dsn_;
-    killer.ExecuteStatement("SELECT pg_terminate_backend(" + pid + ")");
-  }
+  KillServerProcess();
   // Lookups report and yield '' until the loss has been noticed and the
   // connection torn down; then values come again.
   std::string value;
