@@ -2,6 +2,8 @@
 // and PostgreSQL, database lookups that keep the links between its tables,
 // and lookup errors reported the way the error dialog shows them.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <tuple>
@@ -161,6 +163,55 @@ TEST_P(KestroveRunDb, RunEndingErrorGivesItsMessageAndTheStatementCount) {
 }
 
 KESTROVE_INSTANTIATE_DRIVERS(KestroveRunDb);
+
+// A server connection lost in the middle of a run: the run ends with the
+// driver's message and the statement count, without a crash, and the next
+// run connects afresh. Only a server connection can be lost.
+class KestroveRunLostConnection : public KestroveRunDb {};
+
+TEST_P(KestroveRunLostConnection, EndsTheRunAndTheNextRunConnectsAfresh) {
+  Drop("kt_run_lost");
+  Exec("CREATE TABLE kt_run_lost (f0 INTEGER, f1 VARCHAR(20))");
+  const std::string profile =
+      Profile("kt_run_lost", {{206, "", ""}, {1, "!!~~~~", ""}}, 2000000000);
+  const std::string log = (dir_ / "sent.sql").string();
+  const std::string err = (dir_ / "err.txt").string();
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen(err.c_str(), "w", stderr);
+    const std::string bin = testing_support::BinDir() + "/kestrove-run";
+    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn_.c_str(),
+          "--sql-out", log.c_str(), "--seed", "1", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Once rows are going in, end every other connection to the database.
+  for (int i = 0; i < 500 && Scalar("SELECT Count(*) FROM kt_run_lost") < 200; ++i) usleep(10000);
+  Exec(
+      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+      "WHERE datname = current_database() AND pid <> pg_backend_pid()");
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "kestrove-run ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string text = ReadWhole(err);
+  EXPECT_NE(text.find("statements had been executed"), std::string::npos) << text;
+  EXPECT_NE(text.find("ended by an error"), std::string::npos) << text;
+  const int64_t rows = Scalar("SELECT Count(*) FROM kt_run_lost");
+  EXPECT_GE(rows, 200);
+
+  // Rows inserted before the loss stay; a new run connects and goes on.
+  const auto again = RunTool(
+      "kestrove-run",
+      {"--profile", Profile("kt_run_lost", {{206, "", ""}}, 5), "--dsn", dsn_, "--seed", "2"});
+  EXPECT_EQ(again.exit_code, 0) << again.err;
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM kt_run_lost"), rows + 5);
+  Drop("kt_run_lost");
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, KestroveRunLostConnection,
+                         ::testing::Values(testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),
+                         testing::DriverName);
 
 }  // namespace
 }  // namespace kestrove
