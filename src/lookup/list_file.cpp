@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "core/errors.h"
 
@@ -49,30 +50,20 @@ class ImageReader {
     pos_ += n;
     return true;
   }
-  bool Uint64(uint64_t* v) {
+  // A little-endian integer of sizeof(T) bytes.
+  template <typename T>
+  bool Little(T* v) {
     std::string_view b;
-    if (!Take(8, &b)) return false;
-    uint64_t r = 0;
-    for (int i = 7; i >= 0; --i) r = (r << 8) | static_cast<unsigned char>(b[i]);
-    *v = r;
+    if (!Take(sizeof(T), &b)) return false;
+    std::make_unsigned_t<T> r = 0;
+    for (size_t i = sizeof(T); i-- > 0;)
+      r = static_cast<std::make_unsigned_t<T>>((r << 8) | static_cast<unsigned char>(b[i]));
+    *v = static_cast<T>(r);
     return true;
   }
-  bool Int32(int32_t* v) {
-    std::string_view b;
-    if (!Take(4, &b)) return false;
-    uint32_t r = 0;
-    for (int i = 3; i >= 0; --i) r = (r << 8) | static_cast<unsigned char>(b[i]);
-    *v = static_cast<int32_t>(r);
-    return true;
-  }
-  bool Int16(int16_t* v) {
-    std::string_view b;
-    if (!Take(2, &b)) return false;
-    const uint16_t r = static_cast<uint16_t>(static_cast<unsigned char>(b[0]) |
-                                             (static_cast<unsigned char>(b[1]) << 8));
-    *v = static_cast<int16_t>(r);
-    return true;
-  }
+  bool Uint64(uint64_t* v) { return Little(v); }
+  bool Int32(int32_t* v) { return Little(v); }
+  bool Int16(int16_t* v) { return Little(v); }
 
  private:
   std::string_view image_;
