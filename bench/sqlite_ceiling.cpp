@@ -13,27 +13,36 @@
 
 #include "catalogue/profile_file.h"
 #include "core/generation_run.h"
-#include "core/standard_services.h"
+#include "generators/generators.h"
+#include "lookup/lookup_lists.h"
 
 namespace {
 
 using namespace kestrove;
 
 // Keeps the values of every record instead of executing statements.
-class CaptureServices : public StandardRunServices {
+class CaptureServices : public RunServices {
  public:
-  using StandardRunServices::StandardRunServices;
+  CaptureServices(Generators& generators, LookupLists& lists)
+      : generators_(generators), lists_(lists) {}
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> row;
 
   std::string GenerateValue(int32_t code, const std::string& p1, const std::string& p2) override {
-    row.push_back(StandardRunServices::GenerateValue(code, p1, p2));
+    row.push_back(generators_.Generate(code, p1, p2));
     return row.back();
   }
   void ExecuteStatement(const std::string& sql) override {
     if (sql.rfind("Insert", 0) == 0) rows.push_back(std::move(row));
     row.clear();
   }
+  void LoadLookupList(int list, const std::string& path) override { lists_.Load(list, path); }
+  int32_t LookupRecordCount(int list) override { return lists_.RecordCount(list); }
+  void ProcessMessages() override {}
+
+ private:
+  Generators& generators_;
+  LookupLists& lists_;
 };
 
 class NullMonitor : public RunMonitor {

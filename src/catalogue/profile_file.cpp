@@ -110,12 +110,16 @@ void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::
 }
 
 int32_t LoadProfileFile(ProfileState& state, const std::string& path) {
+  return LoadProfileImage(state, ReadProfileFile(path));
+}
+
+std::string ReadProfileFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
   std::ostringstream buffer;
   buffer << in.rdbuf();
   if (in.bad()) throw EInOutError("Cannot read file " + path);
-  return LoadProfileImage(state, buffer.str());
+  return buffer.str();
 }
 
 int32_t LoadProfileImage(ProfileState& state, const std::string& image) {

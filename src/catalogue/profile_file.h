@@ -28,6 +28,10 @@ void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::
 // the slots read so far filled and the rest cleared.
 int32_t LoadProfileFile(ProfileState& state, const std::string& path);
 
+// The whole file as it stands; raises EInOutError when it cannot be opened
+// or read.
+std::string ReadProfileFile(const std::string& path);
+
 // The same from an image in memory.
 int32_t LoadProfileImage(ProfileState& state, const std::string& image);
 

@@ -10,7 +10,7 @@
 
 #include "core/field_types.h"
 #include "db/statement.h"
-#include "generators/generators.h"
+#include "db/lookup_reader.h"
 
 namespace kestrove {
 

@@ -9,33 +9,10 @@
 #include "core/clock.h"
 #include "core/lookup_ids.h"
 #include "core/profile.h"
+#include "db/lookup_reader.h"
 #include "generators/random.h"
 
 namespace kestrove {
-
-class EODBC;
-
-// The table reader a database lookup works through (LookupTable).
-class LookupReader {
- public:
-  virtual ~LookupReader() = default;
-  virtual void SetTableName(const std::string& table) = 0;
-  virtual void Open() = 0;
-  virtual int32_t RecordCount() = 0;
-  virtual void First() = 0;
-  virtual void MoveBy(int32_t rows) = 0;
-  // The named field of the current row (name matched without regard to case).
-  virtual std::string FieldAsText(const std::string& field) = 0;
-  virtual int32_t FieldAsInteger(const std::string& field) = 0;
-  virtual void Close() = 0;
-};
-
-// Shows a database error that a handler caught, with the handler's text.
-class DatabaseErrorReporter {
- public:
-  virtual ~DatabaseErrorReporter() = default;
-  virtual void ShowDatabaseError(const EODBC& error, const std::string& text) = 0;
-};
 
 class Generators {
  public:

@@ -14,15 +14,15 @@
 #include <optional>
 #include <string>
 
+#include "app/workspace.h"
 #include "catalogue/profile_file.h"
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/generation_run.h"
-#include "core/standard_services.h"
+#include "db/error_text.h"
 #include "generators/dates.h"
 #include "generators/generators.h"
 #include "lookup/lookup_lists.h"
-#include "tools/run_database.h"
 
 namespace {
 
@@ -146,13 +146,6 @@ std::string Printable(std::string text) {
   return text;
 }
 
-std::string ProgramFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  return exe.parent_path().string() + "/";
-}
-
 // A clock whose seed and today may be fixed from the command line.
 class CliClock : public Clock {
  public:
@@ -165,6 +158,16 @@ class CliClock : public Clock {
  private:
   SystemClock system_;
   std::optional<CivilDate> today_;
+};
+
+// Database errors that the run survives (a failed lookup), printed the way
+// the error dialog shows them.
+class StderrErrorReporter : public DatabaseErrorReporter {
+ public:
+  void ShowDatabaseError(const EODBC& error, const std::string& text) override {
+    std::fputs(FormatDatabaseError(error, text).c_str(), stderr);
+    std::fputc('\n', stderr);
+  }
 };
 
 // Progress on standard error while it is a terminal, and the counts for the summary.
@@ -253,7 +256,10 @@ class SqlWriter {
 int Main(int argc, char** argv) {
   Options options;
   bool help = false;
-  std::unique_ptr<ProfileState> state = ProfileState::Create();
+  CliMonitor monitor;
+  StderrErrorReporter reporter;
+  std::unique_ptr<CliClock> clock;
+  std::unique_ptr<Workspace> workspace;
   int32_t table_count = 0;
   std::unique_ptr<SqlWriter> writer;
   try {
@@ -262,9 +268,10 @@ int Main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitOk;
     }
+    clock = std::make_unique<CliClock>(options);
+    workspace = std::make_unique<Workspace>(*clock, monitor, reporter);
     try {
-      state->ClearProfile();
-      table_count = LoadProfileFile(*state, options.profile);
+      table_count = LoadProfileFile(workspace->State(), options.profile);
     } catch (const KestroveError& e) {
       throw UsageError("cannot load profile '" + options.profile +
                        "': " + Printable(DisplayMessage(e.what())));
@@ -278,44 +285,33 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  CliClock clock(options);
-  RandomSource random;
+  Workspace& ws = *workspace;
   if (options.seed)
-    random.RandomSeed = *options.seed;
+    ws.Random.RandomSeed = *options.seed;
   else
-    random.SeedRandom(clock);
-
-  LookupLists lists;
-  Generators generators(*state, random, lists, clock);
-  StandardRunServices services(generators, lists);
-  CliMonitor monitor;
-  GenerationRun run(*state, services, monitor);
-  run.ProgramDir = options.lists_dir
-                       ? options.lists_dir->empty() || options.lists_dir->back() == '/'
-                             ? *options.lists_dir
-                             : *options.lists_dir + "/"
-                       : ProgramFolder();
+    ws.SeedRandom();
+  GenerationRun& run = ws.Run;
+  ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
   run.TableListCount = [table_count] { return table_count; };
+  ws.SetDryRun(!options.dsn);
+  if (writer) ws.StatementSent = [&](const std::string& sql) { writer->Write(sql); };
 
-  std::unique_ptr<RunDatabase> database;
   if (options.dsn) {
+    ws.Db.Connector.DataSource = *options.dsn;
     try {
-      database = std::make_unique<RunDatabase>(*options.dsn);
-    } catch (const EODBC&) {
-      return kExitRunError;  // already reported with its records
+      ws.Db.Connector.Connect();
+    } catch (const EODBC& error) {
+      reporter.ShowDatabaseError(error,
+                                 "Communication Failure. Please select another Data Source.");
+      return kExitRunError;
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "%s\n", DisplayMessage(e.what()).c_str());
+      std::fprintf(stderr, "%s\n", Printable(DisplayMessage(e.what())).c_str());
       return kExitRunError;
     }
-    generators.SetDatabase(&database->Lookup(), &database->Reporter());
   }
 
-  services.execute = [&](const std::string& sql) {
-    if (writer) writer->Write(sql);
-    if (database) database->Execute(sql);
-  };
   bool stopped_by_signal = false;
-  services.process_messages = [&] {
+  ws.ProcessMessagesHook = [&] {
     if (g_stop_signal != 0 && !run.RunStopped) {
       stopped_by_signal = true;
       run.GenerateBtnClick();  // the Stop press
@@ -331,7 +327,7 @@ int Main(int argc, char** argv) {
     if (writer) writer->Finish();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", Printable(DisplayMessage(e.what())).c_str());
-    if (database)
+    if (options.dsn)
       std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
                    static_cast<unsigned long long>(run.StatementsExecuted()));
     exit_code = kExitRunError;

@@ -1,0 +1,83 @@
+// The workspace: everything the main window owns, composed once and free of
+// any window toolkit. The window and the headless runner both build on it,
+// so a run of the same profile, seed and date sends the same statements from
+// either.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/clock.h"
+#include "core/generation_run.h"
+#include "core/profile.h"
+#include "core/run_services.h"
+#include "db/database.h"
+#include "db/lookup_reader.h"
+#include "generators/generators.h"
+#include "generators/random.h"
+#include "lookup/lookup_lists.h"
+
+namespace kestrove {
+
+class Workspace : private RunServices {
+ public:
+  // `clock` seeds nothing by itself (see SeedRandom); `monitor` shows the
+  // run and `reporter` shows the database errors a lookup survives. All
+  // three must outlive the workspace.
+  Workspace(const Clock& clock, RunMonitor& monitor, DatabaseErrorReporter& reporter);
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  ProfileState& State() { return *state_; }
+
+ private:
+  std::unique_ptr<ProfileState> state_;
+
+ public:
+  // Built in this order and destroyed in reverse, so the run and the
+  // generators go before the lists and the database objects they use.
+  LookupLists Lists;
+  RandomSource Random;
+  Database Db;
+  Generators Values;
+  GenerationRun Run;
+
+  // Seeds the random source from the clock (milliseconds since midnight UTC).
+  void SeedRandom() { Random.SeedRandom(clock_); }
+
+  // Folder of the lookup list files (and the settings file), with a
+  // trailing "/". The run loads its lists from here.
+  void SetProgramDir(const std::string& dir);
+  const std::string& ProgramDir() const { return Run.ProgramDir; }
+
+  // A dry run executes nothing and database lookups yield empty text;
+  // statements still reach StatementSent.
+  void SetDryRun(bool dry);
+  bool DryRun() const { return dry_run_; }
+
+  // Called with every statement just before it is executed (and, in a dry
+  // run, instead of executing it): logs and dry-run output.
+  std::function<void(const std::string&)> StatementSent;
+  // "Let pending window messages run": the window's event loop, or the
+  // headless runner's check for a stop signal.
+  std::function<void()> ProcessMessagesHook = [] {};
+
+ private:
+  std::string GenerateValue(int32_t code, const std::string& param1,
+                            const std::string& param2) override;
+  void ExecuteStatement(const std::string& sql) override;
+  void LoadLookupList(int list, const std::string& path) override;
+  int32_t LookupRecordCount(int list) override;
+  void ProcessMessages() override;
+
+  const Clock& clock_;
+  DatabaseErrorReporter& reporter_;
+  bool dry_run_ = false;
+};
+
+// The folder of the running program, with a trailing "/".
+std::string ProgramFolder();
+
+}  // namespace kestrove
