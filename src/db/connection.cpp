@@ -1,7 +1,11 @@
 // The ODBC environment, the data source list and the connection.
 #include "db/connection.h"
 
+#include <odbcinst.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include "db/odbc_internal.h"
 #include "db/statement.h"
@@ -93,6 +97,38 @@ TeardownScope::~TeardownScope() {
 
 // --- Connection ---
 
+namespace {
+
+// Overwrites a text that held a password before its memory is released.
+void Wipe(std::string& text) {
+  std::fill(text.begin(), text.end(), '\0');
+  text.clear();
+}
+
+// True when the failed connect's records say that a login is missing: an
+// invalid authorization (28000), or a connection failure (08001) that
+// mentions a password. psqlODBC reports every failed login as 08001, with
+// libpq's text: "fe_sendauth: no password supplied" when the data source has
+// no password (libpq never translates it), and the server's "password
+// authentication failed" when the password is wrong, which asks as well.
+bool LoginMissing(SQLHDBC handle) {
+  for (SQLSMALLINT number = 1;; ++number) {
+    SQLCHAR state[6] = {}, message[512] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLGetDiagRec(SQL_HANDLE_DBC, handle, number, state, &native, message,
+                                       sizeof message, &length);
+    if (!Succeeded(rc)) return false;
+    const std::string sqlstate(reinterpret_cast<const char*>(state));
+    std::string text(reinterpret_cast<const char*>(message));
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (sqlstate == "28000") return true;
+    if (sqlstate == "08001" && text.find("password") != std::string::npos) return true;
+  }
+}
+
+}  // namespace
+
 DbConnection::~DbConnection() {
   TerminateQuietly();
 }
@@ -132,15 +168,31 @@ void DbConnection::Connect() {
     SQLCHAR empty[1] = {0};
     rc = SQLConnect(handle_.get(), reinterpret_cast<SQLCHAR*>(DataSource.data()), SQL_NTS, empty,
                     SQL_NTS, empty, SQL_NTS);
+  } else if (InfoPrompt == kDriverPrompt && LoginPrompt) {
+    // The drivers here have no login dialog of their own: psqlODBC built
+    // for Linux, given SQL_DRIVER_PROMPT and no password, fails with 08001
+    // just as with SQL_DRIVER_COMPLETE. So the program asks before every
+    // connect.
+    std::string user, password;
+    if (!AskLogin(user, password)) return;
+    std::string in = ConnectionString(user, password);
+    rc = DriverConnect(in);
+    Wipe(in);
+    Wipe(password);
   } else {
     // The completed string the driver hands back is not kept: every connect
     // starts again from the bare DSN.
-    std::string in = ConnectionString();
-    SQLCHAR out[256] = {};
-    SQLSMALLINT out_length = 0;
-    rc = SQLDriverConnect(handle_.get(), reinterpret_cast<SQLHWND>(WindowHandle),
-                          reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out, sizeof out,
-                          &out_length, InfoPrompt);
+    rc = DriverConnect(ConnectionString());
+    if (rc == SQL_ERROR && InfoPrompt == kDriverComplete && LoginPrompt &&
+        LoginMissing(handle_.get())) {
+      // The data source lacks its login: ask once, and try once more.
+      std::string user, password;
+      if (!AskLogin(user, password)) return;
+      std::string in = ConnectionString(user, password);
+      rc = DriverConnect(in);
+      Wipe(in);
+      Wipe(password);
+    }
   }
   last_rc_ = rc;
   // A cancelled login dialog gives SQL_NO_DATA, which is a failure here.
@@ -157,6 +209,49 @@ void DbConnection::Connect() {
     // The connection stays open when the isolation cannot be written.
     CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
   }
+}
+
+int16_t DbConnection::DriverConnect(const std::string& in) {
+  // unixODBC refuses SQL_DRIVER_PROMPT without a window (HY092); the other
+  // completions go through without one. It hands the window on to the
+  // driver as given, and reads it as an ODBCINSTWND (the window in hWnd, an
+  // empty szUI for its default dialogs) when it shows a dialog itself, so
+  // the window is wrapped that way.
+  ODBCINSTWND window;
+  std::memset(&window, 0, sizeof window);
+  window.hWnd = static_cast<HWND>(WindowHandle);
+  SQLHWND parent = WindowHandle ? reinterpret_cast<SQLHWND>(&window) : nullptr;
+  std::string text = in;
+  SQLCHAR out[256] = {};
+  SQLSMALLINT out_length = 0;
+  const SQLRETURN rc =
+      SQLDriverConnect(handle_.get(), parent, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, out,
+                       sizeof out, &out_length, InfoPrompt);
+  Wipe(text);
+  std::memset(out, 0, sizeof out);
+  return rc;
+}
+
+bool DbConnection::AskLogin(std::string& user, std::string& password) {
+  if (LoginPrompt(user, password)) return true;
+  // Cancelled: reported as a cancelled driver dialog is.
+  last_rc_ = SQL_NO_DATA;
+  CheckOdbc(SQL_NO_DATA, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  return false;
+}
+
+std::string DbConnection::ConnectionString(const std::string& user,
+                                           const std::string& password) const {
+  auto value = [](const std::string& text) {
+    if (text.find_first_of(";{}") == std::string::npos) return text;
+    std::string braced = "{";
+    for (char c : text) {
+      braced += c;
+      if (c == '}') braced += '}';
+    }
+    return braced + "}";
+  };
+  return ConnectionString() + "UID=" + value(user) + ";PWD=" + value(password) + ";";
 }
 
 void DbConnection::TerminateStatements() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,8 +86,16 @@ class DbConnection {
   int32_t IsolationLevel = 2;
   // SQL_ATTR_ODBC_CURSORS: the driver's own cursors (SQL_CUR_USE_DRIVER).
   int32_t CursorLib = 2;
-  // Parent window of the driver's login dialog; null when there is none.
+  // The window that owns any login dialog; null when there is none. It is
+  // handed to the driver manager wrapped the way unixODBC expects it.
   void* WindowHandle = nullptr;
+  // Asks for a user name and password (the window's login dialog); false
+  // when the user cancels. Unset, nobody is asked and connecting works on
+  // the data source's own settings alone. With InfoPrompt 2 it is asked
+  // before every connect; with 1 only when the driver reports a missing
+  // login, and the connect is then tried once more. What was typed is not
+  // kept.
+  std::function<bool(std::string& user, std::string& password)> LoginPrompt;
 
   // Connects to DataSource; does nothing when connected. Raises EODBC.
   void Connect();
@@ -105,6 +114,9 @@ class DbConnection {
   int16_t LastReturnCode() const { return last_rc_; }
   // The connection string SQLDriverConnect is given.
   std::string ConnectionString() const { return "DSN=" + DataSource + ";"; }
+  // The same with a login: "UID=...;PWD=...;" appended, each value in
+  // braces (with "}" doubled) when it holds ";", "{" or "}".
+  std::string ConnectionString(const std::string& user, const std::string& password) const;
 
   // Statements holding a handle on this connection, most recent first.
   const std::vector<DbStatement*>& Statements() const { return statements_; }
@@ -116,6 +128,10 @@ class DbConnection {
   void UnregisterStatement(DbStatement* statement);
   void ApplyCursorUse();
   void TerminateStatements();
+  // SQLDriverConnect with `in`; returns the return code.
+  int16_t DriverConnect(const std::string& in);
+  // Asks LoginPrompt; a cancel raises the "No Data Found" error.
+  bool AskLogin(std::string& user, std::string& password);
   // Releases everything without raising (destructor, environment teardown).
   void TerminateQuietly() noexcept;
 
