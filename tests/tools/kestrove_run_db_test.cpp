@@ -18,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ReadWhole;
 using testing_support::RunTool;
+using testing_support::SchemaStatements;
 using testing_support::SourceDir;
 
 constexpr const char* kLookupFailed = "Cannot obtain Database Lookup using these parameters.";
@@ -26,27 +27,6 @@ size_t Occurrences(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
-}
-
-// The statements of a schema file: "--" comments dropped, split at ";".
-std::vector<std::string> SchemaStatements(const std::string& path) {
-  const std::string whole = ReadWhole(path);
-  std::string text;
-  for (size_t pos = 0, end; pos < whole.size(); pos = end + 1) {
-    end = whole.find('\n', pos);
-    if (end == std::string::npos) end = whole.size();
-    const std::string line = whole.substr(pos, end - pos);
-    if (line.rfind("--", 0) != 0) text += line + "\n";
-  }
-  std::vector<std::string> statements;
-  for (size_t pos = 0, end; pos < text.size(); pos = end + 1) {
-    end = text.find(';', pos);
-    if (end == std::string::npos) end = text.size();
-    const std::string statement = text.substr(pos, end - pos);
-    if (statement.find_first_not_of(" \r\n\t") != std::string::npos)
-      statements.push_back(statement);
-  }
-  return statements;
 }
 
 class KestroveRunDb : public testing::DriverTest {

@@ -70,6 +70,27 @@ inline ToolResult RunTool(const std::string& tool, const std::vector<std::string
   return result;
 }
 
+// The statements of a schema file: "--" comments dropped, split at ";".
+inline std::vector<std::string> SchemaStatements(const std::string& path) {
+  const std::string whole = ReadWhole(path);
+  std::string text;
+  for (size_t pos = 0, end; pos < whole.size(); pos = end + 1) {
+    end = whole.find('\n', pos);
+    if (end == std::string::npos) end = whole.size();
+    const std::string line = whole.substr(pos, end - pos);
+    if (line.rfind("--", 0) != 0) text += line + "\n";
+  }
+  std::vector<std::string> statements;
+  for (size_t pos = 0, end; pos < text.size(); pos = end + 1) {
+    end = text.find(';', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string statement = text.substr(pos, end - pos);
+    if (statement.find_first_not_of(" \r\n\t") != std::string::npos)
+      statements.push_back(statement);
+  }
+  return statements;
+}
+
 // One field of a one-table profile: choice code, Param1, Param2.
 using FieldChoice = std::tuple<int32_t, std::string, std::string>;
 

@@ -1,0 +1,63 @@
+#include "ui/prompts.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include "ui/db_error_dialog.h"
+#include "ui/error_display.h"
+#include "ui/login_dialog.h"
+#include "ui/text.h"
+
+namespace kestrove::ui {
+
+namespace {
+
+QString ProfileName(QWidget* parent, const QString& folder, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, QString(), folder, "Profiles (*.prf)");
+  dialog.setAcceptMode(mode);
+  dialog.setDefaultSuffix("prf");
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
+  // Saving replaces an existing file without asking.
+  if (mode == QFileDialog::AcceptSave) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+void QtPrompts::ShowError(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, kApplicationTitle, message, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+bool QtPrompts::ConfirmYesNo(QWidget* parent, const QString& question) {
+  return QMessageBox::question(parent, kApplicationTitle, question,
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtPrompts::ConfirmOkCancel(QWidget* parent, const QString& question) {
+  return QMessageBox::question(parent, kApplicationTitle, question,
+                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+QString QtPrompts::OpenProfileName(QWidget* parent, const QString& folder) {
+  return ProfileName(parent, folder, QFileDialog::AcceptOpen);
+}
+
+QString QtPrompts::SaveProfileName(QWidget* parent, const QString& folder) {
+  return ProfileName(parent, folder, QFileDialog::AcceptSave);
+}
+
+void QtPrompts::ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) {
+  ShowDatabaseErrorDialog(error, text, parent);
+}
+
+std::optional<LoginAnswer> QtPrompts::AskLogin(QWidget* parent, const QString& data_source) {
+  LoginDialog dialog(data_source, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return LoginAnswer{ToEngine(dialog.UserEdit->text()), ToEngine(dialog.PasswordEdit->text())};
+}
+
+}  // namespace kestrove::ui

@@ -1,0 +1,54 @@
+// Every box the windows show and wait on goes through this interface: the
+// window gets the Qt implementation, tests a fake that answers and records.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace kestrove {
+class EODBC;
+}
+
+namespace kestrove::ui {
+
+struct LoginAnswer {
+  std::string user;
+  std::string password;
+};
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  // The standard error display: an error box titled with the application
+  // title, showing `message` as it stands.
+  virtual void ShowError(QWidget* parent, const QString& message) = 0;
+  // A confirmation with Yes and No; true for Yes.
+  virtual bool ConfirmYesNo(QWidget* parent, const QString& question) = 0;
+  // A confirmation with OK and Cancel; true for OK.
+  virtual bool ConfirmOkCancel(QWidget* parent, const QString& question) = 0;
+  // The profile dialogs ("Profiles (*.prf)", default suffix prf, starting
+  // in `folder`); an empty name when cancelled.
+  virtual QString OpenProfileName(QWidget* parent, const QString& folder) = 0;
+  virtual QString SaveProfileName(QWidget* parent, const QString& folder) = 0;
+  // The database error dialog, modal.
+  virtual void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) = 0;
+  // The login dialog for a data source; nothing when cancelled.
+  virtual std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) = 0;
+};
+
+// The real boxes.
+class QtPrompts : public Prompts {
+ public:
+  void ShowError(QWidget* parent, const QString& message) override;
+  bool ConfirmYesNo(QWidget* parent, const QString& question) override;
+  bool ConfirmOkCancel(QWidget* parent, const QString& question) override;
+  QString OpenProfileName(QWidget* parent, const QString& folder) override;
+  QString SaveProfileName(QWidget* parent, const QString& folder) override;
+  void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) override;
+  std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) override;
+};
+
+}  // namespace kestrove::ui
