@@ -31,6 +31,10 @@ DbErrorDialog::DbErrorDialog(const EODBC& error, const QString& text, QWidget* p
     : QDialog(parent), error_(error) {
   setObjectName("DbErrorDialog");
   setWindowTitle(QString("Database Error: ") + kApplicationTitle);
+  // The small dialog font the fixed places are laid out for.
+  QFont small = font();
+  small.setPixelSize(11);
+  setFont(small);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
@@ -57,6 +61,12 @@ DbErrorDialog::DbErrorDialog(const EODBC& error, const QString& text, QWidget* p
   Edit2 = Place(new QLineEdit(this), "Edit2", 224, 188, 61, 21);
   Edit2->setReadOnly(true);
   label3->setBuddy(Edit2);
+  // The two captions have narrow places of their own.
+  QFont caption = font();
+  caption.setPixelSize(10);
+  caption.setLetterSpacing(QFont::PercentageSpacing, 93);
+  label2->setFont(caption);
+  label3->setFont(caption);
   Button3 = Place(new QPushButton("Prev", this), "Button3", 108, 216, 75, 25);
   Button4 = Place(new QPushButton("Next", this), "Button4", 212, 216, 75, 25);
 

@@ -1,11 +1,13 @@
 #include "ui/main_form.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -352,6 +354,7 @@ void TMainForm::BuildControls() {
   Param3 = Place(new QComboBox(FieldPanel), "Param3", 294, 70, 134, 22);
   Param3->setEditable(false);
   Param3->setMaxVisibleItems(20);
+  Param3->view()->setMinimumWidth(200);  // the longest items are wider than the box
   Param3L->setBuddy(Param3);
   Param1L = MakeLabel(FieldPanel, "Param1L", "", 294, 102, 134);
   Param1 = Place(new QLineEdit(FieldPanel), "Param1", 294, 120, 134, 20);
@@ -480,7 +483,13 @@ void TMainForm::FormCreate() {
 // --- 2, 3. Data sources ---
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == dbList && event->type() == QEvent::FocusIn) RunGuarded([this] { dbListEnter(); });
+  // The box's own drop-down hands the focus back as it closes, and the
+  // window manager may activate the window while the drop-down is open:
+  // neither is an entering of the box, and a refresh then would lose the pick.
+  if (watched == dbList && event->type() == QEvent::FocusIn &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+      !QApplication::activePopupWidget())
+    RunGuarded([this] { dbListEnter(); });
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -63,7 +63,7 @@ void GradientButton::paintEvent(QPaintEvent*) {
 }
 
 MonitorLabel::MonitorLabel(QWidget* parent) : QLabel(parent) {
-  setWordWrap(true);
+  setWordWrap(false);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setTextFormat(Qt::PlainText);
 }
@@ -71,27 +71,39 @@ MonitorLabel::MonitorLabel(QWidget* parent) : QLabel(parent) {
 void MonitorLabel::SetFullText(const QString& text) {
   if (text == full_) return;
   full_ = text;
-  // Lay the text out as the label wraps it and keep the lines that fit.
+  // Break the text into the label's lines, anywhere in a long word if need
+  // be (a column list has no blanks), and end the last line in "..." when
+  // the text goes on past it. The end-of-run mark stays in sight.
+  static const QString kCompleted = "    Completed";
+  const bool completed = text.endsWith(kCompleted);
+  const QString body = completed ? text.left(text.size() - kCompleted.size()) : text;
+  const QString tail = completed ? kCompleted : QString();
   const QFontMetrics metrics(font());
   const int lines = std::max(1, height() / metrics.lineSpacing());
-  QTextLayout layout(text, font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  QTextLayout layout(body + tail, font());
+  layout.setTextOption(option);
   layout.beginLayout();
-  int shown = 0, end = 0;
+  QStringList shown;
   for (;;) {
     QTextLine line = layout.createLine();
     if (!line.isValid()) break;
     line.setLineWidth(width());
-    if (++shown > lines) break;
-    end = line.textStart() + line.textLength();
+    if (shown.size() == lines - 1) {
+      const QString rest = (body + tail).mid(line.textStart());
+      if (metrics.horizontalAdvance(rest) <= width()) {
+        shown << rest;
+      } else {
+        const int room = width() - metrics.horizontalAdvance(tail);
+        shown << metrics.elidedText(body.mid(line.textStart()), Qt::ElideRight, room) + tail;
+      }
+      break;
+    }
+    shown << (body + tail).mid(line.textStart(), line.textLength()).trimmed();
   }
   layout.endLayout();
-  if (end >= text.size()) {
-    setText(text);
-  } else {
-    QString cut = text.left(end);
-    const int keep = std::max<qsizetype>(0, cut.size() - 3);
-    setText(cut.left(keep) + "...");
-  }
+  setText(shown.join('\n'));
 }
 
 }  // namespace kestrove::ui

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <fstream>
 
 #include "catalogue/profile_file.h"
@@ -74,6 +75,17 @@ TEST_F(MainFormDbTest, WorkflowStatesShowAndHideThePanels) {
   EXPECT_TRUE(shown(f.MainPanel) && shown(f.Label2));
   EXPECT_FALSE(shown(f.TablePanel) || shown(f.FieldPanel) || shown(f.TableLable));
   EXPECT_FALSE(f.LoadProfile->isEnabled() || f.SaveProfile->isEnabled());
+
+  // Entering the box lists the data sources; its own drop-down closing does not.
+  f.dbList->clear();
+  QFocusEvent popup_closed(QEvent::FocusIn, Qt::PopupFocusReason);
+  QCoreApplication::sendEvent(f.dbList, &popup_closed);
+  EXPECT_EQ(f.dbList->count(), 0);
+  QFocusEvent tabbed_in(QEvent::FocusIn, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(f.dbList, &tabbed_in);
+  EXPECT_GE(f.dbList->findText(ui::FromEngine(dsn_)), 0);
+  EXPECT_EQ(f.dbList->currentIndex(), 0);
+  EXPECT_FALSE(shown(f.TablePanel));
 
   Connect(dsn_);
   EXPECT_TRUE(shown(f.TablePanel) && shown(f.TableLable));
