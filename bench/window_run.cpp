@@ -39,6 +39,7 @@ class BenchPrompts : public ui::Prompts {
     ++errors;
   }
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override { return {}; }
+  void ShowModal(QDialog&) override {}
 };
 
 }  // namespace

@@ -53,6 +53,8 @@ class TMainForm : public QMainWindow {
   bool ProfileReady() const { return profile_ready_; }
   bool HiResOn() const { return hi_res_on_; }
   const std::string& ProgramDir() const { return program_dir_; }
+  // The boxes and modal windows the window shows go through these.
+  Prompts& UserPrompts() { return *environment_.prompts; }
   // The selected field's slot of the current table; null when none.
   TFieldStruct* SelectedField();
 

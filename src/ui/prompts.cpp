@@ -60,4 +60,8 @@ std::optional<LoginAnswer> QtPrompts::AskLogin(QWidget* parent, const QString& d
   return LoginAnswer{ToEngine(dialog.UserEdit->text()), ToEngine(dialog.PasswordEdit->text())};
 }
 
+void QtPrompts::ShowModal(QDialog& dialog) {
+  dialog.exec();
+}
+
 }  // namespace kestrove::ui

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+class QDialog;
 class QWidget;
 
 namespace kestrove {
@@ -37,6 +38,9 @@ class Prompts {
   virtual void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) = 0;
   // The login dialog for a data source; nothing when cancelled.
   virtual std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) = 0;
+  // Shows a window of the program's own modally (the list editors, the
+  // About box) and returns once it has closed.
+  virtual void ShowModal(QDialog& dialog) = 0;
 };
 
 // The real boxes.
@@ -49,6 +53,7 @@ class QtPrompts : public Prompts {
   QString SaveProfileName(QWidget* parent, const QString& folder) override;
   void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) override;
   std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) override;
+  void ShowModal(QDialog& dialog) override;
 };
 
 }  // namespace kestrove::ui

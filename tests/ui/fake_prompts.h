@@ -2,8 +2,10 @@
 // and what was asked is recorded.
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,10 @@ class FakePrompts : public ui::Prompts {
   int logins_asked = 0;
   // Called as an error is shown, to look at the window at that moment.
   std::function<void()> on_error;
+  // The windows shown modally, by object name; `on_modal` may work the
+  // window while it is "open" (it is shown, not run modally, meanwhile).
+  QStringList modals;
+  std::function<void(QDialog&)> on_modal;
 
   void ShowError(QWidget*, const QString& message) override {
     errors << message;
@@ -57,6 +63,12 @@ class FakePrompts : public ui::Prompts {
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override {
     ++logins_asked;
     return login;
+  }
+  void ShowModal(QDialog& dialog) override {
+    modals << dialog.objectName();
+    dialog.show();
+    if (on_modal) on_modal(dialog);
+    dialog.hide();
   }
 };
 
