@@ -26,7 +26,10 @@
 #include "core/field_types.h"
 #include "core/lookup_ids.h"
 #include "db/odbc_error.h"
+#include "ui/about_box.h"
 #include "ui/error_display.h"
+#include "ui/help_form.h"
+#include "ui/icon.h"
 #include "ui/text.h"
 #include "ui/widgets.h"
 
@@ -193,6 +196,7 @@ TMainForm::TMainForm(const MainFormEnvironment& environment, QWidget* parent)
   reporter_ = std::make_unique<Reporter>(*this);
   workspace_ = std::make_unique<Workspace>(*environment_.clock, *monitor_, *reporter_);
   setWindowTitle(" Kestrove v3.1");
+  setWindowIcon(ProgramIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
@@ -844,9 +848,17 @@ bool TMainForm::WriteSettings() const {
   return static_cast<bool>(out);
 }
 
-void TMainForm::AboutClick() {}
+void TMainForm::AboutClick() {
+  TAboutBox box(this);
+  UserPrompts().ShowModal(box);
+}
 
-void TMainForm::HelpClick() {}
+void TMainForm::HelpClick() {
+  // A new window each time, shown without waiting; it goes when closed.
+  auto* help = new THelpForm(this);
+  help->setAttribute(Qt::WA_DeleteOnClose);
+  help->show();
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (in_run_) {

@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "ui/about_box.h"
 #include "ui/db_error_dialog.h"
 #include "ui/error_display.h"
 #include "ui/fake_prompts.h"
+#include "ui/help_form.h"
 #include "ui/main_form.h"
 #include "ui/text.h"
 #include "ui/widgets.h"
@@ -110,5 +112,13 @@ int main(int argc, char** argv) {
   dialog.Button2->click();
   Save(dialog, out, "07-error-dialog.png");
   dialog.close();
+
+  ui::THelpForm help(&form);
+  help.show();
+  help.PageButtons[1]->click();  // "Record Generation"
+  Save(help, out, "09-help-page.png");
+  ui::TAboutBox about(&form);
+  about.show();
+  Save(about, out, "10-about.png");
   return 0;
 }

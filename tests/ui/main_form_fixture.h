@@ -23,6 +23,11 @@
 #include "ui/text.h"
 #include "ui/widgets.h"
 
+// Texts in failure messages as text, not as their bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
 namespace kestrove::testing {
 
 inline bool UnderCi() {
