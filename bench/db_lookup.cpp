@@ -19,7 +19,7 @@ namespace {
 
 class NoLists : public ListSource {
  public:
-  std::string PickListValue(int, int32_t) override { return {}; }
+  std::string_view PickListValue(int, int32_t) override { return {}; }
 };
 
 class CountingReporter : public DatabaseErrorReporter {

@@ -1,6 +1,7 @@
 #include "core/generation_run.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/field_types.h"
 #include "core/lookup_ids.h"
@@ -14,15 +15,20 @@ const char* const kGeneratePlain = "   Generate";
 const char* const kStop = "Stop";
 const char* const kStopPlain = "   Stop";
 
-// Appends a text value as an SQL literal. Quotes inside the value are
-// doubled, so a surname such as O'Brien stays one literal and list data can
-// never end the literal early.
+// Appends a text value as an SQL literal and its comma. Quotes inside the
+// value are doubled, so a surname such as O'Brien stays one literal and list
+// data can never end the literal early. The value is copied in runs between
+// its quotes.
 void AppendQuoted(std::string& out, const std::string& value) {
   out += '\'';
-  for (char c : value) {
-    if (c == '\'') out += '\'';
-    out += c;
+  size_t start = 0;
+  for (size_t quote = value.find('\''); quote != std::string::npos;
+       quote = value.find('\'', start)) {
+    out.append(value, start, quote + 1 - start);
+    out += '\'';
+    start = quote + 1;
   }
+  out.append(value, start, std::string::npos);
   out += "',";
 }
 
@@ -121,40 +127,56 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
   // The count is read once, here, after the table start has let pending
   // messages run: a record count committed meanwhile is the one used.
   const int32_t count = LowCount(table.RecordCount);
-  std::string values;
-  std::string statement;
-  std::string recno;
+  const bool texts = monitor_.ShowsEachRecord();
+  static const std::string kNoText;
+  // The fields in use, worked out again whenever the profile has changed in
+  // a way that can switch a field on or off (the window may change it while
+  // pending messages run).
+  uint64_t revision = state_.Revision - 1;
   for (int32_t record = 1; record <= count && record > 0; ++record) {
-    recno = "Rec No: ";
-    recno += std::to_string(record);
-    monitor_.SetMonitorRecNo(recno, record);
+    if (texts) {
+      recno_.assign("Rec No: ");
+      char digits[12];
+      const auto end = std::to_chars(digits, digits + sizeof digits, record).ptr;
+      recno_.append(digits, end);
+    }
+    monitor_.SetMonitorRecNo(texts ? recno_ : kNoText, record);
     services_.ProcessMessages();
     state_.ClearRecordScratch();
     state_.RecordGender = 0;
 
-    values.clear();
-    for (const auto& field : table.Fields) {
+    if (revision != state_.Revision) {
+      revision = state_.Revision;
+      in_use_.clear();
+      for (int i = 0; i < kMaxFields; ++i)
+        if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone) in_use_.push_back(i);
+    }
+    // The statement is built in one buffer: the head, kept from record to
+    // record, then the values.
+    if (record == 1)
+      statement_.assign(head);
+    else
+      statement_.resize(head.size());
+    const size_t values_start = statement_.size();
+    for (const int i : in_use_) {
+      const TFieldStruct& field = table.Fields[i];
       const int32_t code = field.ChoiceCode;
-      if (code == 0) continue;
       const Family family = FamilyOfCode(code);
       if (family == Family::kNone) continue;
-      std::string value = services_.GenerateValue(code, field.Param1, field.Param2);
+      value_ = services_.GenerateValue(code, field.Param1, field.Param2);
       if (family == Family::kText) {
-        AppendQuoted(values, value);
+        AppendQuoted(statement_, value_);
       } else {
-        values += value;
-        values += ',';
+        statement_ += value_;
+        statement_ += ',';
       }
     }
-    if (!values.empty()) {
-      values.pop_back();
-      if (!values.empty()) {
-        statement.clear();
-        statement += head;
-        statement += values;
-        statement += ");";
-        monitor_.SetSqlMonitor(statement);
-        services_.ExecuteStatement(statement);
+    if (statement_.size() > values_start) {
+      statement_.pop_back();  // the last comma
+      if (statement_.size() > values_start) {
+        statement_ += ");";
+        if (texts) monitor_.SetSqlMonitor(statement_);
+        services_.ExecuteStatement(statement_);
         ++statements_;
       }
     }

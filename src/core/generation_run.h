@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/profile.h"
 #include "core/run_services.h"
@@ -37,6 +38,8 @@ class GenerationRun {
 
   // Statements executed by the current or last run (Delete and Insert).
   uint64_t StatementsExecuted() const { return statements_; }
+  // The Insert statement last built, whether or not its execution succeeded.
+  const std::string& LastInsert() const { return statement_; }
 
   // The statement head of a table: "Insert into T (a,b) Values (", or empty
   // when no field is generated.
@@ -52,6 +55,9 @@ class GenerationRun {
   RunMonitor& monitor_;
   bool in_pass_ = false;
   uint64_t statements_ = 0;
+  // Reused from record to record.
+  std::vector<int> in_use_;
+  std::string statement_, value_, recno_;
 };
 
 }  // namespace kestrove

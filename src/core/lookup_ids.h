@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kestrove {
 
@@ -45,11 +46,12 @@ constexpr int ListOfSelector(int selector) {
 
 // What the generators need of the lookup lists: a positioned read. Position
 // counts from 0; a position at or past the end reads the last record; an
-// empty list reads empty text; a closed list raises EListError.
+// empty list reads empty text; a closed list raises EListError. The text
+// stays valid until the list is next changed or loaded.
 class ListSource {
  public:
   virtual ~ListSource() = default;
-  virtual std::string PickListValue(int selector, int32_t position) = 0;
+  virtual std::string_view PickListValue(int selector, int32_t position) = 0;
 };
 
 }  // namespace kestrove

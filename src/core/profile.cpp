@@ -3,6 +3,7 @@
 namespace kestrove {
 
 void ProfileState::ClearProfile() {
+  Changed();
   for (auto& table : Tables) {
     table.TableName.clear();
     table.RecordCount = 10;

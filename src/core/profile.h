@@ -60,6 +60,13 @@ struct ProfileState {
   std::array<std::string, 18> ChoiceItems;
   std::array<int32_t, 12> LookupCounts{};
 
+  // Counts the changes that can switch a field's ChoiceCode between zero and
+  // non-zero (clearing, loading, a choice set back to "Do not update"). The
+  // run works out the fields in use once per table and again whenever this
+  // has moved, so a change made while it runs is seen at the next record.
+  uint64_t Revision = 0;
+  void Changed() { ++Revision; }
+
   static std::unique_ptr<ProfileState> Create() { return std::make_unique<ProfileState>(); }
 
   // Every table slot back to its defaults, the selection state reset and the

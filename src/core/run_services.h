@@ -43,6 +43,10 @@ class RunMonitor {
   virtual void SetMonitorRecNo(const std::string& text, int32_t record) = 0;
   // The statement monitor.
   virtual void SetSqlMonitor(const std::string& text) = 0;
+  // False for a monitor that shows no text per record: the run then passes
+  // empty text with each record number and does not show each statement
+  // (a headless run need not pay for texts nobody reads).
+  virtual bool ShowsEachRecord() const { return true; }
   virtual const std::string& SqlMonitor() const = 0;
 };
 

@@ -1,6 +1,7 @@
 // Street address, town, county, post code, telephone and e-mail. Town, county
 // and post code of one record come from one row of the town list, the row the
 // Town/City field kept in SyncTownRow.
+#include <charconv>
 #include <string>
 
 #include "core/errors.h"
@@ -33,6 +34,12 @@ const char* CompassWord(int32_t b) {
   return nullptr;
 }
 
+// Appends a whole number in decimal.
+void AppendNumber(std::string& out, int32_t value) {
+  char digits[12];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 }  // namespace
 
 std::string Generators::AddressText(int32_t code, const std::string& param1) {
@@ -47,7 +54,7 @@ std::string Generators::AddressText(int32_t code, const std::string& param1) {
       row.clear();
       int32_t p = -1;
       std::string town = PickRandomEntry(kSelTown, &p);
-      if (p >= 0) row = std::to_string(p);
+      if (p >= 0) AppendNumber(row, p);
       return town;
     }
     case 97:
@@ -60,12 +67,12 @@ std::string Generators::AddressText(int32_t code, const std::string& param1) {
     case 102:
     case 103:
     case 104: {
-      std::string area, number;
-      for (int i = 0; i < 3; ++i) area += random_.RandomDigit();
-      for (int i = 0; i < 6; ++i) number += random_.RandomDigit();
-      if (code == 102) return "01" + area + " " + number;
-      if (code == 103) return "(01" + area + ") " + number;
-      return "01" + area + "-" + number;
+      // Three digits of area code, then six of number, drawn in that order.
+      std::string value = code == 103 ? "(01" : "01";
+      for (int i = 0; i < 3; ++i) value += random_.RandomDigit();
+      value += code == 102 ? " " : code == 103 ? ") " : "-";
+      for (int i = 0; i < 6; ++i) value += random_.RandomDigit();
+      return value;
     }
     case 105:
     case 106:
@@ -79,43 +86,50 @@ std::string Generators::AddressText(int32_t code, const std::string& param1) {
 
 std::string Generators::StreetAddressText(int32_t code) {
   const char* compass = CompassWord(random_.RandomBetween(1, 120));
-  std::string number;
+  std::string value;
+  value.reserve(48);
   if (code != 95) {
     const int32_t limit = code == 92 ? 99 : code == 93 ? 999 : 1999;
-    number = std::to_string(random_.RandomBetween(1, limit));
+    AppendNumber(value, random_.RandomBetween(1, limit));
+    value += ' ';
   }
-  const std::string street = PickRandomEntry(kSelStreet);
-  const char* suffix = code == 95 ? kTradeSuffixes[random_.RandomBetween(0, 10)]
-                                  : kResidentialSuffixes[random_.RandomBetween(0, 20)];
-  std::string value;
-  if (!number.empty()) value = number + " ";
-  if (compass != nullptr) value += std::string(compass) + " ";
-  return value + street + " " + suffix;
+  if (compass != nullptr) {
+    value += compass;
+    value += ' ';
+  }
+  value += PickRandomText(kSelStreet);
+  value += ' ';
+  value += code == 95 ? kTradeSuffixes[random_.RandomBetween(0, 10)]
+                      : kResidentialSuffixes[random_.RandomBetween(0, 20)];
+  return value;
 }
 
 std::string Generators::CountyText() {
   const std::string& row = state_.RecordSync[SyncTownRow];
   int32_t p = -1;
-  std::string county;
+  std::string_view county;
   if (!row.empty()) {
     p = StrToInt(row);
     county = lists_.PickListValue(kSelCounty, p);
   } else {
-    county = PickRandomEntry(kSelCounty, &p);
+    county = PickRandomText(kSelCounty, &p);
     if (p < 0) return {};  // empty town list
   }
   // Where the town is its own county, the county is left out.
   if (county == lists_.PickListValue(kSelTown, p)) return {};
-  return county;
+  return std::string(county);
 }
 
 std::string Generators::PostCodeText(int32_t code) {
   const std::string& row = state_.RecordSync[SyncTownRow];
-  std::string prefix = row.empty() ? PickRandomEntry(kSelPostCode)
-                                   : lists_.PickListValue(kSelPostCode, StrToInt(row));
-  if (prefix.size() > 2) prefix.resize(2);
+  const std::string_view prefix_text = row.empty()
+                                           ? PickRandomText(kSelPostCode)
+                                           : lists_.PickListValue(kSelPostCode, StrToInt(row));
+  std::string prefix(prefix_text.substr(0, 2));
   if (code == 98) {
-    std::string value = prefix + std::to_string(random_.RandomBetween(1, 32)) + " ";
+    std::string value = std::move(prefix);
+    AppendNumber(value, random_.RandomBetween(1, 32));
+    value += ' ';
     value += random_.RandomDigit();
     value += random_.RandomLetter(true);
     value += random_.RandomLetter(true);
@@ -141,9 +155,15 @@ std::string Generators::EmailText(int32_t code, const std::string& domain_word) 
   }
   if (local.empty())
     for (int i = 0; i < 4; ++i) local += random_.RandomLetter(false);
-  if (code == 108) local += std::to_string(random_.RandomBetween(1, 9));
-  return local + "@" +
-         (domain_word.empty() ? std::string(kDefaultEmailDomain) : domain_word + ".com");
+  if (code == 108) local += static_cast<char>('0' + random_.RandomBetween(1, 9));
+  local += '@';
+  if (domain_word.empty()) {
+    local += kDefaultEmailDomain;
+  } else {
+    local += domain_word;
+    local += ".com";
+  }
+  return local;
 }
 
 }  // namespace kestrove

@@ -52,6 +52,11 @@ void AppendTwo(std::string& out, int value) {
 }
 
 void AppendYear(std::string& out, int year) {
+  if (year >= 1000 && year <= 9999) {
+    AppendTwo(out, year / 100);
+    AppendTwo(out, year % 100);
+    return;
+  }
   std::string digits = std::to_string(year < 0 ? -year : year);
   if (year < 0) out += '-';
   for (size_t i = digits.size(); i < 4; ++i) out += '0';
@@ -129,46 +134,55 @@ std::string FormatYmd(const CivilDate& date) {
 std::string FormatDateStyle(int style, const CivilDate& date) {
   if (style < 1 || style > 27) return {};
   const char* f = kStyleFormats[style - 1];
-  std::string out;
-  out.reserve(32);
-  // Day of week: 1970-01-01 was a Thursday.
-  const int64_t days = DaysFromCivil(date);
-  const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7);
+  // The longest style, a long day and month name with a year, fits easily.
+  char out[64];
+  size_t n = 0;
+  auto two = [&](int value) {
+    out[n++] = static_cast<char>('0' + (value / 10) % 10);
+    out[n++] = static_cast<char>('0' + value % 10);
+  };
+  auto text = [&](const char* word) {
+    while (*word) out[n++] = *word++;
+  };
+  // Day of week, for the styles that name it: 1970-01-01 was a Thursday.
+  auto weekday = [&] { return static_cast<int>(((DaysFromCivil(date) % 7) + 7 + 4) % 7); };
   while (*f) {
-    if (*f == 'y') {
-      int n = 0;
-      while (f[n] == 'y') ++n;
-      if (n >= 4)
-        AppendYear(out, date.year);
+    int run = 0;
+    const char c = *f;
+    if (c == 'y' || c == 'm' || c == 'd')
+      while (f[run] == c) ++run;
+    if (c == 'y') {
+      if (run < 4) {
+        two(((date.year % 100) + 100) % 100);
+      } else if (date.year >= 1000 && date.year <= 9999) {
+        two(date.year / 100);
+        two(date.year % 100);
+      } else {
+        std::string year;
+        AppendYear(year, date.year);
+        text(year.c_str());
+      }
+    } else if (c == 'm') {
+      if (run >= 4)
+        text(kLongMonths[date.month - 1]);
+      else if (run == 3)
+        text(kShortMonths[date.month - 1]);
       else
-        AppendTwo(out, ((date.year % 100) + 100) % 100);
-      f += n;
-    } else if (*f == 'm') {
-      int n = 0;
-      while (f[n] == 'm') ++n;
-      if (n >= 4)
-        out += kLongMonths[date.month - 1];
-      else if (n == 3)
-        out += kShortMonths[date.month - 1];
+        two(date.month);
+    } else if (c == 'd') {
+      if (run >= 4)
+        text(kLongDays[weekday()]);
+      else if (run == 3)
+        text(kShortDays[weekday()]);
       else
-        AppendTwo(out, date.month);
-      f += n;
-    } else if (*f == 'd') {
-      int n = 0;
-      while (f[n] == 'd') ++n;
-      if (n >= 4)
-        out += kLongDays[weekday];
-      else if (n == 3)
-        out += kShortDays[weekday];
-      else
-        AppendTwo(out, date.day);
-      f += n;
+        two(date.day);
     } else {
-      out += *f;  // "/", "-", "," and blanks as they stand
-      ++f;
+      out[n++] = c;  // "/", "-", "," and blanks as they stand
+      run = 1;
     }
+    f += run;
   }
-  return out;
+  return std::string(out, n);
 }
 
 }  // namespace kestrove

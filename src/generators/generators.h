@@ -2,6 +2,7 @@
 // run context: it reads and writes the run scratch state of the profile.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -43,7 +44,11 @@ class Generators {
   // A random entry of a lookup list through its selector, or empty text for
   // an empty list (no draw). `position` receives the drawn position (-1 when
   // none was drawn).
-  std::string PickRandomEntry(int selector, int32_t* position = nullptr);
+  std::string PickRandomEntry(int selector, int32_t* position = nullptr) {
+    return std::string(PickRandomText(selector, position));
+  }
+  // The same as a view into the list, valid until the list next changes.
+  std::string_view PickRandomText(int selector, int32_t* position = nullptr);
   // "\" a small letter, "!" a capital, "~" a digit when `digits`, else kept.
   std::string FillPattern(const std::string& pattern, bool digits);
   // From (param1, or 1900/1/1) and To (param2, or today).
@@ -89,6 +94,15 @@ class Generators {
   std::string AgeText(int kind, SyncSlot birth_slot);
   std::string FloatRandomText(const std::string& from_text, const std::string& to_text);
   std::string CurrencyRandomText(const std::string& from_text, const std::string& to_text);
+
+  // A date parameter read as text every record: parsed once per text.
+  const CivilDate& ParsedDate(const std::string& text);
+  struct DateParameter {
+    std::string text;
+    CivilDate date;
+  };
+  std::array<DateParameter, 8> date_parameters_;
+  size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
 
   ProfileState& state_;
   RandomSource& random_;

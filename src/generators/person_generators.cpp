@@ -79,12 +79,12 @@ std::string Generators::PersonText(int32_t code) {
     }
     case 56: {
       const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
-      sync[SyncForename] = PickRandomEntry(selector);
+      sync[SyncForename].assign(PickRandomText(selector));
       return sync[SyncForename];
     }
     case 57:
     case 58: {
-      sync[SyncForename] = PickRandomEntry(code == 57 ? kSelForenameM : kSelForenameF);
+      sync[SyncForename].assign(PickRandomText(code == 57 ? kSelForenameM : kSelForenameF));
       state_.RecordGender = code == 57 ? 1 : 2;
       return sync[SyncForename];
     }
@@ -109,7 +109,7 @@ std::string Generators::PersonText(int32_t code) {
       return value;
     }
     case 64: {
-      sync[SyncSurname] = PickRandomEntry(kSelSurname);
+      sync[SyncSurname].assign(PickRandomText(kSelSurname));
       return sync[SyncSurname];
     }
     case 84:

@@ -42,7 +42,7 @@ std::string Generators::GenerateText(int32_t code, const std::string& param1,
   return {};
 }
 
-std::string Generators::PickRandomEntry(int selector, int32_t* position) {
+std::string_view Generators::PickRandomText(int selector, int32_t* position) {
   if (position) *position = -1;
   const int list = ListOfSelector(selector);
   if (list < 0) return {};
@@ -76,9 +76,23 @@ std::string Generators::FillPattern(const std::string& pattern, bool digits) {
 
 std::pair<CivilDate, CivilDate> Generators::ReadDateRange(const std::string& param1,
                                                           const std::string& param2) {
-  const CivilDate from = ReadDate(param1.empty() ? std::string("1900/1/1") : param1);
-  const CivilDate to = param2.empty() ? clock_.Today() : ReadDate(param2);
+  const CivilDate from = param1.empty() ? CivilDate{1900, 1, 1} : ParsedDate(param1);
+  const CivilDate to = param2.empty() ? clock_.Today() : ParsedDate(param2);
   return {from, to};
+}
+
+const CivilDate& Generators::ParsedDate(const std::string& text) {
+  for (size_t i = 0; i < date_parameters_used_; ++i)
+    if (date_parameters_[i].text == text) return date_parameters_[i].date;
+  // A text that is no date raises here every time, as it did before any
+  // caching; only dates that could be read are kept.
+  const CivilDate date = ReadDate(text);
+  DateParameter& slot = date_parameters_[next_date_parameter_];
+  next_date_parameter_ = (next_date_parameter_ + 1) % date_parameters_.size();
+  if (date_parameters_used_ < date_parameters_.size()) ++date_parameters_used_;
+  slot.text = text;
+  slot.date = date;
+  return slot.date;
 }
 
 std::string Generators::RandomDateText(int style, const std::string& param1,

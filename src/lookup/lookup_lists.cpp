@@ -99,15 +99,11 @@ int32_t LookupLists::RecordCount(int id) const {
   return List(id).RecordCount();
 }
 
-std::string LookupLists::PickListValue(int selector, int32_t position) {
+std::string_view LookupLists::PickListValue(int selector, int32_t position) {
   const int id = ListOfSelector(selector);
   if (id < 0) throw EListError("List selector " + std::to_string(selector) + " out of range");
-  TdxMemData& list = List(id);
-  // The cursor is an index, so moving by `position` costs the same for any
-  // position.
-  list.First();
-  if (position != 0) list.MoveBy(position);
-  return list.FieldText(selector_field_[static_cast<size_t>(selector)]);
+  // The records lie in one block, so a read at any position costs the same.
+  return List(id).PickText(position, selector_field_[static_cast<size_t>(selector)]);
 }
 
 }  // namespace kestrove

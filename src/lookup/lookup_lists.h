@@ -39,7 +39,7 @@ class LookupLists : public ListSource {
   // Goes to the first record, moves `position` on and reads the selector's
   // field: past the end reads the last record, an empty list empty text, a
   // closed list raises EListError.
-  std::string PickListValue(int selector, int32_t position) override;
+  std::string_view PickListValue(int selector, int32_t position) override;
 
  private:
   std::array<std::unique_ptr<TdxMemData>, kLookupListCount> lists_;

@@ -225,6 +225,13 @@ int32_t TdxMemData::RecId() const {
   return LoadInt32(Slot(cursor_));
 }
 
+std::string_view TdxMemData::PickText(int32_t position, int field) const {
+  CheckActive();
+  if (count_ == 0 || field < 0 || field >= FieldCount()) return {};
+  const int32_t index = std::clamp<int32_t>(position, 0, count_ - 1);
+  return SlotText(Slot(index), offsets_[field]);
+}
+
 std::string_view TdxMemData::StoredText(int32_t index, int field) const {
   if (index < 0 || index >= RecordCount() || field < 0 || field >= FieldCount()) return {};
   return SlotText(Slot(index), offsets_[field]);

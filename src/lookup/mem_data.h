@@ -78,6 +78,12 @@ class TdxMemData {
   // Hidden record number of the current record; 0 when there is none.
   int32_t RecId() const;
 
+  // The text of a field of the record `position` records on from the first,
+  // kept within the list (past the end reads the last record); empty for an
+  // empty list. Raises on a closed list. The cursor stays where it is: this
+  // is the read behind the generators' random picks.
+  std::string_view PickText(int32_t position, int field) const;
+
   // Positioned reads that leave the cursor alone (the grid's view and the
   // writer). `index` is 0..RecordCount()-1.
   std::string_view StoredText(int32_t index, int field) const;

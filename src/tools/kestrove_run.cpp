@@ -192,6 +192,8 @@ class CliMonitor : public RunMonitor {
     }
   }
   void SetSqlMonitor(const std::string& text) override { sql_ = text; }
+  // Only the record numbers are shown: the run builds no texts for them.
+  bool ShowsEachRecord() const override { return false; }
   const std::string& SqlMonitor() const override { return sql_; }
 
   int tables() const { return tables_; }

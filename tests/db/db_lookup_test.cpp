@@ -20,7 +20,7 @@ using testing::ExpectError;
 
 class NoLists : public ListSource {
  public:
-  std::string PickListValue(int, int32_t) override { return {}; }
+  std::string_view PickListValue(int, int32_t) override { return {}; }
 };
 
 class RecordingReporter : public DatabaseErrorReporter {

@@ -39,7 +39,7 @@ class FakeLists : public ListSource {
   bool street_closed = false;
   int reads = 0;
 
-  std::string PickListValue(int selector, int32_t position) override {
+  std::string_view PickListValue(int selector, int32_t position) override {
     ++reads;
     if (selector == kSelStreet && street_closed) throw EListError("List is closed");
     const int list = ListOfSelector(selector);
