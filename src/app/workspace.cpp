@@ -31,13 +31,25 @@ std::string Workspace::GenerateValue(int32_t code, const std::string& param1,
   return Values.Generate(code, param1, param2);
 }
 
+void Workspace::AppendValue(int32_t code, const std::string& param1, const std::string& param2,
+                            std::string& out) {
+  Values.AppendValue(code, param1, param2, out);
+}
+
 void Workspace::ExecuteStatement(const std::string& sql) {
   if (StatementSent) StatementSent(sql);
-  if (!dry_run_) Db.ExecuteStatement(sql);
+  if (dry_run_) return;
+  if (!failed_statement_.empty()) failed_statement_.clear();
+  try {
+    Db.ExecuteStatement(sql);
+  } catch (...) {
+    failed_statement_ = sql;
+    throw;
+  }
 }
 
 void Workspace::LoadLookupList(int list, const std::string& path) {
-  Lists.Load(list, path);
+  if (!Lists.Load(list, path) && ListNotLoaded) ListNotLoaded(list, path);
 }
 
 int32_t Workspace::LookupRecordCount(int list) {
@@ -46,6 +58,17 @@ int32_t Workspace::LookupRecordCount(int list) {
 
 void Workspace::ProcessMessages() {
   ProcessMessagesHook();
+}
+
+bool Workspace::BackslashEscapes() {
+  // A dry run has no server: its statements keep the plain literal.
+  return !dry_run_ && Db.Connector.BackslashEscapes();
+}
+
+void Workspace::RequireListOpen(int list) {
+  // Any read of a closed list raises the list's own closed-list error.
+  TdxMemData& store = Lists.List(list);
+  if (!store.Active()) store.First();
 }
 
 std::string ProgramFolder() {

@@ -63,18 +63,30 @@ class Workspace : private RunServices {
   // "Let pending window messages run": the window's event loop, or the
   // headless runner's check for a stop signal.
   std::function<void()> ProcessMessagesHook = [] {};
+  // Called when a run's load of a lookup list finds its file missing or
+  // unreadable (the list then stays as it was): the headless runner warns.
+  std::function<void(int list, const std::string& path)> ListNotLoaded;
+
+  // The statement whose execution raised the last error; emptied as the next
+  // statement is executed.
+  const std::string& FailedStatement() const { return failed_statement_; }
 
  private:
   std::string GenerateValue(int32_t code, const std::string& param1,
                             const std::string& param2) override;
+  void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
+                   std::string& out) override;
   void ExecuteStatement(const std::string& sql) override;
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
   void ProcessMessages() override;
+  bool BackslashEscapes() override;
+  void RequireListOpen(int list) override;
 
   const Clock& clock_;
   DatabaseErrorReporter& reporter_;
   bool dry_run_ = false;
+  std::string failed_statement_;
 };
 
 // The folder of the running program, with a trailing "/".

@@ -15,21 +15,31 @@ const char* const kGeneratePlain = "   Generate";
 const char* const kStop = "Stop";
 const char* const kStopPlain = "   Stop";
 
-// Appends a text value as an SQL literal and its comma. Quotes inside the
-// value are doubled, so a surname such as O'Brien stays one literal and list
-// data can never end the literal early. The value is copied in runs between
-// its quotes.
-void AppendQuoted(std::string& out, const std::string& value) {
-  out += '\'';
-  size_t start = 0;
-  for (size_t quote = value.find('\''); quote != std::string::npos;
-       quote = value.find('\'', start)) {
-    out.append(value, start, quote + 1 - start);
+// Doubles the quotes of the text value that runs from `start` to the end of
+// `out`, so a surname such as O'Brien stays one literal and list data can
+// never end the literal early. Most values hold none, and stay as they are.
+void DoubleQuotes(std::string& out, size_t start) {
+  size_t quote = out.find('\'', start);
+  if (quote == std::string::npos) return;
+  const std::string value = out.substr(start);
+  out.resize(start);
+  size_t from = 0;
+  for (quote -= start; quote != std::string::npos; quote = value.find('\'', from)) {
+    out.append(value, from, quote + 1 - from);
     out += '\'';
-    start = quote + 1;
+    from = quote + 1;
   }
-  out.append(value, start, std::string::npos);
-  out += "',";
+  out.append(value, from, std::string::npos);
+}
+
+// Doubles the backslashes of the text value that runs from `start` to the end
+// of `out`, for a server that reads a backslash in a literal as an escape
+// (RunServices::BackslashEscapes): there a value ending in a backslash would
+// otherwise escape the closing quote, and the next value's text would run on
+// as SQL.
+void DoubleBackslashes(std::string& out, size_t start) {
+  for (size_t at = out.find('\\', start); at != std::string::npos; at = out.find('\\', at + 2))
+    out.insert(at, 1, '\\');
 }
 
 // The number of records to make: the low 32 bits of RecordCount, signed.
@@ -99,12 +109,30 @@ void GenerationRun::RunProper() {
 
   // Slots 0..N for N listed tables; the profile has no slot past 99.
   const int32_t last = std::min<int32_t>(TableListCount(), kMaxTables - 1);
+  // A run that would draw a street address while the street list is still
+  // closed (its file never loaded) ends here, with the list's own error,
+  // before any table's Delete has run.
+  if (WouldDrawStreet(last)) services_.RequireListOpen(kStreetList);
   for (int slot = 0; slot <= last; ++slot) {
     TTableStruct& table = state_.Tables[slot];
     if (table.TableName.empty()) continue;
     RunTable(table, slot);
     if (RunStopped) break;
   }
+}
+
+bool GenerationRun::WouldDrawStreet(int32_t last) const {
+  for (int slot = 0; slot <= last; ++slot) {
+    const TTableStruct& table = state_.Tables[slot];
+    if (table.TableName.empty() || LowCount(table.RecordCount) <= 0) continue;
+    for (const auto& field : table.Fields) {
+      // The code the table start will work out.
+      const int32_t code = field.ChoiceBase != 0 ? ChoiceCodeOf(field.ChoiceBase, field.Param3Index)
+                                                 : field.ChoiceCode;
+      if (CodeDrawsStreet(code)) return true;
+    }
+  }
+  return false;
 }
 
 void GenerationRun::RunTable(TTableStruct& table, int slot) {
@@ -163,11 +191,16 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
       const int32_t code = field.ChoiceCode;
       const Family family = FamilyOfCode(code);
       if (family == Family::kNone) continue;
-      value_ = services_.GenerateValue(code, field.Param1, field.Param2);
       if (family == Family::kText) {
-        AppendQuoted(statement_, value_);
+        statement_ += '\'';
+        const size_t start = statement_.size();
+        services_.AppendValue(code, field.Param1, field.Param2, statement_);
+        DoubleQuotes(statement_, start);
+        if (statement_.find('\\', start) != std::string::npos && services_.BackslashEscapes())
+          DoubleBackslashes(statement_, start);
+        statement_ += "',";
       } else {
-        statement_ += value_;
+        services_.AppendValue(code, field.Param1, field.Param2, statement_);
         statement_ += ',';
       }
     }

@@ -48,6 +48,9 @@ class GenerationRun {
  private:
   void RunProper();
   void RunTable(TTableStruct& table, int slot);
+  // True when a table of slots 0..last would make a record with a street
+  // address field.
+  bool WouldDrawStreet(int32_t last) const;
   void EndRun();
 
   ProfileState& state_;
@@ -57,7 +60,7 @@ class GenerationRun {
   uint64_t statements_ = 0;
   // Reused from record to record.
   std::vector<int> in_use_;
-  std::string statement_, value_, recno_;
+  std::string statement_, recno_;
 };
 
 }  // namespace kestrove

@@ -37,6 +37,12 @@ enum ListSelector : int {
   kSelPostCode = 14,
 };
 
+// True for the street address choices (codes 92 to 95), the ones that read
+// the street list.
+constexpr bool CodeDrawsStreet(int32_t code) {
+  return code >= 92 && code <= 95;
+}
+
 // The list a selector reads.
 constexpr int ListOfSelector(int selector) {
   if (selector >= 1 && selector <= 12) return selector - 1;

@@ -26,7 +26,7 @@ void ProfileState::ClearTableScratch() {
 }
 
 void UpdateChoiceCode(TFieldStruct& field) {
-  if (field.ChoiceBase != 0) field.ChoiceCode = field.ChoiceBase + field.Param3Index;
+  if (field.ChoiceBase != 0) field.ChoiceCode = ChoiceCodeOf(field.ChoiceBase, field.Param3Index);
 }
 
 }  // namespace kestrove

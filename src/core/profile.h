@@ -78,6 +78,14 @@ struct ProfileState {
   void ClearTableScratch();
 };
 
+// ChoiceBase + Param3Index in 32-bit arithmetic that wraps around, as the
+// profile's integers do: a sum beyond the range is a code of no family, never
+// undefined behaviour.
+constexpr int32_t ChoiceCodeOf(int32_t choice_base, int32_t param3_index) {
+  return static_cast<int32_t>(static_cast<uint32_t>(choice_base) +
+                              static_cast<uint32_t>(param3_index));
+}
+
 // The choice code step: ChoiceCode = ChoiceBase + Param3Index when ChoiceBase
 // is not 0; otherwise ChoiceCode keeps whatever it holds.
 void UpdateChoiceCode(TFieldStruct& field);

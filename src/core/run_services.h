@@ -14,6 +14,12 @@ class RunServices {
   // database errors that a generator does not handle itself.
   virtual std::string GenerateValue(int32_t code, const std::string& param1,
                                     const std::string& param2) = 0;
+  // The same value appended to `out`; the run builds its statements this
+  // way, so a service can write values in place.
+  virtual void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
+                           std::string& out) {
+    out += GenerateValue(code, param1, param2);
+  }
   // Executes one statement; raises when the data source rejects it.
   virtual void ExecuteStatement(const std::string& sql) = 0;
   // Loads lookup list `list` (0..11) from `path`; never raises, and leaves
@@ -23,6 +29,15 @@ class RunServices {
   virtual int32_t LookupRecordCount(int list) = 0;
   // Lets pending window messages run (repaints, the stop press, ...).
   virtual void ProcessMessages() = 0;
+
+  // True when the data source reads a backslash inside a string literal as
+  // an escape character, so that a text value's backslashes are doubled as
+  // well as its quotes. Asked only for a value that holds a backslash;
+  // services that send nothing to a server keep the plain literal.
+  virtual bool BackslashEscapes() { return false; }
+  // Raises the list's closed-list error when lookup list `list` (0..11) is
+  // closed; nothing for an open list.
+  virtual void RequireListOpen(int list) { (void)list; }
 };
 
 // The run's window-side state: captions and monitor labels.

@@ -43,68 +43,75 @@ void AppendNumber(std::string& out, int32_t value) {
 }  // namespace
 
 std::string Generators::AddressText(int32_t code, const std::string& param1) {
+  std::string value;
+  AppendAddressText(code, param1, value);
+  return value;
+}
+
+void Generators::AppendAddressText(int32_t code, const std::string& param1, std::string& out) {
   switch (code) {
     case 92:
     case 93:
     case 94:
     case 95:
-      return StreetAddressText(code);
+      AppendStreetAddress(code, out);
+      return;
     case 96: {
       auto& row = state_.RecordSync[SyncTownRow];
       row.clear();
       int32_t p = -1;
-      std::string town = PickRandomEntry(kSelTown, &p);
+      const std::string_view town = PickRandomText(kSelTown, &p);
       if (p >= 0) AppendNumber(row, p);
-      return town;
+      out += town;
+      return;
     }
     case 97:
-      return CountyText();
+      AppendCounty(out);
+      return;
     case 98:
     case 99:
     case 100:
     case 101:
-      return PostCodeText(code);
+      AppendPostCode(code, out);
+      return;
     case 102:
     case 103:
-    case 104: {
+    case 104:
       // Three digits of area code, then six of number, drawn in that order.
-      std::string value = code == 103 ? "(01" : "01";
-      for (int i = 0; i < 3; ++i) value += random_.RandomDigit();
-      value += code == 102 ? " " : code == 103 ? ") " : "-";
-      for (int i = 0; i < 6; ++i) value += random_.RandomDigit();
-      return value;
-    }
+      out += code == 103 ? "(01" : "01";
+      for (int i = 0; i < 3; ++i) out += random_.RandomDigit();
+      out += code == 102 ? " " : code == 103 ? ") " : "-";
+      for (int i = 0; i < 6; ++i) out += random_.RandomDigit();
+      return;
     case 105:
     case 106:
     case 107:
     case 108:
-      return EmailText(code, param1);
+      AppendEmail(code, param1, out);
+      return;
     default:
-      return {};
+      return;
   }
 }
 
-std::string Generators::StreetAddressText(int32_t code) {
+void Generators::AppendStreetAddress(int32_t code, std::string& out) {
   const char* compass = CompassWord(random_.RandomBetween(1, 120));
-  std::string value;
-  value.reserve(48);
   if (code != 95) {
     const int32_t limit = code == 92 ? 99 : code == 93 ? 999 : 1999;
-    AppendNumber(value, random_.RandomBetween(1, limit));
-    value += ' ';
+    AppendNumber(out, random_.RandomBetween(1, limit));
+    out += ' ';
   }
   if (compass != nullptr) {
-    value += compass;
-    value += ' ';
+    out += compass;
+    out += ' ';
   }
-  value += PickRandomText(kSelStreet);
-  value += ' ';
-  value += code == 95 ? kTradeSuffixes[random_.RandomBetween(0, 10)]
-                      : kResidentialSuffixes[random_.RandomBetween(0, 20)];
-  return value;
+  out += PickRandomText(kSelStreet);
+  out += ' ';
+  out += code == 95 ? kTradeSuffixes[random_.RandomBetween(0, 10)]
+                    : kResidentialSuffixes[random_.RandomBetween(0, 20)];
 }
 
-std::string Generators::CountyText() {
+void Generators::AppendCounty(std::string& out) {
   const std::string& row = state_.RecordSync[SyncTownRow];
   int32_t p = -1;
   std::string_view county;
@@ -113,57 +120,54 @@ std::string Generators::CountyText() {
     county = lists_.PickListValue(kSelCounty, p);
   } else {
     county = PickRandomText(kSelCounty, &p);
-    if (p < 0) return {};  // empty town list
+    if (p < 0) return;  // empty town list
   }
   // Where the town is its own county, the county is left out.
-  if (county == lists_.PickListValue(kSelTown, p)) return {};
-  return std::string(county);
+  if (county == lists_.PickListValue(kSelTown, p)) return;
+  out += county;
 }
 
-std::string Generators::PostCodeText(int32_t code) {
+void Generators::AppendPostCode(int32_t code, std::string& out) {
   const std::string& row = state_.RecordSync[SyncTownRow];
-  const std::string_view prefix_text = row.empty()
-                                           ? PickRandomText(kSelPostCode)
-                                           : lists_.PickListValue(kSelPostCode, StrToInt(row));
-  std::string prefix(prefix_text.substr(0, 2));
+  const std::string_view prefix = row.empty() ? PickRandomText(kSelPostCode)
+                                              : lists_.PickListValue(kSelPostCode, StrToInt(row));
+  out += prefix.substr(0, 2);
   if (code == 98) {
-    std::string value = std::move(prefix);
-    AppendNumber(value, random_.RandomBetween(1, 32));
-    value += ' ';
-    value += random_.RandomDigit();
-    value += random_.RandomLetter(true);
-    value += random_.RandomLetter(true);
-    return value;
+    AppendNumber(out, random_.RandomBetween(1, 32));
+    out += ' ';
+    out += random_.RandomDigit();
+    out += random_.RandomLetter(true);
+    out += random_.RandomLetter(true);
+    return;
   }
   // The style names count the two prefix characters.
   const int digits = static_cast<int>(code - 99) + 2;
-  for (int i = 0; i < digits; ++i) prefix += random_.RandomDigit();
-  return prefix;
+  for (int i = 0; i < digits; ++i) out += random_.RandomDigit();
 }
 
-std::string Generators::EmailText(int32_t code, const std::string& domain_word) {
+void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::string& out) {
   const auto& sync = state_.RecordSync;
-  std::string local;
+  const size_t start = out.size();
   if (code == 105) {
-    if (!sync[SyncForename].empty()) local += sync[SyncForename][0];
-    if (!sync[SyncMiddlename].empty()) local += sync[SyncMiddlename][0];
-    local += sync[SyncSurname];
+    if (!sync[SyncForename].empty()) out += sync[SyncForename][0];
+    if (!sync[SyncMiddlename].empty()) out += sync[SyncMiddlename][0];
+    out += sync[SyncSurname];
   } else if (code == 106) {
-    local = sync[SyncForename];
+    out += sync[SyncForename];
   } else {
-    local = sync[SyncForename] + sync[SyncSurname];
+    out += sync[SyncForename];
+    out += sync[SyncSurname];
   }
-  if (local.empty())
-    for (int i = 0; i < 4; ++i) local += random_.RandomLetter(false);
-  if (code == 108) local += static_cast<char>('0' + random_.RandomBetween(1, 9));
-  local += '@';
+  if (out.size() == start)
+    for (int i = 0; i < 4; ++i) out += random_.RandomLetter(false);
+  if (code == 108) out += static_cast<char>('0' + random_.RandomBetween(1, 9));
+  out += '@';
   if (domain_word.empty()) {
-    local += kDefaultEmailDomain;
+    out += kDefaultEmailDomain;
   } else {
-    local += domain_word;
-    local += ".com";
+    out += domain_word;
+    out += ".com";
   }
-  return local;
 }
 
 }  // namespace kestrove

@@ -132,7 +132,13 @@ std::string FormatYmd(const CivilDate& date) {
 }
 
 std::string FormatDateStyle(int style, const CivilDate& date) {
-  if (style < 1 || style > 27) return {};
+  std::string out;
+  AppendDateStyle(style, date, out);
+  return out;
+}
+
+void AppendDateStyle(int style, const CivilDate& date, std::string& out_text) {
+  if (style < 1 || style > 27) return;
   const char* f = kStyleFormats[style - 1];
   // The longest style, a long day and month name with a year, fits easily.
   char out[64];
@@ -182,7 +188,7 @@ std::string FormatDateStyle(int style, const CivilDate& date) {
     }
     f += run;
   }
-  return std::string(out, n);
+  out_text.append(out, n);
 }
 
 }  // namespace kestrove

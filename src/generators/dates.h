@@ -20,6 +20,8 @@ CivilDate ReadDate(const std::string& text);
 
 // Formats a date in date style 1 to 27; empty text for any other style.
 std::string FormatDateStyle(int style, const CivilDate& date);
+// The same, appended to `out`.
+void AppendDateStyle(int style, const CivilDate& date, std::string& out);
 
 // "yyyy/mm/dd".
 std::string FormatYmd(const CivilDate& date);

@@ -29,6 +29,10 @@ class Generators {
 
   // Dispatch on the code range; a code outside every range yields empty text.
   std::string Generate(int32_t code, const std::string& param1, const std::string& param2);
+  // The same value appended to `out`: the choices a run uses most write
+  // straight into it, without a string of their own.
+  void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
+                   std::string& out);
 
   std::string GenerateText(int32_t code, const std::string& param1, const std::string& param2);
   std::string GenerateInteger(int32_t code, const std::string& param1, const std::string& param2);
@@ -56,6 +60,8 @@ class Generators {
                                                 const std::string& param2);
   // A random date of the range in date style 1..27 (empty for other styles).
   std::string RandomDateText(int style, const std::string& param1, const std::string& param2);
+  void AppendRandomDate(int style, const std::string& param1, const std::string& param2,
+                        std::string& out);
   // A random time of day in time style 1..3 (empty for other styles).
   std::string TimeText(int style);
 
@@ -67,8 +73,10 @@ class Generators {
   std::string PatternText(int32_t code, const std::string& param1, const std::string& param2);
   // Gender, names, initials, title, marital status, spouse: 54..91 but 65.
   std::string PersonText(int32_t code);
+  void AppendPersonText(int32_t code, std::string& out);
   // Address, town, county, post code, telephone, email: 92..108.
   std::string AddressText(int32_t code, const std::string& param1);
+  void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
   // Date, age and time of text fields: 16..53.
   std::string DateTimeText(int32_t code, const std::string& param1, const std::string& param2);
   // Age of integer fields: 202..205.
@@ -85,10 +93,10 @@ class Generators {
   std::string MiddlenameText();
   std::string TitleText(int32_t code);
   std::string MaritalText();
-  std::string StreetAddressText(int32_t code);
-  std::string CountyText();
-  std::string PostCodeText(int32_t code);
-  std::string EmailText(int32_t code, const std::string& domain_word);
+  void AppendStreetAddress(int32_t code, std::string& out);
+  void AppendCounty(std::string& out);
+  void AppendPostCode(int32_t code, std::string& out);
+  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
   // Age kinds 1..4 (random child, random adult, elapsed years, elapsed days)
   // against the birth date held in `birth_slot`.
   std::string AgeText(int kind, SyncSlot birth_slot);

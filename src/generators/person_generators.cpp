@@ -68,67 +68,76 @@ int32_t Generators::DecideGender() {
 }
 
 std::string Generators::PersonText(int32_t code) {
+  std::string value;
+  AppendPersonText(code, value);
+  return value;
+}
+
+void Generators::AppendPersonText(int32_t code, std::string& out) {
   auto& sync = state_.RecordSync;
   switch (code) {
     case 54:
     case 55: {
       const bool male = DecideGender() == kMale;
-      std::string value = code == 54 ? (male ? "M" : "F") : (male ? "Male" : "Female");
-      sync[SyncGender] = value;
-      return value;
+      sync[SyncGender] = code == 54 ? (male ? "M" : "F") : (male ? "Male" : "Female");
+      out += sync[SyncGender];
+      return;
     }
     case 56: {
       const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
       sync[SyncForename].assign(PickRandomText(selector));
-      return sync[SyncForename];
+      out += sync[SyncForename];
+      return;
     }
     case 57:
     case 58: {
       sync[SyncForename].assign(PickRandomText(code == 57 ? kSelForenameM : kSelForenameF));
       state_.RecordGender = code == 57 ? 1 : 2;
-      return sync[SyncForename];
+      out += sync[SyncForename];
+      return;
     }
     case 59:
-      return MiddlenameText();
-    case 61: {
-      std::string value;
-      AppendInitial(value, sync[SyncForename]);
-      AppendInitial(value, sync[SyncMiddlename]);
-      return value;
-    }
-    case 62: {
-      std::string value;
-      AppendInitial(value, sync[SyncForename]);
-      return value;
-    }
-    case 63: {
-      std::string value;
-      AppendInitial(value, sync[SyncForename]);
-      AppendInitial(value, sync[SyncMiddlename]);
-      AppendInitial(value, sync[SyncSurname]);
-      return value;
-    }
-    case 64: {
+      MiddlenameText();
+      out += sync[SyncMiddlename];
+      return;
+    case 61:
+      AppendInitial(out, sync[SyncForename]);
+      AppendInitial(out, sync[SyncMiddlename]);
+      return;
+    case 62:
+      AppendInitial(out, sync[SyncForename]);
+      return;
+    case 63:
+      AppendInitial(out, sync[SyncForename]);
+      AppendInitial(out, sync[SyncMiddlename]);
+      AppendInitial(out, sync[SyncSurname]);
+      return;
+    case 64:
       sync[SyncSurname].assign(PickRandomText(kSelSurname));
-      return sync[SyncSurname];
-    }
+      out += sync[SyncSurname];
+      return;
     case 84:
     case 85:
     case 86:
     case 87:
     case 88:
     case 89:
-      return TitleText(code);
+      TitleText(code);
+      out += sync[SyncTitle];
+      return;
     case 90:
-      return MaritalText();
+      MaritalText();
+      out += sync[SyncMarital];
+      return;
     case 91: {
       const int32_t gender = DecideGender();
-      if (sync[SyncMarital] != "Married") return {};
+      if (sync[SyncMarital] != "Married") return;
       // The spouse is of the other gender.
-      return PickRandomEntry(gender == kMale ? kSelForenameF : kSelForenameM);
+      out += PickRandomText(gender == kMale ? kSelForenameF : kSelForenameM);
+      return;
     }
     default:
-      return {};
+      return;
   }
 }
 

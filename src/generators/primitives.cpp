@@ -31,6 +31,21 @@ std::string Generators::Generate(int32_t code, const std::string& param1,
   return {};
 }
 
+void Generators::AppendValue(int32_t code, const std::string& param1, const std::string& param2,
+                             std::string& out) {
+  if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) {
+    AppendPersonText(code, out);
+  } else if (code >= 92 && code <= 108) {
+    AppendAddressText(code, param1, out);
+  } else if (code >= 16 && code <= 42) {
+    const size_t start = out.size();
+    AppendRandomDate(code - 15, param1, param2, out);
+    if (code == 17) state_.RecordSync[SyncBirthText].assign(out, start, std::string::npos);
+  } else {
+    out += Generate(code, param1, param2);
+  }
+}
+
 std::string Generators::GenerateText(int32_t code, const std::string& param1,
                                      const std::string& param2) {
   if (code == 14) return DatabaseLookup(code, param1, param2);
@@ -97,11 +112,18 @@ const CivilDate& Generators::ParsedDate(const std::string& text) {
 
 std::string Generators::RandomDateText(int style, const std::string& param1,
                                        const std::string& param2) {
+  std::string value;
+  AppendRandomDate(style, param1, param2, value);
+  return value;
+}
+
+void Generators::AppendRandomDate(int style, const std::string& param1, const std::string& param2,
+                                  std::string& out) {
   const auto [from, to] = ReadDateRange(param1, param2);
   const int64_t first = DaysFromCivil(from);
   const int64_t span = DaysFromCivil(to) - first;
   const int32_t k = random_.RandomBetween(0, static_cast<int32_t>(span));
-  return FormatDateStyle(style, CivilFromDays(first + k));
+  AppendDateStyle(style, CivilFromDays(first + k), out);
 }
 
 std::string Generators::TimeText(int style) {
