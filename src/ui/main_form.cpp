@@ -27,6 +27,7 @@
 #include "core/lookup_ids.h"
 #include "db/odbc_error.h"
 #include "ui/about_box.h"
+#include "ui/editors/list_editors.h"
 #include "ui/error_display.h"
 #include "ui/help_form.h"
 #include "ui/icon.h"
@@ -816,6 +817,8 @@ void TMainForm::LookupListClick(int list) {
   store.DisableControls();
   Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
   store.EnableControls();
+  const std::unique_ptr<TTownForm> editor = MakeListEditor(list, *this);
+  UserPrompts().ShowModal(*editor);
 }
 
 void TMainForm::HiResClick() {

@@ -120,5 +120,11 @@ int main(int argc, char** argv) {
   ui::TAboutBox about(&form);
   about.show();
   Save(about, out, "10-about.png");
+
+  // The town editor over the shipped towns, as it opens in the Hi Res style.
+  form.HiRes->trigger();
+  prompts.on_modal = [&](QDialog& editor) { Save(editor, out, "08-town-editor.png"); };
+  form.LookupTown->trigger();
+  prompts.on_modal = nullptr;
   return 0;
 }
