@@ -708,6 +708,7 @@ void TMainForm::ChoiceListClick(int row) {
     field->ChoiceBase = 0;
     field->ChoiceCode = 0;
     state.CurrentChoiceBase = 0;
+    state.Changed();  // a run under way leaves the field out from the next record
   }
   updating_ = false;
 }
