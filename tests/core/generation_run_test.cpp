@@ -378,3 +378,38 @@ TEST(StatementHeadTest, EmptyWhenNothingGenerated) {
 
 }  // namespace
 }  // namespace kestrove
+
+namespace kestrove {
+namespace {
+
+// The fields in use are worked out once per table, and again after a change
+// to the profile made while pending messages run: a choice set back to "Do
+// not update" leaves its field out from the next record, and a profile
+// loaded meanwhile is used from then on.
+TEST_F(GenerationRunTest, ChangesDuringTheRunAreSeenAtTheNextRecord) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 3;
+  SetField(0, 0, "a", 64);
+  SetField(0, 1, "b", 90);
+  services.on_messages = [this](int call) {
+    // Calls: lists, table start, then one per record.
+    if (call == 4) {  // record 2
+      TFieldStruct& b = state->Tables[0].Fields[1];
+      b.ChoiceBase = b.ChoiceCode = 0;
+      state->Changed();
+    }
+    if (call == 5) {  // record 3: field c switched on as a profile load would
+      TFieldStruct& c = state->Tables[0].Fields[2];
+      c.ChoiceCode = 206;
+      state->Changed();
+    }
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed,
+            (std::vector<std::string>{"Insert into T (a,b) Values ('v64','v90');",
+                                      "Insert into T (a,b) Values ('v64');",
+                                      "Insert into T (a,b) Values ('v64',v206);"}));
+}
+
+}  // namespace
+}  // namespace kestrove
