@@ -459,3 +459,33 @@ TEST_F(EditorTest, AFailingSaveKeepsTheEditorOpenWithItsEdits) {
 
 }  // namespace
 }  // namespace kestrove::testing
+
+namespace kestrove::testing {
+namespace {
+
+// An edited list is what the next run draws from.
+TEST_F(EditorTest, TheNextRunUsesTheEditedList) {
+  WriteList(kSurnameList, {{"Brown"}});
+  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+    ui::ListGrid& grid = *Grid(editor);
+    Nav(editor, "Last")->click();
+    QTest::keyClick(&grid, Qt::Key_Down);
+    Type(grid, 1, 0, "Quennell");
+    Ok(editor);
+  });
+  // A dry run of twenty surnames from the window's own workspace.
+  Workspace& ws = form_->Work();
+  ws.SetDryRun(true);
+  TTableStruct& table = form_->State().Tables[0];
+  table.TableName = "T";
+  table.RecordCount = 20;
+  table.Fields[0] = {"name", 14, "", "", 0, 64, 0};
+  std::string sent;
+  ws.StatementSent = [&](const std::string& sql) { sent += sql + "\n"; };
+  form_->AltGenerateBtn->click();
+  EXPECT_NE(sent.find("'Quennell'"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("'Brown'"), std::string::npos) << sent;
+}
+
+}  // namespace
+}  // namespace kestrove::testing
