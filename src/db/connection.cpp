@@ -199,6 +199,11 @@ void DbConnection::Connect() {
   CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
   if (!Succeeded(rc)) return;
   connected_ = true;
+  // A new connection may be to another server, or the same one set up
+  // otherwise: what was found out is asked again.
+  dbms_name_.reset();
+  driver_name_.reset();
+  backslash_escapes_.reset();
 
   SQLULEN isolation = 0;
   rc = SQLGetConnectAttr(handle_.get(), SQL_ATTR_TXN_ISOLATION, &isolation, 0, nullptr);
@@ -209,6 +214,16 @@ void DbConnection::Connect() {
     // The connection stays open when the isolation cannot be written.
     CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
   }
+  // Which driver and server this is, for the quirks handled elsewhere.
+  dbms_name_ = InfoText(SQL_DBMS_NAME);
+  driver_name_ = InfoText(SQL_DRIVER_NAME);
+}
+
+std::string DbConnection::InfoText(uint16_t info) {
+  SQLCHAR text[256] = {};
+  SQLSMALLINT length = 0;
+  const SQLRETURN rc = SQLGetInfo(handle_.get(), info, text, sizeof text, &length);
+  return Succeeded(rc) ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
 int16_t DbConnection::DriverConnect(const std::string& in) {
@@ -301,6 +316,85 @@ void DbConnection::TerminateQuietly() noexcept {
   if (environment_) environment_->Unregister(this);
   environment_ = nullptr;
   handle_.Free();
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The first column of the first row of a query on the connection.
+std::string QueryText(DbConnection& connection, const std::string& sql) {
+  DbStatement statement(connection);
+  statement.SetSQL(sql);
+  statement.Execute();
+  std::string text = statement.FetchNext() ? statement.ColumnText(1) : std::string();
+  statement.Terminate();
+  return text;
+}
+
+}  // namespace
+
+const std::string& DbConnection::DbmsName() {
+  if (!connected_) Connect();
+  if (!dbms_name_) dbms_name_ = InfoText(SQL_DBMS_NAME);
+  return *dbms_name_;
+}
+
+bool DbConnection::MariaDbDriver() {
+  if (!driver_name_) {
+    if (!connected_) return false;
+    driver_name_ = InfoText(SQL_DRIVER_NAME);
+  }
+  return Lower(*driver_name_).find("maodbc") != std::string::npos;
+}
+
+bool DbConnection::BackslashEscapes() {
+  if (!connected_) Connect();
+  if (!backslash_escapes_) {
+    const std::string dbms = Lower(DbmsName());
+    bool escapes = false;
+    if (dbms.find("postgresql") != std::string::npos) {
+      // PostgreSQL reads "\" in an ordinary literal as an escape while
+      // standard_conforming_strings is off (the server's, the database's or
+      // the role's setting).
+      escapes = Lower(QueryText(*this, "SHOW standard_conforming_strings")) == "off";
+    } else if (dbms.find("mysql") != std::string::npos ||
+               dbms.find("mariadb") != std::string::npos) {
+      // MySQL and MariaDB read it as an escape unless the session's sql_mode
+      // holds NO_BACKSLASH_ESCAPES (MariaDB Connector/ODBC names the DBMS
+      // "MariaDB", MySQL's own driver "MySQL").
+      const std::string mode = QueryText(*this, "SELECT @@sql_mode");
+      escapes = Lower(mode).find("no_backslash_escapes") == std::string::npos;
+    }
+    backslash_escapes_ = escapes;
+  }
+  return *backslash_escapes_;
+}
+
+void DbConnection::BeginCall(void* statement_handle) {
+  std::lock_guard<std::mutex> lock(call_mutex_);
+  call_under_way_ = statement_handle;
+  last_call_cancelled_ = false;
+}
+
+void DbConnection::EndCall() {
+  std::lock_guard<std::mutex> lock(call_mutex_);
+  call_under_way_ = nullptr;
+}
+
+bool DbConnection::CancelStatementUnderWay() {
+  // The lock keeps the handle from being released while it is cancelled:
+  // the thread in the driver must pass EndCall before it can free it.
+  std::lock_guard<std::mutex> lock(call_mutex_);
+  if (!call_under_way_) return false;
+  if (last_call_cancelled_) return true;  // once per call is enough
+  const SQLRETURN rc = SQLCancel(call_under_way_);
+  if (!Succeeded(rc)) return false;
+  last_call_cancelled_ = true;
+  return true;
 }
 
 void DbConnection::RegisterStatement(DbStatement* statement) {

@@ -1,8 +1,11 @@
 // The ODBC environment, the list of data sources, and the connection.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,6 +124,28 @@ class DbConnection {
   // Statements holding a handle on this connection, most recent first.
   const std::vector<DbStatement*>& Statements() const { return statements_; }
 
+  // The DBMS as the driver names it (SQLGetInfo SQL_DBMS_NAME), such as
+  // "PostgreSQL", "SQLite" or "MariaDB". Asked once per connection;
+  // connects first when not connected. Raises EODBC.
+  const std::string& DbmsName();
+  // True when the server reads a backslash inside a string literal as an
+  // escape character, so that a text value must have its backslashes
+  // doubled as well as its quotes to stay one literal. Asked once per
+  // connection, of the servers known to do it; connects first when not
+  // connected. Raises EODBC.
+  bool BackslashEscapes();
+  // True when the connection goes through MariaDB Connector/ODBC, whose
+  // quirks the statements work around.
+  bool MariaDbDriver();
+
+  // Cancels the statement call under way on this connection (SQLCancel), if
+  // there is one. Safe to call from any thread while another waits in the
+  // driver; true when a call was under way and the driver took the cancel.
+  bool CancelStatementUnderWay();
+  // True when the last statement call made on this connection was cancelled
+  // by CancelStatementUnderWay while it was under way.
+  bool LastCallCancelled() const { return last_call_cancelled_; }
+
  private:
   friend class DbStatement;
   friend class DbEnvironment;
@@ -134,12 +159,26 @@ class DbConnection {
   bool AskLogin(std::string& user, std::string& password);
   // Releases everything without raising (destructor, environment teardown).
   void TerminateQuietly() noexcept;
+  // A statement call that may wait on the server begins or ends; between the
+  // two, CancelStatementUnderWay cancels it.
+  // A text of SQLGetInfo; empty when the driver does not give it.
+  std::string InfoText(uint16_t info);
+  void BeginCall(void* statement_handle);
+  void EndCall();
 
   OdbcHandle handle_;
   DbEnvironment* environment_ = nullptr;
   bool connected_ = false;
   int16_t last_rc_ = 0;
   std::vector<DbStatement*> statements_;
+  // What the server was found to be, for the connection it was asked on.
+  std::optional<std::string> dbms_name_;
+  std::optional<std::string> driver_name_;
+  std::optional<bool> backslash_escapes_;
+  // The statement handle whose call is under way, guarded by call_mutex_.
+  std::mutex call_mutex_;
+  void* call_under_way_ = nullptr;
+  std::atomic<bool> last_call_cancelled_{false};
 };
 
 }  // namespace kestrove

@@ -70,8 +70,8 @@ std::string FormatFloat(double value) {
   // Fifteen significant digits decide the exponent. to_chars keeps "." as the
   // mark whatever locale the process runs under.
   char buffer[64];
-  auto scientific = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::scientific, 14);
+  auto scientific =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
   const std::string sci(buffer, scientific.ptr);
   const size_t e = sci.find('e');
   const int exponent = std::atoi(sci.c_str() + e + 1);
@@ -113,6 +113,14 @@ DbStatement::DbStatement(DbConnection& connection) : connection_(connection) {}
 
 DbStatement::~DbStatement() {
   TerminateQuietly();
+}
+
+template <typename Call>
+int16_t DbStatement::CallUnderWay(Call call) {
+  connection_.BeginCall(handle_.get());
+  const SQLRETURN rc = call();
+  connection_.EndCall();
+  return rc;
 }
 
 void DbStatement::CheckStmt(int16_t rc) {
@@ -234,7 +242,8 @@ void DbStatement::Prepare() {
   std::string text = SQLParsing ? ConvertSqlParameters(sql_, &parameters) : sql_;
   parameters_ = std::move(parameters);
   if (!handle_) return;
-  CheckStmt(SQLPrepare(handle_.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS));
+  CheckStmt(CallUnderWay(
+      [&] { return SQLPrepare(handle_.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS); }));
   prepared_ = true;
 }
 
@@ -242,19 +251,25 @@ void DbStatement::Execute() {
   AllocateHandle();
   if (!handle_) return;
   // No parameter is ever bound; a refusal of this attribute does not matter.
-  SQLSetStmtAttr(handle_.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(0), 0);
+  // MariaDB Connector/ODBC takes a set size of 0 at its word and leaves the
+  // statement's result unread, so that its first fetch fails with "Commands
+  // out of sync": there the attribute keeps its default of 1.
+  if (!connection_.MariaDbDriver())
+    SQLSetStmtAttr(handle_.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(0), 0);
   SQLRETURN rc;
   if (prepared_) {
     if (connection_.CursorLib == SQL_CUR_USE_DRIVER)
       CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
     DropResult();
-    rc = SQLExecute(handle_.get());
+    rc = CallUnderWay([&] { return SQLExecute(handle_.get()); });
   } else {
     std::vector<std::string> parameters;
     std::string text = SQLParsing ? ConvertSqlParameters(sql_, &parameters) : sql_;
     parameters_ = std::move(parameters);
     DropResult();
-    rc = SQLExecDirect(handle_.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+    rc = CallUnderWay([&] {
+      return SQLExecDirect(handle_.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+    });
   }
   // A searched Delete or Update that touches no row answers SQL_NO_DATA.
   if (rc != SQL_NO_DATA && rc != SQL_NEED_DATA) CheckStmt(rc);
@@ -503,7 +518,7 @@ bool DbStatement::FetchNext() {
   Describe();
   if (!handle_) return false;
   ExpectRow();
-  return FinishFetch(SQLFetch(handle_.get()));
+  return FinishFetch(CallUnderWay([&] { return SQLFetch(handle_.get()); }));
 }
 
 bool DbStatement::FetchFirst() {

@@ -126,6 +126,11 @@ class DbStatement {
   bool FinishFetch(int16_t rc);
   void ReadLongColumns();
   void CheckStmt(int16_t rc);
+  // Makes a call that may wait on the server (a lock held by another
+  // session), marked as under way on the connection so that another thread
+  // can cancel it.
+  template <typename Call>
+  int16_t CallUnderWay(Call call);
   // Drops the handle without raising (destructor, connection teardown).
   void TerminateQuietly() noexcept;
 

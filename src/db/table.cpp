@@ -39,12 +39,13 @@ int32_t Narrow(int64_t value, const std::string& text) {
 
 }  // namespace
 
-std::string SelectText(const std::string& table) {
+std::string SelectText(const std::string& table, char quote) {
   const std::string upper = Upper(table);
   const bool keep = upper.find(" AS ") != std::string::npos ||
                     upper.find("{FN ") != std::string::npos || table.find('"') != std::string::npos;
-  const bool quote = table.find(' ') != std::string::npos || table.find('$') != std::string::npos;
-  if (quote && !keep) return "SELECT * FROM \"" + table + "\"";
+  const bool needs_quotes =
+      table.find(' ') != std::string::npos || table.find('$') != std::string::npos;
+  if (needs_quotes && !keep) return "SELECT * FROM " + (quote + table + quote);
   return "SELECT * FROM " + table;
 }
 
@@ -205,7 +206,10 @@ void DbTable::SetTableName(const std::string& table) {
 
 void DbTable::Open() {
   if (active_) return;
-  statement_.SetSQL(SelectText(table_));
+  if (!connection_.Connected()) connection_.Connect();
+  // A double quote starts a string in MariaDB (unless its sql_mode says
+  // ANSI_QUOTES): there a name is quoted in backticks.
+  statement_.SetSQL(SelectText(table_, connection_.MariaDbDriver() ? '`' : '"'));
   statement_.Prepare();
   statement_.Execute();
   try {

@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "core/field_types.h"
-#include "db/statement.h"
 #include "db/lookup_reader.h"
+#include "db/statement.h"
 
 namespace kestrove {
 
 class DbConnection;
 
-// "SELECT * FROM " + the table, the name in double quotes when it holds a
+// "SELECT * FROM " + the table, the name between two `quote` characters
+// (double quotes, or the backticks of MySQL and MariaDB) when it holds a
 // blank or a "$", unless it holds " AS ", "{FN " or a double quote.
-std::string SelectText(const std::string& table);
+std::string SelectText(const std::string& table, char quote = '"');
 
 // The row count text of a query: "SELECT Count(*)" + the text from " FROM "
 // on, without GROUP BY and ORDER BY; empty when the query has no " FROM " or

@@ -222,10 +222,11 @@ void ParseListImage(TdxMemData& list, std::string_view image) {
   list.FinishLoad();
 }
 
-void LoadListFile(TdxMemData& list, const std::string& path) {
+bool LoadListFile(TdxMemData& list, const std::string& path) {
   std::string image;
-  if (!ReadWholeFile(path, image)) return;
+  if (!ReadWholeFile(path, image)) return false;
   ParseListImage(list, image);
+  return true;
 }
 
 std::string BuildListImage(const TdxMemData& list) {

@@ -11,10 +11,10 @@
 
 namespace kestrove {
 
-// Replaces the list's records with those of the file. Reports nothing: when
-// the file cannot be read the list is left exactly as it was; a damaged file
-// yields what could be read up to the damage.
-void LoadListFile(TdxMemData& list, const std::string& path);
+// Replaces the list's records with those of the file. Raises nothing: when
+// the file cannot be read the list is left exactly as it was and the result
+// is false; a damaged file yields what could be read up to the damage.
+bool LoadListFile(TdxMemData& list, const std::string& path);
 
 // Writes the list's stored records to the file, replacing it. Does nothing
 // for a closed list. Raises EInOutError "Cannot create file <path>" or

@@ -91,8 +91,8 @@ const TdxMemData& LookupLists::List(int id) const {
   return *lists_[static_cast<size_t>(id)];
 }
 
-void LookupLists::Load(int id, const std::string& path) {
-  LoadListFile(List(id), path);
+bool LookupLists::Load(int id, const std::string& path) {
+  return LoadListFile(List(id), path);
 }
 
 int32_t LookupLists::RecordCount(int id) const {

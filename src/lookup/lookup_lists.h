@@ -32,8 +32,8 @@ class LookupLists : public ListSource {
   TdxMemData& List(int id);
   const TdxMemData& List(int id) const;
   // LoadListFile: never raises; the list stays as it was when the file
-  // cannot be read.
-  void Load(int id, const std::string& path);
+  // cannot be read, and the result is then false.
+  bool Load(int id, const std::string& path);
   int32_t RecordCount(int id) const;
 
   // Goes to the first record, moves `position` on and reads the selector's

@@ -39,8 +39,22 @@ Calls From(const Calls& calls, const std::string& from) {
   return Calls(it, calls.end());
 }
 
+// The calls of the lists one after another.
+Calls Joined(const Calls& a, const Calls& b, const Calls& c) {
+  Calls all = a;
+  all.insert(all.end(), b.begin(), b.end());
+  all.insert(all.end(), c.begin(), c.end());
+  return all;
+}
+
 class DbCalls : public testing::DriverTest {
  protected:
+  // The parameter set size written before every execution: not with MariaDB
+  // Connector/ODBC, which mishandles a size of 0.
+  Calls ParamsetSize() const {
+    return IsMariaDb() ? Calls{} : Calls{SetStmt(SQL_ATTR_PARAMSET_SIZE, 0)};
+  }
+
   // A table with `rows` rows of (id INTEGER, name VARCHAR(10)).
   void MakeRows(const std::string& table, int rows) {
     Drop(table);
@@ -90,8 +104,8 @@ TEST_P(DbCalls, ConnectionAttributesWrittenOnlyWhenTheyDiffer) {
   CallLog().calls.clear();
   Exec("SELECT 1");
   EXPECT_EQ(From(CallLog().calls, "SQLPrepare"),
-            (Calls{"SQLPrepare SELECT 1", SetStmt(SQL_ATTR_PARAMSET_SIZE, 0), "SQLExecute",
-                   "SQLSetStmtAttr " + N(SQL_ATTR_ROWS_FETCHED_PTR) + "=ptr"}));
+            Joined({"SQLPrepare SELECT 1"}, ParamsetSize(),
+                   {"SQLExecute", "SQLSetStmtAttr " + N(SQL_ATTR_ROWS_FETCHED_PTR) + "=ptr"}));
 }
 
 TEST_P(DbCalls, ConnectWithPromptSendsTheBareDsnEveryTime) {
@@ -135,19 +149,22 @@ TEST_P(DbCalls, GeneratedStatementSequence) {
   RecordCalls record;
   Exec("Insert into kt_seq (id) Values (1)");
   // The handle is kept: the next statement closes, prepares and executes.
-  EXPECT_EQ(CallLog().calls, (Calls{
-                                 "SQLFreeStmt CLOSE",
-                                 "SQLFreeStmt RESET_PARAMS",
-                                 "SQLFreeStmt UNBIND",
-                                 "SQLFreeStmt CLOSE",
-                                 "SQLFreeStmt RESET_PARAMS",
-                                 "SQLFreeStmt UNBIND",
-                                 "SQLPrepare Insert into kt_seq (id) Values (1)",
-                                 SetStmt(SQL_ATTR_PARAMSET_SIZE, 0),
-                                 "SQLFreeStmt CLOSE",
-                                 "SQLExecute",
-                                 "SQLSetStmtAttr " + N(SQL_ATTR_ROWS_FETCHED_PTR) + "=ptr",
-                             }));
+  EXPECT_EQ(CallLog().calls, Joined(
+                                 {
+                                     "SQLFreeStmt CLOSE",
+                                     "SQLFreeStmt RESET_PARAMS",
+                                     "SQLFreeStmt UNBIND",
+                                     "SQLFreeStmt CLOSE",
+                                     "SQLFreeStmt RESET_PARAMS",
+                                     "SQLFreeStmt UNBIND",
+                                     "SQLPrepare Insert into kt_seq (id) Values (1)",
+                                 },
+                                 ParamsetSize(),
+                                 {
+                                     "SQLFreeStmt CLOSE",
+                                     "SQLExecute",
+                                     "SQLSetStmtAttr " + N(SQL_ATTR_ROWS_FETCHED_PTR) + "=ptr",
+                                 }));
   Drop("kt_seq");
 }
 
@@ -435,7 +452,9 @@ TEST_P(DbCalls, FieldSizeLimits) {
 
 TEST_P(DbCalls, LongValuesInPiecesAndUnknownTotalLength) {
   Drop("kt_pieces");
-  Exec("CREATE TABLE kt_pieces (id INTEGER, m TEXT)");
+  // MariaDB's TEXT holds 65535 bytes; MEDIUMTEXT is its long text.
+  Exec(std::string("CREATE TABLE kt_pieces (id INTEGER, m ") +
+       (IsMariaDb() ? "MEDIUMTEXT)" : "TEXT)"));
   const std::string value(100000, 'q');
   Exec("INSERT INTO kt_pieces VALUES (1, '" + value + "')");
   DbTable& table = db_.LookupTable;
@@ -498,8 +517,9 @@ TEST_P(DbCalls, CatalogueListsOnAFreshHandle) {
                 it->rfind("SQLGetInfo", 0) == 0 || it->rfind("SQLAllocHandle", 0) == 0)
         << *it;
   // The SQLite drivers read the type list only without the blank.
+  const bool sqlite = std::string(GetParam().name) == "Sqlite";
   EXPECT_EQ(*tables, std::string("SQLTables <null>|<null>|%|") +
-                         (IsPostgres() ? "'TABLE', 'VIEW'" : "'TABLE','VIEW'"));
+                         (sqlite ? "'TABLE','VIEW'" : "'TABLE', 'VIEW'"));
   // Cached until marked stale.
   CallLog().calls.clear();
   db_.Catalog.TableNames();

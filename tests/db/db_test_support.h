@@ -38,9 +38,12 @@ class DriverTest : public ::testing::TestWithParam<Driver> {
   void SetUp() override {
     const char* dsn = std::getenv(GetParam().env_var);
     if (!dsn || !*dsn) {
-      if (UnderCi()) FAIL() << GetParam().env_var << " is not set (run scripts/pg-scratch start)";
+      if (UnderCi())
+        FAIL() << GetParam().env_var
+               << " is not set (run scripts/pg-scratch start and scripts/mariadb-scratch start)";
       GTEST_SKIP() << GetParam().env_var
-                   << " is not set: no data source for this driver (see scripts/pg-scratch)";
+                   << " is not set: no data source for this driver (see scripts/pg-scratch and "
+                      "scripts/mariadb-scratch)";
     }
     dsn_ = dsn;
     db_.Connector.DataSource = dsn_;
@@ -48,6 +51,7 @@ class DriverTest : public ::testing::TestWithParam<Driver> {
   }
 
   bool IsPostgres() const { return std::string(GetParam().name) == "Postgres"; }
+  bool IsMariaDb() const { return std::string(GetParam().name) == "MariaDb"; }
 
   void Exec(const std::string& sql) { db_.ExecuteStatement(sql); }
 
@@ -76,11 +80,12 @@ inline std::string DriverName(const ::testing::TestParamInfo<Driver>& info) {
   return info.param.name;
 }
 
-#define KESTROVE_INSTANTIATE_DRIVERS(Suite)                                           \
-  INSTANTIATE_TEST_SUITE_P(                                                           \
-      Drivers, Suite,                                                                 \
-      ::testing::Values(::kestrove::testing::Driver{"Sqlite", "KESTROVE_SQLITE_DSN"}, \
-                        ::kestrove::testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),  \
+#define KESTROVE_INSTANTIATE_DRIVERS(Suite)                                              \
+  INSTANTIATE_TEST_SUITE_P(                                                              \
+      Drivers, Suite,                                                                    \
+      ::testing::Values(::kestrove::testing::Driver{"Sqlite", "KESTROVE_SQLITE_DSN"},    \
+                        ::kestrove::testing::Driver{"Postgres", "KESTROVE_PG_DSN"},      \
+                        ::kestrove::testing::Driver{"MariaDb", "KESTROVE_MARIADB_DSN"}), \
       ::kestrove::testing::DriverName)
 
 }  // namespace kestrove::testing

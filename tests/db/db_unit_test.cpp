@@ -66,6 +66,8 @@ TEST(SelectText, QuotesNamesWithBlankOrDollarOnly) {
       {"select", "SELECT * FROM select"},
   };
   for (const auto& [table, text] : cases) EXPECT_EQ(SelectText(table), text) << table;
+  EXPECT_EQ(SelectText("Order Lines", '`'), "SELECT * FROM `Order Lines`");
+  EXPECT_EQ(SelectText("Customers", '`'), "SELECT * FROM Customers");
 }
 
 TEST(CountText, DerivedFromTheQuery) {
