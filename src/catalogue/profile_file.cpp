@@ -32,17 +32,27 @@ void PutInt(std::string& out, int64_t value) {
 }
 
 // Reads lines one after another; past the end every line is empty.
+// Each line read is numbered into `number` (from 1), so that the caller can
+// say where a load failed.
 class LineReader {
  public:
-  explicit LineReader(const std::string& image) : image_(image) {}
+  LineReader(const std::string& image, int64_t& number) : image_(image), number_(number) {
+    number_ = 0;
+  }
 
   std::string Next() {
+    ++number_;
     if (pos_ >= image_.size()) return {};
     size_t end = image_.find('\n', pos_);
     if (end == std::string::npos) end = image_.size();
     std::string line = image_.substr(pos_, end - pos_);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     pos_ = end + 1;
+    // The driver takes a statement as ending at its first NUL byte, so a
+    // name or parameter holding one would send a statement cut short.
+    if (line.find('\0') != std::string::npos)
+      throw EProfileError("Line " + std::to_string(number_) +
+                          " of the profile file holds a NUL byte, which no statement can carry");
     return line;
   }
 
@@ -50,6 +60,7 @@ class LineReader {
 
  private:
   const std::string& image_;
+  int64_t& number_;
   size_t pos_ = 0;
 };
 
@@ -109,8 +120,9 @@ void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::
   }
 }
 
-int32_t LoadProfileFile(ProfileState& state, const std::string& path) {
-  return LoadProfileImage(state, ReadProfileFile(path));
+int32_t LoadProfileFile(ProfileState& state, const std::string& path, int64_t* line) {
+  if (line) *line = 0;
+  return LoadProfileImage(state, ReadProfileFile(path), line);
 }
 
 std::string ReadProfileFile(const std::string& path) {
@@ -122,13 +134,13 @@ std::string ReadProfileFile(const std::string& path) {
   return buffer.str();
 }
 
-int32_t LoadProfileImage(ProfileState& state, const std::string& image) {
-  LineReader lines(image);
-  const std::string first = lines.Next();
+int32_t LoadProfileImage(ProfileState& state, const std::string& image, int64_t* line) {
+  int64_t number = 0;
+  LineReader lines(image, line ? *line : number);
   int32_t n = 0;
   try {
-    n = StrToInt(first);
-  } catch (const EConvertError&) {
+    n = StrToInt(lines.Next());
+  } catch (const KestroveError&) {
     // Not a profile count at all: the load has begun, so the profile is
     // left cleared, as after any other line that fails.
     state.ClearProfile();

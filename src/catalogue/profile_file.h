@@ -24,15 +24,18 @@ void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::
 // Nothing changes when the file cannot be read (EInOutError) or holds more
 // tables than the profile has room for (EProfileError). Otherwise the
 // profile is cleared and filled slot by slot; a line that should hold an
-// integer and does not raises "'%s' is not a valid integer value", leaving
-// the slots read so far filled and the rest cleared.
-int32_t LoadProfileFile(ProfileState& state, const std::string& path);
+// integer and does not raises "'%s' is not a valid integer value", and a
+// line that holds a NUL byte (which would cut a statement short at the
+// driver) raises EProfileError naming the line, either leaving the slots
+// read so far filled and the rest cleared. When `line` is given it receives
+// the number (from 1) of the line read last, the one at fault after an error.
+int32_t LoadProfileFile(ProfileState& state, const std::string& path, int64_t* line = nullptr);
 
 // The whole file as it stands; raises EInOutError when it cannot be opened
 // or read.
 std::string ReadProfileFile(const std::string& path);
 
 // The same from an image in memory.
-int32_t LoadProfileImage(ProfileState& state, const std::string& image);
+int32_t LoadProfileImage(ProfileState& state, const std::string& image, int64_t* line = nullptr);
 
 }  // namespace kestrove

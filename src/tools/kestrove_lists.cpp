@@ -42,7 +42,8 @@ const char* const kHelp =
     "      the list file (default: the one beside this program). Fields the\n"
     "      header leaves out stay empty. Values longer than their field are cut\n"
     "      to its width; standard error says how many were cut. Empty lines are\n"
-    "      skipped.\n"
+    "      skipped, except under a header of one column, where an empty line is\n"
+    "      an empty entry (as export writes one).\n"
     "  info PATH\n"
     "      Prints the signature and version, each field descriptor (name, data\n"
     "      size, type code) and the number of complete records of a list file.\n"
@@ -221,7 +222,9 @@ int Import(const std::vector<std::string>& args) {
   while (std::getline(in, line)) {
     ++line_no;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
+    // Export writes an empty entry of a one-field list as an empty line, so
+    // under a header of one column such a line is a record.
+    if (line.empty() && !(have_header && columns.size() == 1)) continue;
     const std::vector<std::string> cells = SplitTabs(line);
     if (!have_header) {
       for (const std::string& name : cells) {

@@ -164,6 +164,39 @@ TEST_F(ProfileFileTest, NonIntegerLines) {
   }
 }
 
+TEST_F(ProfileFileTest, FailedLoadSaysWhichLine) {
+  // (line changed, its text, the error): the line read last is the one at
+  // fault, numbered from 1.
+  const std::vector<std::tuple<size_t, std::string, std::string>> cases = {
+      {0, "x", "'x' is not a valid integer value"},
+      {5, "", "'' is not a valid integer value"},
+      {1797, "", "'' is not a valid integer value"},
+      {3, std::string("Na\0me", 5),
+       "Line 4 of the profile file holds a NUL byte, which no statement can carry"},
+      {0, std::string("\0", 1),
+       "Line 1 of the profile file holds a NUL byte, which no statement can carry"},
+  };
+  for (const auto& [index, text, message] : cases) {
+    auto lines = SplitCrLf(ProfileFileImage(*state, 1));
+    lines[index] = text;
+    std::string image;
+    for (const auto& l : lines) image += l + "\r\n";
+    auto loaded = ProfileState::Create();
+    int64_t line = -1;
+    try {
+      LoadProfileImage(*loaded, image, &line);
+      ADD_FAILURE() << "line " << index + 1 << " was accepted";
+    } catch (const KestroveError& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+    EXPECT_EQ(line, static_cast<int64_t>(index + 1)) << message;
+  }
+  // A whole profile read: the count of lines read, past none of them.
+  int64_t line = -1;
+  LoadProfileImage(*state, ProfileFileImage(*state, 0), &line);
+  EXPECT_EQ(line, 1 + kTableBlockLines);
+}
+
 TEST_F(ProfileFileTest, AcceptsBareLineFeeds) {
   Fill(*state);
   std::string image = ProfileFileImage(*state, 0);

@@ -101,6 +101,34 @@ TEST_F(KestroveListsToolTest, ImportMatchesColumnsByNameAndCutsLongValues) {
   EXPECT_EQ(lists.PickListValue(kSelTown, 1), "A town name far longer t");
 }
 
+TEST_F(KestroveListsToolTest, EmptyEntriesSurviveExportAndImport) {
+  // A one-field list writes an empty entry as an empty line, last or not;
+  // a list of several fields as a line of tabs.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"user1", "Data\nfirst\n\nthird\n\n"},
+      {"towns", "Town\tCounty\tPostCode\nBath\tSomerset\tBA\n\t\t\n"},
+  };
+  for (const auto& [list, tsv] : cases) {
+    const fs::path in = dir_ / "in.tsv", file = dir_ / "list.bin";
+    std::ofstream(in, std::ios::binary) << tsv;
+    ASSERT_EQ(Run("import " + list + " '" + in.string() + "' --file '" + file.string() + "'").code,
+              0);
+    const Result exported = Run("export " + list + " --file '" + file.string() + "'");
+    EXPECT_EQ(exported.out, tsv) << list;
+    std::ofstream(in, std::ios::binary) << exported.out;
+    ASSERT_EQ(Run("import " + list + " '" + in.string() + "' --file '" + file.string() + "'").code,
+              0);
+    EXPECT_EQ(Run("export " + list + " --file '" + file.string() + "'").out, tsv) << list;
+  }
+  // Before the header, and with several columns, empty lines are still
+  // skipped.
+  const fs::path in = dir_ / "in.tsv", file = dir_ / "list.bin";
+  std::ofstream(in, std::ios::binary) << "\nTown\tCounty\nBath\tSomerset\n\n";
+  ASSERT_EQ(Run("import towns '" + in.string() + "' --file '" + file.string() + "'").code, 0);
+  EXPECT_EQ(Run("export towns --file '" + file.string() + "'").out,
+            "Town\tCounty\tPostCode\nBath\tSomerset\t\n");
+}
+
 TEST_F(KestroveListsToolTest, InfoDescribesTheFile) {
   const Result r = Run("info '" + (bin_ / "twndata.bin").string() + "'");
   ASSERT_EQ(r.code, 0) << r.err;
