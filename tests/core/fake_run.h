@@ -35,6 +35,20 @@ class FakeServices : public RunServices {
     on_execute(sql);
     executed.push_back(sql);
   }
+  // Whether the data source escapes backslashes, and how often it was asked.
+  bool backslash_escapes = false;
+  int backslash_questions = 0;
+  bool BackslashEscapes() override {
+    ++backslash_questions;
+    return backslash_escapes;
+  }
+  // Lists whose closed state was asked after, before anything else ran.
+  std::function<void(int)> on_require_list = [](int) {};
+  std::vector<int> lists_required;
+  void RequireListOpen(int list) override {
+    lists_required.push_back(list);
+    on_require_list(list);
+  }
   void LoadLookupList(int list, const std::string& path) override {
     loads.push_back(std::to_string(list) + ":" + path);
   }

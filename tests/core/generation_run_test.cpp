@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "core/errors.h"
+#include "core/lookup_ids.h"
 #include "fake_run.h"
 
 namespace kestrove {
@@ -409,6 +411,108 @@ TEST_F(GenerationRunTest, ChangesDuringTheRunAreSeenAtTheNextRecord) {
             (std::vector<std::string>{"Insert into T (a,b) Values ('v64','v90');",
                                       "Insert into T (a,b) Values ('v64');",
                                       "Insert into T (a,b) Values ('v64',v206);"}));
+}
+
+}  // namespace
+}  // namespace kestrove
+
+namespace kestrove {
+namespace {
+
+// Where the data source reads a backslash in a literal as an escape, every
+// backslash of a text value is doubled as well as its quotes, so that list
+// data such as "x\" cannot end its literal early; elsewhere the literal stays
+// as it was. The data source is asked only for a value that holds one.
+TEST_F(GenerationRunTest, BackslashesDoubledWhereTheDataSourceEscapes) {
+  struct Case {
+    bool escapes;
+    std::string a, b;
+    std::string expected;
+    int questions;
+  };
+  const std::vector<Case> cases = {
+      {true, "x\\", ",1);DROP TABLE victim;--",
+       "Insert into T (a,b,n) Values ('x\\\\',',1);DROP TABLE victim;--',7);", 1},
+      {false, "x\\", ",1);DROP TABLE victim;--",
+       "Insert into T (a,b,n) Values ('x\\',',1);DROP TABLE victim;--',7);", 1},
+      {true, "a\\'b\\\\", "O'Brien",
+       "Insert into T (a,b,n) Values ('a\\\\''b\\\\\\\\','O''Brien',7);", 1},
+      {true, "plain", "O'Brien", "Insert into T (a,b,n) Values ('plain','O''Brien',7);", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    state->ClearProfile();
+    services.executed.clear();
+    services.backslash_questions = 0;
+    services.backslash_escapes = c.escapes;
+    state->Tables[0].TableName = "T";
+    state->Tables[0].RecordCount = 1;
+    SetField(0, 0, "a", 8);
+    SetField(0, 1, "b", 9);
+    SetField(0, 2, "n", 206);
+    services.value = [&](int32_t code, auto&, auto&) {
+      return code == 8 ? c.a : code == 9 ? c.b : std::string("7");
+    };
+    run.GenerateBtnClick();
+    EXPECT_EQ(services.executed, std::vector<std::string>{c.expected});
+    EXPECT_EQ(services.backslash_questions, c.questions);
+  }
+}
+
+// A run that would draw a street address asks, once the lists are loaded and
+// before any statement, whether the street list is open; the list's closed
+// error ends the run there, with nothing deleted.
+TEST_F(GenerationRunTest, ClosedStreetListEndsTheRunBeforeTheDelete) {
+  state->Tables[0].TableName = "Person";
+  state->Tables[0].RecordCount = 2;
+  state->Tables[0].DeleteExisting = 1;
+  SetField(0, 0, "id", 206);
+  state->Tables[1].TableName = "Address";
+  state->Tables[1].RecordCount = 2;
+  SetField(1, 0, "street", 92, 2);  // code 94: street address up to 1999
+  listed = 2;
+  services.on_require_list = [](int) {
+    throw EListError("StreetTable: Cannot perform this operation on a closed dataset");
+  };
+  try {
+    run.GenerateBtnClick();
+    ADD_FAILURE() << "the run went on";
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "StreetTable: Cannot perform this operation on a closed dataset");
+  }
+  EXPECT_EQ(services.lists_required, std::vector<int>{kStreetList});
+  EXPECT_TRUE(services.executed.empty());
+  EXPECT_EQ(services.loads.size(), 12u);  // the lists were loaded first
+  EXPECT_TRUE(run.RunStopped);
+
+  // Without a street to draw (no record to make, or no street field), the
+  // list is not asked after.
+  const std::vector<std::pair<int64_t, int32_t>> quiet = {{0, 92}, {-5, 95}, {3, 91}, {3, 96}};
+  for (const auto& [records, base] : quiet) {
+    services.lists_required.clear();
+    state->Tables[1].RecordCount = records;
+    SetField(1, 0, "street", base);
+    run.GenerateBtnClick();
+    EXPECT_TRUE(services.lists_required.empty()) << records << " " << base;
+  }
+}
+
+// ChoiceBase + Param3Index wraps around in 32 bits: a sum past the range is
+// a code of no family, so the field adds nothing (no undefined behaviour).
+TEST(ChoiceCode, SumWrapsAroundInThirtyTwoBits) {
+  const std::vector<std::tuple<int32_t, int32_t, int32_t>> cases = {
+      {64, 2, 66},
+      {2147483647, 1, -2147483647 - 1},
+      {-2147483647 - 1, -1, 2147483647},
+      {2147483647, 2147483647, -2},
+  };
+  for (const auto& [base, param3, code] : cases) {
+    TFieldStruct field;
+    field.ChoiceBase = base;
+    field.Param3Index = param3;
+    UpdateChoiceCode(field);
+    EXPECT_EQ(field.ChoiceCode, code) << base << " + " << param3;
+  }
 }
 
 }  // namespace
