@@ -79,6 +79,8 @@ class Generators {
   void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
   // Date, age and time of text fields: 16..53.
   std::string DateTimeText(int32_t code, const std::string& param1, const std::string& param2);
+  // The integer Counter, 206: the table's running number.
+  void AppendCounter(const std::string& start_text, std::string& out);
   // Age of integer fields: 202..205.
   std::string IntegerAge(int32_t code);
   // Database lookups: 14, 207, 302, 502.
@@ -90,9 +92,10 @@ class Generators {
   std::string ChoiceText(const std::string& list);
   // Settles RecordGender (1 male, 2 female) when it is still undecided.
   int32_t DecideGender();
-  std::string MiddlenameText();
-  std::string TitleText(int32_t code);
-  std::string MaritalText();
+  // These three leave their value in the record's sync slot.
+  void MiddlenameText();
+  void TitleText(int32_t code);
+  void MaritalText();
   void AppendStreetAddress(int32_t code, std::string& out);
   void AppendCounty(std::string& out);
   void AppendPostCode(int32_t code, std::string& out);

@@ -1,6 +1,7 @@
 // The typed integer, floating point, boolean and currency families. Their
 // values go into the statement as returned, with "." as the decimal mark.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -46,10 +47,8 @@ std::string Generators::GenerateInteger(int32_t code, const std::string& param1,
     case 205:
       return IntegerAge(code);
     case 206: {
-      const int32_t start = param1.empty() ? 0 : StrToInt(param1);
-      if (state_.TableCounter < start) state_.TableCounter = start;
-      std::string value = std::to_string(state_.TableCounter);
-      state_.TableCounter = static_cast<int32_t>(static_cast<uint32_t>(state_.TableCounter) + 1u);
+      std::string value;
+      AppendCounter(param1, value);
       return value;
     }
     case 207:
@@ -124,6 +123,14 @@ std::string Generators::CurrencyRandomText(const std::string& from_text,
   const int32_t a = BoundHundredths(from_text, "From");
   const int32_t b = BoundHundredths(to_text, "To");
   return HundredthsText(random_.RandomBetween(a, b));
+}
+
+void Generators::AppendCounter(const std::string& start_text, std::string& out) {
+  const int32_t start = start_text.empty() ? 0 : StrToInt(start_text);
+  if (state_.TableCounter < start) state_.TableCounter = start;
+  char digits[12];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, state_.TableCounter).ptr);
+  state_.TableCounter = static_cast<int32_t>(static_cast<uint32_t>(state_.TableCounter) + 1u);
 }
 
 }  // namespace kestrove

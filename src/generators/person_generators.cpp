@@ -147,42 +147,37 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
 // whether it holds any other name at all: if it does not (only that name, or
 // an empty list), the middle name is left empty instead of drawing forever.
 // Whenever another name exists the draws are exactly the plain repetition.
-std::string Generators::MiddlenameText() {
+void Generators::MiddlenameText() {
   auto& sync = state_.RecordSync;
   const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
   sync[SyncMiddlename].clear();
-  if (random_.RandomBetween(0, 1) == 1) return {};
+  if (random_.RandomBetween(0, 1) == 1) return;
   const int32_t count = state_.LookupCounts[ListOfSelector(selector)];
   const std::string& forename = sync[SyncForename];
-  std::string name = PickRandomEntry(selector);
+  std::string_view name = PickRandomText(selector);
   if (name == forename) {
     bool other_exists = false;
     for (int32_t p = 0; p < count && !other_exists; ++p)
       other_exists = lists_.PickListValue(selector, p) != forename;
-    if (!other_exists) return {};
+    if (!other_exists) return;
     do {
-      name = PickRandomEntry(selector);
+      name = PickRandomText(selector);
     } while (name == forename);
   }
-  sync[SyncMiddlename] = name;
-  return name;
+  sync[SyncMiddlename].assign(name);
 }
 
-std::string Generators::TitleText(int32_t code) {
+void Generators::TitleText(int32_t code) {
   const TitleStyle& style = kTitleStyles[code - 84];
   const TitleRange& range = DecideGender() == kMale ? style.men : style.women;
-  std::string value;
-  if (range.none != nullptr)
-    value = range.none;
-  else
-    value = BandTitle(range, random_.RandomBetween(range.lo, range.hi));
-  state_.RecordSync[SyncTitle] = value;
-  return value;
+  state_.RecordSync[SyncTitle] = range.none != nullptr
+                                     ? range.none
+                                     : BandTitle(range, random_.RandomBetween(range.lo, range.hi));
 }
 
 // The status follows the title; a record without a title draws from the
 // widest range, as a man's would.
-std::string Generators::MaritalText() {
+void Generators::MaritalText() {
   const std::string& title = state_.RecordSync[SyncTitle];
   int32_t lo = 1, hi = 13;
   if (title == "Mrs" || title == "Rev") {
@@ -199,7 +194,6 @@ std::string Generators::MaritalText() {
                       : k <= 12 ? "Single"
                                 : "Divorced";
   state_.RecordSync[SyncMarital] = value;
-  return value;
 }
 
 }  // namespace kestrove

@@ -37,6 +37,8 @@ void Generators::AppendValue(int32_t code, const std::string& param1, const std:
     AppendPersonText(code, out);
   } else if (code >= 92 && code <= 108) {
     AppendAddressText(code, param1, out);
+  } else if (code == 206) {
+    AppendCounter(param1, out);
   } else if (code >= 16 && code <= 42) {
     const size_t start = out.size();
     AppendRandomDate(code - 15, param1, param2, out);
