@@ -1,24 +1,30 @@
 // kestrove-run: runs a profile headless, through the same generation run as
 // the window. Without a data source it is a dry run that writes every
 // statement, one per line, exactly as it would be sent.
+#include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/workspace.h"
 #include "catalogue/profile_file.h"
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/generation_run.h"
+#include "db/connection.h"
 #include "db/error_text.h"
 #include "generators/dates.h"
 #include "generators/generators.h"
@@ -42,7 +48,11 @@ built exactly as the window builds it.
 Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, exactly as it would be sent, to --sql-out (default:
 standard output). With --dsn the statements are executed on that ODBC data
-source, as the window executes them.
+source, as the window executes them. A server that reads a backslash in a
+string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
+standard_conforming_strings off) gets every backslash of a text value doubled,
+as well as its quotes, so that each value stays one literal; a dry run writes
+the literals as the window's run builds them.
 
 Options:
   --profile FILE     the profile file to run (required)
@@ -54,14 +64,30 @@ Options:
   --today YYYY/MM/DD the date taken as today (date ranges, ages); default: the
                      local date
   --lists-dir DIR    folder of the twelve lookup list files (default: the
-                     folder of this program)
+                     folder of this program). A list whose file is missing
+                     or unreadable stays empty and a warning names the file
+                     and the list; a street address needs the street list,
+                     so a run that would make one ends before its first
+                     statement when strdata.bin could not be read
+  --quote-names      enclose every column name of the Insert statements in
+                     double quotes, as the window's "Field Names in " " ?" box
+                     does (the table name stays bare)
   --help             show this text
 
 While standard error is a terminal a progress line shows the table, the
-record number of its count and the records per second; a summary (tables,
-statements, seconds) is printed at the end. Ctrl+C (or SIGTERM) asks the run
-to stop as the Stop button does: the record under way finishes, the summary is
-printed, and the exit code says the run was stopped.
+record number of its count and the records per second; a summary (the tables
+that made a record or ran their Delete, records, statements, seconds) is
+printed at the end. An error that ends the run is printed with the table and
+the record it arose in, and a statement the data source refused on the line
+after it.
+
+Ctrl+C (or SIGTERM) asks the run to stop as the Stop button does: the record
+under way finishes, the summary is printed, and the exit code says the run
+was stopped. A statement that is waiting on the data source (for a lock that
+another session holds) is cancelled; the rows made before it are kept. When
+the stop has not come within two seconds (a driver that cannot cancel), or on
+a second Ctrl+C, the program ends at once. Whatever way it ends, the
+--sql-out file holds every statement sent up to then.
 
 Exit codes:
   0    the run completed
@@ -70,14 +96,6 @@ Exit codes:
   130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
 )";
 
-// The signal that asked the run to stop (SIGINT or SIGTERM), 0 for none.
-std::atomic<int> g_stop_signal{0};
-
-extern "C" void OnStopSignal(int signal) {
-  g_stop_signal = signal;
-  std::signal(signal, SIG_DFL);  // a second one ends the program at once
-}
-
 struct Options {
   std::string profile;
   std::optional<std::string> dsn;
@@ -85,6 +103,7 @@ struct Options {
   std::optional<uint32_t> seed;
   std::optional<CivilDate> today;
   std::optional<std::string> lists_dir;
+  bool quote_names = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -130,20 +149,87 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       }
     } else if (arg == "--lists-dir") {
       options.lists_dir = value();
+    } else if (arg == "--quote-names") {
+      options.quote_names = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
   if (options.profile.empty()) throw UsageError("--profile FILE is required");
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::is_directory(options.profile, ec))
+    throw UsageError("--profile '" + options.profile + "' is a folder, not a profile file");
+  if (options.lists_dir) {
+    const fs::file_status status = fs::status(*options.lists_dir, ec);
+    if (!fs::exists(status))
+      throw UsageError("--lists-dir '" + *options.lists_dir + "' does not exist");
+    if (!fs::is_directory(status))
+      throw UsageError("--lists-dir '" + *options.lists_dir + "' is not a folder");
+  }
   return options;
 }
 
-// A message as it may be shown on a terminal: control characters (which a
-// damaged profile can put into a conversion message) become "?".
-std::string Printable(std::string text) {
-  for (char& c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  return text;
+bool IsWordChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Text quoted inside a message ('...' or "...") cut to its first 80
+// characters and "..." when it is longer: a conversion error quotes the whole
+// line it could not read, which may be a megabyte. A quote opens where no
+// letter or digit stands before it and closes where none follows it, so an
+// apostrophe inside a quoted word stays part of it.
+std::string CutQuoted(const std::string& message) {
+  constexpr size_t kMaxQuoted = 80;
+  std::string out;
+  const size_t n = message.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char q = message[i];
+    if ((q == '\'' || q == '"') && (i == 0 || !IsWordChar(message[i - 1]))) {
+      size_t close = i + 1;
+      while (close < n &&
+             !(message[close] == q && (close + 1 == n || !IsWordChar(message[close + 1]))))
+        ++close;
+      if (close < n) {
+        const size_t length = close - i - 1;
+        out += q;
+        out.append(message, i + 1, std::min(length, kMaxQuoted));
+        if (length > kMaxQuoted) out += "...";
+        out += q;
+        i = close;
+        continue;
+      }
+    }
+    out += q;
+  }
+  return out;
+}
+
+// A message as it may be shown on a terminal: quoted text cut short, and
+// control characters (which a damaged profile can put into a conversion
+// message) turned into "?". Line breaks stay, since a driver's message may run
+// over several lines (PostgreSQL's do); a carriage return before a line feed
+// is dropped.
+std::string Shown(const std::string& message) {
+  std::string text = CutQuoted(message);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += (c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)) ? c : '?';
+  }
+  return out;
+}
+
+// Why a list file could not be read, for the warning.
+std::string ReadProblem(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return "it is a folder";
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "it cannot be read";
 }
 
 // A clock whose seed and today may be fixed from the command line.
@@ -165,7 +251,7 @@ class CliClock : public Clock {
 class StderrErrorReporter : public DatabaseErrorReporter {
  public:
   void ShowDatabaseError(const EODBC& error, const std::string& text) override {
-    std::fputs(FormatDatabaseError(error, text).c_str(), stderr);
+    std::fputs(Shown(FormatDatabaseError(error, text)).c_str(), stderr);
     std::fputc('\n', stderr);
   }
 };
@@ -181,13 +267,16 @@ class CliMonitor : public RunMonitor {
   void SetMonitorTable(const std::string& text, int, int32_t record_count) override {
     table_text_ = text;
     table_count_ = record_count;
-    ++tables_;
+    table_counted_ = false;
+    record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
     Draw(0, true);
   }
   void SetMonitorRecNo(const std::string&, int32_t record) override {
+    record_ = record;
     if (record > 0) {
       ++records_;
+      if (record == 1) TableWorked();
       if ((record & 1023) == 0) Draw(record, false);
     }
   }
@@ -198,6 +287,18 @@ class CliMonitor : public RunMonitor {
 
   int tables() const { return tables_; }
   uint64_t records() const { return records_; }
+  // The table under way counts in the summary: it made a record or ran its
+  // Delete.
+  void TableWorked() {
+    if (!table_counted_) ++tables_;
+    table_counted_ = true;
+  }
+  // Where the run stands: the table's name (empty before the first table)
+  // and the record number (0 before the first record).
+  std::string TableName() const {
+    return table_text_.substr(std::min<size_t>(7, table_text_.size()));
+  }
+  int32_t Record() const { return record_; }
 
  private:
   void Draw(int32_t record, bool force) {
@@ -218,6 +319,8 @@ class CliMonitor : public RunMonitor {
   bool interactive_;
   std::string table_text_, sql_;
   int32_t table_count_ = 0;
+  int32_t record_ = 0;
+  bool table_counted_ = false;
   int tables_ = 0;
   uint64_t records_ = 0;
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
@@ -239,14 +342,30 @@ class SqlWriter {
   ~SqlWriter() {
     if (owned_ && file_) std::fclose(file_);
   }
+  // A statement and its line feed, under the file's lock, so that a flush
+  // from the signal thread never writes half a line.
   void Write(const std::string& sql) {
-    if (std::fwrite(sql.data(), 1, sql.size(), file_) != sql.size() ||
-        std::fputc('\n', file_) == EOF)
-      throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
+    flockfile(file_);
+    const bool written = fwrite_unlocked(sql.data(), 1, sql.size(), file_) == sql.size() &&
+                         fputc_unlocked('\n', file_) != EOF;
+    funlockfile(file_);
+    if (!written) throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
   }
   void Finish() {
     if (std::fflush(file_) != 0)
       throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
+  }
+  // Flushes from another thread as the program ends at once. A writer that
+  // is stuck (a pipe nobody reads) holds the lock; after a moment it is left.
+  void FlushFromOtherThread() {
+    for (int i = 0; i < 50; ++i) {
+      if (ftrylockfile(file_) == 0) {
+        fflush_unlocked(file_);
+        funlockfile(file_);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
 
  private:
@@ -255,7 +374,84 @@ class SqlWriter {
   bool owned_ = false;
 };
 
+// Stop signals, waited for on a thread of their own. SIGINT and SIGTERM are
+// blocked in every other thread (Block is called first in main, before any
+// thread exists), so no handler ever interrupts the engine or a driver in
+// the middle of a call. The first signal asks the run to stop and cancels
+// the statement call under way; a second one, or a stop that has not come
+// within two seconds, ends the program at once with the log flushed.
+class StopSignals {
+ public:
+  static void Block() {
+    sigset_t set = Set();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  }
+
+  StopSignals() : thread_([this] { Wait(); }) {}
+  ~StopSignals() {
+    done_ = true;
+    thread_.join();
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  // What the thread works on; set before the run starts.
+  void Watch(DbConnection* connection, SqlWriter* writer) {
+    connection_ = connection;
+    writer_ = writer;
+  }
+  // The first signal received (SIGINT or SIGTERM), 0 for none.
+  int Signal() const { return signal_; }
+
+ private:
+  static sigset_t Set() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+  }
+
+  void Wait() {
+    const sigset_t set = Set();
+    std::chrono::steady_clock::time_point asked{};
+    while (!done_) {
+      // Woken every tenth of a second: a statement that starts after the
+      // stop was asked for is cancelled too, and the end of the run is seen.
+      const timespec tick{0, 100 * 1000 * 1000};
+      const int signal = sigtimedwait(&set, nullptr, &tick);
+      if (signal > 0 && signal_ != 0) EndAtOnce(signal, "ended by a second signal");
+      if (signal > 0) {
+        signal_ = signal;
+        asked = std::chrono::steady_clock::now();
+      }
+      if (signal_ == 0 || done_) continue;
+      if (DbConnection* connection = connection_) connection->CancelStatementUnderWay();
+      if (std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(1500))
+        EndAtOnce(signal_, "stopped at once: the data source did not give up the call under way");
+    }
+  }
+
+  // Flushes the log and ends the program with the signal's exit code,
+  // whatever the main thread is waiting for.
+  [[noreturn]] void EndAtOnce(int signal, const char* why) {
+    if (SqlWriter* writer = writer_) writer->FlushFromOtherThread();
+    const std::string line = std::string("kestrove-run: ") + why + "\n";
+    if (::write(STDERR_FILENO, line.data(), line.size()) < 0) {
+      // Nothing more can be said.
+    }
+    _exit(128 + signal);
+  }
+
+  std::atomic<bool> done_{false};
+  std::atomic<int> signal_{0};
+  std::atomic<DbConnection*> connection_{nullptr};
+  std::atomic<SqlWriter*> writer_{nullptr};
+  std::thread thread_;
+};
+
 int Main(int argc, char** argv) {
+  StopSignals::Block();
   Options options;
   bool help = false;
   CliMonitor monitor;
@@ -272,18 +468,23 @@ int Main(int argc, char** argv) {
     }
     clock = std::make_unique<CliClock>(options);
     workspace = std::make_unique<Workspace>(*clock, monitor, reporter);
+    int64_t line = 0;
     try {
-      table_count = LoadProfileFile(workspace->State(), options.profile);
+      table_count = LoadProfileFile(workspace->State(), options.profile, &line);
+    } catch (const EConvertError& e) {
+      // A line that should hold a number: say which.
+      throw UsageError(options.profile + " line " + std::to_string(line) + ": " +
+                       DisplayMessage(e.what()));
     } catch (const KestroveError& e) {
       throw UsageError("cannot load profile '" + options.profile +
-                       "': " + Printable(DisplayMessage(e.what())));
+                       "': " + DisplayMessage(e.what()));
     }
     const std::optional<std::string> out = options.sql_out ? options.sql_out
                                            : options.dsn   ? std::nullopt
                                                            : std::optional<std::string>("-");
     if (out) writer = std::make_unique<SqlWriter>(*out);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "kestrove-run: %s\nTry 'kestrove-run --help'.\n", e.what());
+    std::fprintf(stderr, "kestrove-run: %s\nTry 'kestrove-run --help'.\n", Shown(e.what()).c_str());
     return kExitUsage;
   }
 
@@ -295,8 +496,31 @@ int Main(int argc, char** argv) {
   GenerationRun& run = ws.Run;
   ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
   run.TableListCount = [table_count] { return table_count; };
+  run.ShowQuotes = options.quote_names;
   ws.SetDryRun(!options.dsn);
-  if (writer) ws.StatementSent = [&](const std::string& sql) { writer->Write(sql); };
+  ws.StatementSent = [&](const std::string& sql) {
+    if (sql.compare(0, 12, "Delete from ") == 0) monitor.TableWorked();
+    if (writer) writer->Write(sql);
+  };
+  ws.ListNotLoaded = [](int list, const std::string& path) {
+    const LookupListKind& kind = LookupListInfo(list);
+    std::fprintf(stderr, "kestrove-run: warning: list %s (%s) not loaded from '%s': %s\n",
+                 kind.list_name, kind.command_name, Shown(path).c_str(), ReadProblem(path).c_str());
+  };
+
+  // From here on a stop signal is seen, also while connecting.
+  StopSignals stop;
+  stop.Watch(&ws.Db.Connector, writer.get());
+  auto finish_log = [&]() -> bool {
+    if (!writer) return true;
+    try {
+      writer->Finish();
+      return true;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", Shown(DisplayMessage(e.what())).c_str());
+      return false;
+    }
+  };
 
   if (options.dsn) {
     ws.Db.Connector.DataSource = *options.dsn;
@@ -305,35 +529,50 @@ int Main(int argc, char** argv) {
     } catch (const EODBC& error) {
       reporter.ShowDatabaseError(error,
                                  "Communication Failure. Please select another Data Source.");
+      finish_log();
       return kExitRunError;
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "%s\n", Printable(DisplayMessage(e.what())).c_str());
+      std::fprintf(stderr, "%s\n", Shown(DisplayMessage(e.what())).c_str());
+      finish_log();
       return kExitRunError;
     }
   }
 
   bool stopped_by_signal = false;
   ws.ProcessMessagesHook = [&] {
-    if (g_stop_signal != 0 && !run.RunStopped) {
+    if (stop.Signal() != 0 && !run.RunStopped) {
       stopped_by_signal = true;
       run.GenerateBtnClick();  // the Stop press
     }
   };
-  std::signal(SIGINT, OnStopSignal);
-  std::signal(SIGTERM, OnStopSignal);
 
   const auto started = std::chrono::steady_clock::now();
   int exit_code = kExitOk;
   try {
     run.GenerateBtnClick();
-    if (writer) writer->Finish();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", Printable(DisplayMessage(e.what())).c_str());
-    if (options.dsn)
-      std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
-                   static_cast<unsigned long long>(run.StatementsExecuted()));
-    exit_code = kExitRunError;
+    if (stop.Signal() != 0 && dynamic_cast<const EODBC*>(&e) &&
+        ws.Db.Connector.LastCallCancelled()) {
+      // The statement under way was cancelled for the stop: the run ends as
+      // stopped, with the rows made before it.
+      stopped_by_signal = true;
+      std::fprintf(stderr, "kestrove-run: the statement under way was cancelled\n");
+    } else {
+      // Where the run stood, then the statement the data source refused.
+      exit_code = kExitRunError;
+      std::string where;
+      if (!monitor.TableName().empty())
+        where =
+            "table " + monitor.TableName() + ", record " + std::to_string(monitor.Record()) + ": ";
+      std::fprintf(stderr, "kestrove-run: %s\n", Shown(where + DisplayMessage(e.what())).c_str());
+      if (!ws.FailedStatement().empty())
+        std::fprintf(stderr, "%s\n", Shown(ws.FailedStatement()).c_str());
+    }
   }
+  if (!finish_log() && exit_code == kExitOk) exit_code = kExitRunError;
+  if (exit_code == kExitRunError && options.dsn)
+    std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
+                 static_cast<unsigned long long>(run.StatementsExecuted()));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %.3f seconds\n",
@@ -342,7 +581,7 @@ int Main(int argc, char** argv) {
                                     : "completed",
                monitor.tables(), static_cast<unsigned long long>(monitor.records()),
                static_cast<unsigned long long>(run.StatementsExecuted()), seconds);
-  if (exit_code == kExitOk && stopped_by_signal) exit_code = 128 + g_stop_signal;
+  if (exit_code == kExitOk && stopped_by_signal) exit_code = 128 + stop.Signal();
   return exit_code;
 }
 

@@ -2,14 +2,23 @@
 // and PostgreSQL, database lookups that keep the links between its tables,
 // and lookup errors reported the way the error dialog shows them.
 #include <gtest/gtest.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 #include <tuple>
 
 #include "catalogue/profile_file.h"
 #include "db/db_test_support.h"
+#include "lookup/list_file.h"
+#include "lookup/lookup_lists.h"
 #include "tool_runner.h"
 
 namespace kestrove {
@@ -58,6 +67,36 @@ class KestroveRunDb : public testing::DriverTest {
     const std::string path = (dir_ / (table + ".prf")).string();
     testing_support::WriteOneTableProfile(path, table, fields, records);
     return path;
+  }
+
+  // A folder with the shipped list files, less `leave_out`, and user lists
+  // 1 and 2 holding one entry each.
+  std::string ListsDir(const std::string& leave_out, const std::string& user1 = "a",
+                       const std::string& user2 = "b") {
+    const fs::path lists = dir_ / "lists";
+    fs::create_directories(lists);
+    for (const char* name : kLookupFileNames)
+      if (name != leave_out) fs::copy_file(testing_support::BinDir() + "/" + name, lists / name);
+    LookupLists store;
+    const std::pair<int, std::string> users[] = {{kUser1List, user1}, {kUser1List + 1, user2}};
+    for (const auto& [id, value] : users) {
+      TdxMemData& list = store.List(id);
+      list.Append();
+      list.SetFieldText(0, value);
+      list.Post();
+      SaveListFile(list, (lists / kLookupFileNames[id]).string());
+    }
+    return lists.string();
+  }
+
+  // The text of column 1 of each row of a query.
+  std::vector<std::string> Texts(const std::string& sql) {
+    DbStatement st(db_.Connector);
+    st.SetSQL(sql);
+    st.Execute();
+    std::vector<std::string> texts;
+    while (st.FetchNext()) texts.push_back(st.ColumnText(1));
+    return texts;
   }
 
   fs::path dir_;
@@ -131,6 +170,16 @@ TEST_P(KestroveRunDb, RunEndingErrorGivesItsMessageAndTheStatementCount) {
   EXPECT_EQ(r.exit_code, 1) << r.err;
   EXPECT_EQ(Occurrences(r.err, kLookupFailed), 1u) << r.err;
   EXPECT_NE(r.err.find("kestrove-run: 0 statements had been executed"), std::string::npos) << r.err;
+  // Where: the table and the record, and the statement refused on the line
+  // after the message.
+  EXPECT_NE(r.err.find("kestrove-run: table kt_run_end, record 1: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\nInsert into kt_run_end (f0,f1) Values (1,);\nkestrove-run: 0 statements"),
+            std::string::npos)
+      << r.err;
+  // A driver's message over several lines keeps its line breaks.
+  if (IsPostgres()) {
+    EXPECT_NE(r.err.find(";\nError while executing the query"), std::string::npos) << r.err;
+  }
   EXPECT_NE(r.err.find("ended by an error"), std::string::npos) << r.err;
   // The driver's message comes before the count, on a line of its own.
   const size_t count_at = r.err.find("kestrove-run: 0 statements");
@@ -142,7 +191,182 @@ TEST_P(KestroveRunDb, RunEndingErrorGivesItsMessageAndTheStatementCount) {
   Drop("kt_run_end");
 }
 
+// A run that would draw a street address while the street list could not be
+// loaded ends before its first statement: the table's rows are not deleted.
+TEST_P(KestroveRunDb, ClosedStreetListEndsTheRunBeforeTheDelete) {
+  Drop("kt_run_street");
+  Exec("CREATE TABLE kt_run_street (f0 INTEGER, f1 VARCHAR(60))");
+  Exec("INSERT INTO kt_run_street VALUES (1, 'kept')");
+  auto state = ProfileState::Create();
+  state->ClearProfile();
+  state->Tables[0].TableName = "kt_run_street";
+  state->Tables[0].RecordCount = 3;
+  state->Tables[0].DeleteExisting = 1;
+  state->Tables[0].Fields[0] = {"f0", 1, "", "", 0, 206, 0};
+  state->Tables[0].Fields[1] = {"f1", 1, "", "", 0, 92, 0};
+  const std::string profile = (dir_ / "street.prf").string();
+  SaveProfileFile(*state, 0, profile);
+  const std::string lists = ListsDir("strdata.bin");
+  const auto r = RunTool(
+      "kestrove-run", {"--profile", profile, "--dsn", dsn_, "--lists-dir", lists, "--seed", "1"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("kestrove-run: warning: list StreetTable (streets) not loaded from '" +
+                       lists + "/strdata.bin': No such file or directory\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("kestrove-run: StreetTable: Cannot perform this operation on a closed "
+                       "dataset.\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("kestrove-run: 0 statements had been executed"), std::string::npos) << r.err;
+  EXPECT_EQ(Texts("SELECT f1 FROM kt_run_street"), std::vector<std::string>{"kept"});
+  Drop("kt_run_street");
+}
+
 KESTROVE_INSTANTIATE_DRIVERS(KestroveRunDb);
+
+// List data that ends in a backslash, next to list data that reads as SQL:
+// on a server that reads backslashes in literals as escapes (MariaDB, and
+// PostgreSQL with standard_conforming_strings off) the backslash is doubled,
+// so both values are stored exactly as written and no statement is injected.
+class KestroveRunBackslash : public KestroveRunDb {};
+
+TEST_P(KestroveRunBackslash, HostileListDataStaysOneLiteral) {
+  const std::string backslashed = "x\\", injected = ",1);DROP TABLE kt_v;--";
+  Drop("kt_run_bs");
+  Drop("kt_v");
+  Exec("CREATE TABLE kt_v (id INTEGER)");
+  Exec("CREATE TABLE kt_run_bs (f0 VARCHAR(40), f1 VARCHAR(40))");
+  const std::string log = (dir_ / "sent.sql").string();
+  const auto r =
+      RunTool("kestrove-run", {"--profile", Profile("kt_run_bs", {{8, "", ""}, {9, "", ""}}, 2),
+                               "--dsn", dsn_, "--lists-dir", ListsDir("", backslashed, injected),
+                               "--sql-out", log, "--seed", "1"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM kt_v"), 0);  // still there
+  EXPECT_EQ(Texts("SELECT f0 FROM kt_run_bs"), std::vector<std::string>(2, backslashed));
+  EXPECT_EQ(Texts("SELECT f1 FROM kt_run_bs"), std::vector<std::string>(2, injected));
+  // The log holds what was sent: the doubled backslash only where the server
+  // escapes.
+  const bool escapes = IsMariaDb() || std::string(GetParam().name) == "PgEscapes";
+  EXPECT_NE(ReadWhole(log).find(std::string("('") + (escapes ? "x\\\\" : "x\\") + "',"),
+            std::string::npos)
+      << ReadWhole(log);
+  EXPECT_EQ(db_.Connector.BackslashEscapes(), escapes);
+  Drop("kt_run_bs");
+  Drop("kt_v");
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, KestroveRunBackslash,
+                         ::testing::Values(testing::Driver{"Sqlite", "KESTROVE_SQLITE_DSN"},
+                                           testing::Driver{"Postgres", "KESTROVE_PG_DSN"},
+                                           testing::Driver{"PgEscapes", "KESTROVE_PG_ESCAPES_DSN"},
+                                           testing::Driver{"MariaDb", "KESTROVE_MARIADB_DSN"}),
+                         testing::DriverName);
+
+// A stop while a statement waits for a lock that another session holds: the
+// statement is cancelled (or, where the driver cannot cancel a lock wait,
+// as sqliteodbc cannot, the program ends at once), within two seconds of
+// the signal, with the rows made before kept and the log whole.
+class KestroveRunCancel : public KestroveRunDb {};
+
+TEST_P(KestroveRunCancel, StopWhileWaitingForALockComesWithinTwoSeconds) {
+  const bool sqlite = std::string(GetParam().name) == "Sqlite";
+  std::string dsn = dsn_;
+  std::string ini;
+  const std::string file = (dir_ / "locked.sqlite").string();
+  if (sqlite) {
+    // A data source of its own, with no Timeout: sqliteodbc then waits up to
+    // 100 seconds for a lock.
+    ini = (dir_ / "odbc.ini").string();
+    std::ofstream(ini) << "[KestroveLocked]\nDriver=SQLite3\nDatabase=" << file << "\n";
+    dsn = "KestroveLocked";
+    std::FILE* create =
+        popen(("sqlite3 '" + file + "' 'CREATE TABLE kt_cancel (f0 INTEGER)'").c_str(), "r");
+    ASSERT_NE(create, nullptr);
+    ASSERT_EQ(pclose(create), 0);
+  } else {
+    Drop("kt_cancel");
+    Exec("CREATE TABLE kt_cancel (f0 INTEGER)");
+  }
+  const std::string log = (dir_ / "sent.sql").string();
+  const std::string profile = Profile("kt_cancel", {{206, "", ""}}, 2000000000);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (!ini.empty()) setenv("ODBCINI", ini.c_str(), 1);
+    freopen((dir_ / "err.txt").c_str(), "w", stderr);
+    const std::string bin = testing_support::BinDir() + "/kestrove-run";
+    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn.c_str(), "--sql-out",
+          log.c_str(), "--seed", "1", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Once rows are going in, another session takes a lock the next Insert
+  // has to wait for.
+  usleep(500000);
+  std::FILE* locker = nullptr;
+  const std::string locked = (dir_ / "locked.txt").string();
+  if (sqlite) {
+    // A read in an open transaction: the writer cannot commit past it.
+    locker = popen(("sqlite3 '" + file + "' > '" + locked + "'").c_str(), "w");
+    ASSERT_NE(locker, nullptr);
+    std::fputs(".timeout 10000\nBEGIN;\nSELECT 'locked', Count(*) > 0 FROM kt_cancel;\n", locker);
+    std::fflush(locker);
+    for (int i = 0; i < 500 && ReadWhole(locked).find("locked") == std::string::npos; ++i)
+      usleep(10000);
+    ASSERT_NE(ReadWhole(locked).find("locked"), std::string::npos);
+  } else {
+    // In a transaction of the test's own, held until it commits.
+    SQLSetConnectAttr(db_.Connector.Handle(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    Exec("LOCK TABLE kt_cancel IN ACCESS EXCLUSIVE MODE");
+  }
+  usleep(500000);  // the run is waiting in the driver by now
+  const auto signalled = std::chrono::steady_clock::now();
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
+  if (sqlite) {
+    std::fputs("COMMIT;\n", locker);
+    pclose(locker);
+  } else {
+    SQLEndTran(SQL_HANDLE_DBC, db_.Connector.Handle(), SQL_COMMIT);
+    SQLSetConnectAttr(db_.Connector.Handle(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  }
+  const std::string err = ReadWhole((dir_ / "err.txt").string());
+  ASSERT_TRUE(WIFEXITED(status)) << err;
+  EXPECT_EQ(WEXITSTATUS(status), 130) << err;
+  EXPECT_LT(seconds, 2.0) << err;
+  // Every statement sent is in the log, whole; the rows before the one that
+  // waited are kept.
+  const std::string text = ReadWhole(log);
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(text.back(), '\n');
+  const int64_t sent = std::count(text.begin(), text.end(), '\n');
+  EXPECT_GT(sent, 1);
+  int64_t rows = 0;
+  if (sqlite) {
+    std::FILE* count =
+        popen(("sqlite3 '" + file + "' 'SELECT Count(*) FROM kt_cancel'").c_str(), "r");
+    ASSERT_NE(count, nullptr);
+    char buffer[64] = {};
+    ASSERT_NE(std::fgets(buffer, sizeof buffer, count), nullptr);
+    pclose(count);
+    rows = std::atoll(buffer);
+  } else {
+    rows = Scalar("SELECT Count(*) FROM kt_cancel");
+    Drop("kt_cancel");
+  }
+  EXPECT_EQ(rows, sent - 1);  // all but the one that waited
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, KestroveRunCancel,
+                         ::testing::Values(testing::Driver{"Sqlite", "KESTROVE_SQLITE_DSN"},
+                                           testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),
+                         testing::DriverName);
 
 // A server connection lost in the middle of a run: the run ends with the
 // driver's message and the statement count, without a crash, and the next

@@ -107,12 +107,55 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
       {"--profile", Shop(), "--today", "12/09/2026"},
       {"--profile", (dir / "missing.prf").string()},
       {"--profile", Shop(), "--sql-out", (dir / "no/such/dir/x.sql").string()},
+      {"--profile", Shop(), "--lists-dir", (dir / "nonexistent").string()},
+      {"--profile", Shop(), "--lists-dir", Shop()},
+      {"--profile", dir.string()},
   };
   for (const auto& args : cases) {
     auto r = RunTool("kestrove-run", args);
     EXPECT_EQ(r.exit_code, 2) << testing::PrintToString(args) << r.err;
     EXPECT_NE(r.err.find("kestrove-run: "), std::string::npos);
     EXPECT_EQ(r.out, "");
+  }
+}
+
+// Messages say where: the file and line of a profile that cannot be read, a
+// folder for what it is, and a quoted text cut short.
+TEST_F(KestroveRunTest, MessagesSayWhereAndQuoteBriefly) {
+  const std::string cut = (dir / "cut.prf").string();
+  {
+    // Line 1 says one table is listed besides slot 0, but slot 1 is missing.
+    std::string image = "1\r\n";
+    for (int i = 0; i < 1795; ++i)
+      image += (i == 1                                 ? "10"
+                : i == 2                               ? "false"
+                : (i - 3) % 7 == 1 || (i - 3) % 7 >= 4 ? "0"
+                                                       : "") +
+               std::string("\r\n");
+    std::ofstream(cut, std::ios::binary) << image;
+  }
+  const std::string huge = (dir / "huge.prf").string();
+  std::ofstream(huge, std::ios::binary) << std::string(1 << 20, 'x') << "\r\n";
+  const std::string nul = (dir / "nul.prf").string();
+  std::ofstream(nul, std::ios::binary) << std::string("0\r\nT\0x\r\n", 9);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--profile", cut},
+       "kestrove-run: " + cut + " line 1798: '' is not a valid integer value.\n"},
+      {{"--profile", huge},
+       "kestrove-run: " + huge + " line 1: '" + std::string(80, 'x') +
+           "...' is not a valid integer value.\n"},
+      {{"--profile", nul},
+       "kestrove-run: cannot load profile '" + nul +
+           "': Line 2 of the profile file holds a NUL byte, which no statement can carry.\n"},
+      {{"--profile", dir.string()},
+       "kestrove-run: --profile '" + dir.string() + "' is a folder, not a profile file\n"},
+      {{"--profile", Shop(), "--bogus-" + std::string(200, 'y')},
+       "kestrove-run: unknown option '--bogus-" + std::string(72, 'y') + "...'\n"},
+  };
+  for (const auto& [args, first_line] : cases) {
+    const auto r = RunTool("kestrove-run", args);
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), first_line);
   }
 }
 
@@ -129,16 +172,60 @@ TEST_F(KestroveRunTest, HelpDocumentsOptionsAndExitCodes) {
   auto r = RunTool("kestrove-run", {"--help"});
   EXPECT_EQ(r.exit_code, 0);
   for (const char* word :
-       {"--profile", "--dsn", "--sql-out", "--seed", "--today", "--lists-dir", "Exit codes", "130"})
+       {"--profile", "--dsn", "--sql-out", "--seed", "--today", "--lists-dir", "--quote-names",
+        "warning names the file", "backslash", "cancelled", "second Ctrl+C", "Exit codes", "130"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
 TEST_F(KestroveRunTest, ListsDirWithoutListsGivesEmptyNames) {
-  // Surname from an empty folder: the lists are empty, the value is ''.
+  // Surname from an empty folder: the lists are empty, the value is '', and
+  // each list missing its file is named in a warning.
   auto r = RunTool("kestrove-run", {"--profile", Profile({{64, "", ""}}, 1), "--lists-dir",
                                     dir.string(), "--seed", "1"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "Insert into T (f0) Values ('');\n");
+  EXPECT_NE(r.err.find("kestrove-run: warning: list SurnameTable (surnames) not loaded from '" +
+                       (dir / "srndata.bin").string() + "': No such file or directory\n"),
+            std::string::npos)
+      << r.err;
+  size_t warnings = 0;
+  for (size_t at = r.err.find("warning: list "); at != std::string::npos;
+       at = r.err.find("warning: list ", at + 1))
+    ++warnings;
+  EXPECT_EQ(warnings, 12u);
+}
+
+// What a dry run sends for choices and options beyond the plain ones.
+TEST_F(KestroveRunTest, QuotedNamesWrappedCodesAndTheTableCount) {
+  // --quote-names: the column names in double quotes, the table bare.
+  auto r = RunTool("kestrove-run", {"--profile", Profile({{206, "", ""}, {65, "", ""}}, 1),
+                                    "--quote-names", "--seed", "1"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Insert into T (\"f0\",\"f1\") Values (1,' ');\n");
+
+  // ChoiceBase 2147483647 with Param3Index 1 wraps to a code of no family:
+  // the field is named in the head, as every field with a code is, and adds
+  // nothing to the values (and the sanitizer build sees no overflow).
+  auto state = ProfileState::Create();
+  state->ClearProfile();
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 2;
+  state->Tables[0].Fields[0] = {"f0", 1, "", "", 0, 206, 0};
+  state->Tables[0].Fields[1] = {"f1", 1, "", "", 1, 2147483647, 0};
+  // Tables that make no record and run no Delete are not counted.
+  state->Tables[1].TableName = "Empty";
+  state->Tables[1].RecordCount = 0;
+  state->Tables[2].TableName = "Cleared";
+  state->Tables[2].RecordCount = 0;
+  state->Tables[2].DeleteExisting = 1;
+  const std::string path = (dir / "wrapped.prf").string();
+  SaveProfileFile(*state, 2, path);
+  r = RunTool("kestrove-run", {"--profile", path, "--seed", "1"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Insert into T (f0,f1) Values (1);\nInsert into T (f0,f1) Values (2);\nDelete from "
+            "Cleared\n");
+  EXPECT_NE(r.err.find("completed: 2 tables, 2 records, 3 statements"), std::string::npos) << r.err;
 }
 
 // Ctrl+C and SIGTERM both press "Stop": the record under way finishes and
