@@ -15,12 +15,6 @@ const char* const kGeneratePlain = "   Generate";
 const char* const kStop = "Stop";
 const char* const kStopPlain = "   Stop";
 
-bool HoldsQuoteOrBackslash(const std::string& text, size_t start) {
-  for (size_t i = start; i < text.size(); ++i)
-    if (text[i] == '\'' || text[i] == '\\') return true;
-  return false;
-}
-
 // Doubles the quotes of the text value that runs from `start` to the end of
 // `out`, so a surname such as O'Brien stays one literal and list data can
 // never end the literal early. Most values hold none, and stay as they are.
@@ -201,13 +195,9 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
         statement_ += '\'';
         const size_t start = statement_.size();
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
-        // Most values hold neither a quote nor a backslash: one look at
-        // their characters settles it.
-        if (HoldsQuoteOrBackslash(statement_, start)) {
-          DoubleQuotes(statement_, start);
-          if (statement_.find('\\', start) != std::string::npos && services_.BackslashEscapes())
-            DoubleBackslashes(statement_, start);
-        }
+        DoubleQuotes(statement_, start);
+        if (statement_.find('\\', start) != std::string::npos && services_.BackslashEscapes())
+          DoubleBackslashes(statement_, start);
         statement_ += "',";
       } else {
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
