@@ -139,6 +139,21 @@ std::string FormatDateStyle(int style, const CivilDate& date) {
 
 void AppendDateStyle(int style, const CivilDate& date, std::string& out_text) {
   if (style < 1 || style > 27) return;
+  if (style <= 2 && date.year >= 1000 && date.year <= 9999) {
+    // yyyy/mm/dd, the style dates of birth and typed dates use.
+    char ymd[10] = {static_cast<char>('0' + date.year / 1000),
+                    static_cast<char>('0' + date.year / 100 % 10),
+                    static_cast<char>('0' + date.year / 10 % 10),
+                    static_cast<char>('0' + date.year % 10),
+                    '/',
+                    static_cast<char>('0' + date.month / 10),
+                    static_cast<char>('0' + date.month % 10),
+                    '/',
+                    static_cast<char>('0' + date.day / 10),
+                    static_cast<char>('0' + date.day % 10)};
+    out_text.append(ymd, sizeof ymd);
+    return;
+  }
   const char* f = kStyleFormats[style - 1];
   // The longest style, a long day and month name with a year, fits easily.
   char out[64];
