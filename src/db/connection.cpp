@@ -217,6 +217,35 @@ void DbConnection::Connect() {
   // Which driver and server this is, for the quirks handled elsewhere.
   dbms_name_ = InfoText(SQL_DBMS_NAME);
   driver_name_ = InfoText(SQL_DRIVER_NAME);
+  if (!autocommit_) ApplyAutoCommit();
+}
+
+void DbConnection::SetAutoCommit(bool on) {
+  autocommit_ = on;
+  if (connected_) ApplyAutoCommit();
+}
+
+void DbConnection::ApplyAutoCommit() {
+  const SQLULEN value = autocommit_ ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+  const SQLRETURN rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_AUTOCOMMIT,
+                                         reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
+  last_rc_ = rc;
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+}
+
+void DbConnection::Commit() {
+  EndTransaction(SQL_COMMIT);
+}
+
+void DbConnection::Rollback() {
+  EndTransaction(SQL_ROLLBACK);
+}
+
+void DbConnection::EndTransaction(int16_t completion) {
+  if (!connected_) return;
+  const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handle_.get(), completion);
+  last_rc_ = rc;
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
 }
 
 std::string DbConnection::InfoText(uint16_t info) {

@@ -138,6 +138,17 @@ class DbConnection {
   // quirks the statements work around.
   bool MariaDbDriver();
 
+  // Autocommit: on (every statement committed by itself) unless switched
+  // off. Applied at once when connected, and again after every connect,
+  // since a new connection starts with autocommit on. Raises EODBC when the
+  // driver refuses the attribute.
+  void SetAutoCommit(bool on);
+  bool AutoCommit() const { return autocommit_; }
+  // Ends the open transaction (SQLEndTran), committing or rolling back its
+  // statements; nothing to do when not connected. Raises EODBC.
+  void Commit();
+  void Rollback();
+
   // Cancels the statement call under way on this connection (SQLCancel), if
   // there is one. Safe to call from any thread while another waits in the
   // driver; true when a call was under way and the driver took the cancel.
@@ -152,6 +163,8 @@ class DbConnection {
   void RegisterStatement(DbStatement* statement);
   void UnregisterStatement(DbStatement* statement);
   void ApplyCursorUse();
+  void ApplyAutoCommit();
+  void EndTransaction(int16_t completion);
   void TerminateStatements();
   // SQLDriverConnect with `in`; returns the return code.
   int16_t DriverConnect(const std::string& in);
@@ -169,6 +182,7 @@ class DbConnection {
   OdbcHandle handle_;
   DbEnvironment* environment_ = nullptr;
   bool connected_ = false;
+  bool autocommit_ = true;
   int16_t last_rc_ = 0;
   std::vector<DbStatement*> statements_;
   // What the server was found to be, for the connection it was asked on.

@@ -8,4 +8,9 @@ void ExecuteStatement(DbStatement& statement, const std::string& text) {
   statement.Execute();
 }
 
+void ExecuteDirect(DbStatement& statement, const std::string& text) {
+  statement.SetSQL(text);
+  statement.Execute();
+}
+
 }  // namespace kestrove

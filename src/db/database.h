@@ -16,6 +16,9 @@ namespace kestrove {
 // data source rejects the statement and EDatabaseError for an invalid
 // parameter token.
 void ExecuteStatement(DbStatement& statement, const std::string& text);
+// The same text executed without a prepare (SQLExecDirect): one call, and
+// one round trip on a server connection where a prepare costs its own.
+void ExecuteDirect(DbStatement& statement, const std::string& text);
 
 // The one connection and the objects working on it. Members are destroyed in
 // reverse order, so every statement goes before the connection.
@@ -33,6 +36,7 @@ class Database {
 
   // A generated Delete or Insert statement, on Hstmt1.
   void ExecuteStatement(const std::string& text) { kestrove::ExecuteStatement(Hstmt1, text); }
+  void ExecuteDirect(const std::string& text) { kestrove::ExecuteDirect(Hstmt1, text); }
 };
 
 }  // namespace kestrove
