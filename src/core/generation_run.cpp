@@ -161,6 +161,8 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
   // a way that can switch a field on or off (the window may change it while
   // pending messages run).
   uint64_t revision = state_.Revision - 1;
+  const bool batched = RowsPerInsert > 1;
+  batched_ = 0;
   for (int32_t record = 1; record <= count && record > 0; ++record) {
     if (texts) {
       recno_.assign("Rec No: ");
@@ -180,11 +182,22 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
         if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone) in_use_.push_back(i);
     }
     // The statement is built in one buffer: the head, kept from record to
-    // record, then the values.
-    if (record == 1)
+    // record, then the values. Batched, each record's value list follows
+    // the last one's after ",(", and is taken off again when it is empty.
+    size_t record_start;
+    if (!batched) {
+      if (record == 1)
+        statement_.assign(head);
+      else
+        statement_.resize(head.size());
+      record_start = statement_.size();
+    } else if (batched_ == 0) {
       statement_.assign(head);
-    else
-      statement_.resize(head.size());
+      record_start = statement_.size();
+    } else {
+      record_start = statement_.size();
+      statement_ += ",(";
+    }
     const size_t values_start = statement_.size();
     for (const int i : in_use_) {
       const TFieldStruct& field = table.Fields[i];
@@ -204,18 +217,36 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
         statement_ += ',';
       }
     }
+    bool made = false;
     if (statement_.size() > values_start) {
       statement_.pop_back();  // the last comma
-      if (statement_.size() > values_start) {
-        statement_ += ");";
-        if (texts) monitor_.SetSqlMonitor(statement_);
-        services_.ExecuteStatement(statement_);
-        ++statements_;
-      }
+      made = statement_.size() > values_start;
+    }
+    if (made && !batched) {
+      statement_ += ");";
+      if (texts) monitor_.SetSqlMonitor(statement_);
+      services_.ExecuteInsert(statement_, 1);
+      ++statements_;
+    } else if (made) {
+      statement_ += ')';
+      if (++batched_ == RowsPerInsert) SendBatch(texts);
+    } else if (batched) {
+      statement_.resize(record_start);
     }
     if (RunStopped) break;
     if (record == INT32_MAX) break;
   }
+  // The rest of the table's records, also after a stop.
+  if (batched_ > 0) SendBatch(texts);
+}
+
+void GenerationRun::SendBatch(bool texts) {
+  statement_ += ';';
+  const int32_t records = batched_;
+  batched_ = 0;
+  if (texts) monitor_.SetSqlMonitor(statement_);
+  services_.ExecuteInsert(statement_, records);
+  ++statements_;
 }
 
 void GenerationRun::EndRun() {

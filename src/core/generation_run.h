@@ -21,6 +21,11 @@ class GenerationRun {
   bool RunStopped = true;
   // Enclose every column name of the Insert statements in double quotes.
   bool ShowQuotes = false;
+  // Records sent in one Insert statement: from 2 on, a table's records go N
+  // to a statement, "Insert into T (a,b) Values (1,'x'),(2,'y');", the last
+  // statement of the table holding the rest. The records and their values
+  // are those of a run with 1 (the window's, one statement per record).
+  int32_t RowsPerInsert = 1;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
   // Number of tables in the table list; read once as the table loop starts.
@@ -52,12 +57,16 @@ class GenerationRun {
   // address field.
   bool WouldDrawStreet(int32_t last) const;
   void EndRun();
+  // Ends the statement of the records collected so far and executes it.
+  void SendBatch(bool texts);
 
   ProfileState& state_;
   RunServices& services_;
   RunMonitor& monitor_;
   bool in_pass_ = false;
   uint64_t statements_ = 0;
+  // Records in the statement being collected (RowsPerInsert from 2 on).
+  int32_t batched_ = 0;
   // Reused from record to record.
   std::vector<int> in_use_;
   std::string statement_, recno_;

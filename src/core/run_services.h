@@ -22,6 +22,14 @@ class RunServices {
   }
   // Executes one statement; raises when the data source rejects it.
   virtual void ExecuteStatement(const std::string& sql) = 0;
+  // Executes an Insert statement that carries `records` records (more than
+  // one when the run sends several value lists in one statement). The run
+  // sends every Insert this way and its Delete through ExecuteStatement;
+  // a service that counts rows (batched commits) tells them apart here.
+  virtual void ExecuteInsert(const std::string& sql, int32_t records) {
+    (void)records;
+    ExecuteStatement(sql);
+  }
   // Loads lookup list `list` (0..11) from `path`; never raises, and leaves
   // the list as it was when the file cannot be read.
   virtual void LoadLookupList(int list, const std::string& path) = 0;

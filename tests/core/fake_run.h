@@ -35,6 +35,12 @@ class FakeServices : public RunServices {
     on_execute(sql);
     executed.push_back(sql);
   }
+  // The records each Insert carried, in the order executed.
+  std::vector<int32_t> insert_records;
+  void ExecuteInsert(const std::string& sql, int32_t records) override {
+    insert_records.push_back(records);
+    ExecuteStatement(sql);
+  }
   // Whether the data source escapes backslashes, and how often it was asked.
   bool backslash_escapes = false;
   int backslash_questions = 0;

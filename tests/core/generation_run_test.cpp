@@ -517,3 +517,81 @@ TEST(ChoiceCode, SumWrapsAroundInThirtyTwoBits) {
 
 }  // namespace
 }  // namespace kestrove
+
+namespace kestrove {
+namespace {
+
+// Records sent several to an Insert: the value lists of the one-record run,
+// in order, N to a statement with the rest in the last; records without
+// values left out; a stop sends what was collected.
+TEST_F(GenerationRunTest, RowsPerInsertSendsTheOneRecordRunsValueLists) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 7;
+  SetField(0, 0, "a", 202);
+  state->Tables[1].TableName = "U";
+  state->Tables[1].RecordCount = 2;
+  state->Tables[1].DeleteExisting = 1;
+  SetField(1, 0, "b", 56);
+  listed = 2;
+  // Records 3 and 6 of T have an empty value, so no value list at all.
+  int asked = 0;
+  services.value = [&](int32_t code, auto&, auto&) -> std::string {
+    if (code == 56) return "it's";
+    ++asked;
+    return asked == 3 || asked == 6 ? "" : std::to_string(asked);
+  };
+  struct Case {
+    int32_t rows_per_insert;
+    int stop_at_message;  // 0: no stop
+    std::vector<std::string> statements;
+    std::vector<int32_t> records;
+  };
+  const Case cases[] = {
+      {1,
+       0,
+       {"Insert into T (a) Values (1);", "Insert into T (a) Values (2);",
+        "Insert into T (a) Values (4);", "Insert into T (a) Values (5);",
+        "Insert into T (a) Values (7);", "Delete from U", "Insert into U (b) Values ('it''s');",
+        "Insert into U (b) Values ('it''s');"},
+       {1, 1, 1, 1, 1, 1, 1}},
+      {2,
+       0,
+       {"Insert into T (a) Values (1),(2);", "Insert into T (a) Values (4),(5);",
+        "Insert into T (a) Values (7);", "Delete from U",
+        "Insert into U (b) Values ('it''s'),('it''s');"},
+       {2, 2, 1, 2}},
+      {3,
+       0,
+       {"Insert into T (a) Values (1),(2),(4);", "Insert into T (a) Values (5),(7);",
+        "Delete from U", "Insert into U (b) Values ('it''s'),('it''s');"},
+       {3, 2, 2}},
+      {100,
+       0,
+       {"Insert into T (a) Values (1),(2),(4),(5),(7);", "Delete from U",
+        "Insert into U (b) Values ('it''s'),('it''s');"},
+       {5, 2}},
+      // Messages run once after the lists load and once at each table start
+      // before the records: the 4th call is record 2's, so the stop comes
+      // after record 2 and its statement holds records 1 and 2.
+      {3, 4, {"Insert into T (a) Values (1),(2);"}, {2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("rows per insert " + std::to_string(c.rows_per_insert));
+    asked = 0;
+    services.executed.clear();
+    services.insert_records.clear();
+    services.message_calls = 0;
+    services.on_messages = [&](int call) {
+      if (call == c.stop_at_message) run.GenerateBtnClick();
+    };
+    run.RowsPerInsert = c.rows_per_insert;
+    run.GenerateBtnClick();
+    EXPECT_EQ(services.executed, c.statements);
+    EXPECT_EQ(services.insert_records, c.records);
+    EXPECT_EQ(run.StatementsExecuted(), c.statements.size());
+    EXPECT_EQ(monitor.sql, c.statements.back() + "    Completed");
+  }
+}
+
+}  // namespace
+}  // namespace kestrove
