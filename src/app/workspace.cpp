@@ -20,10 +20,40 @@ void Workspace::SetProgramDir(const std::string& dir) {
 
 void Workspace::SetDryRun(bool dry) {
   dry_run_ = dry;
-  if (dry)
+  ApplyLookupReader();
+}
+
+void Workspace::SetCacheLookups(bool cache) {
+  cache_lookups_ = cache;
+  ApplyLookupReader();
+}
+
+void Workspace::ApplyLookupReader() {
+  if (dry_run_)
     Values.SetDatabase(nullptr, nullptr);
+  else if (cache_lookups_)
+    Values.SetDatabase(&lookup_cache_, &reporter_);
   else
     Values.SetDatabase(&Db.LookupTable, &reporter_);
+}
+
+void Workspace::SetCommitEvery(uint32_t statements) {
+  commit_every_ = statements;
+  Db.Connector.SetAutoCommit(statements == 0);
+}
+
+void Workspace::CommitOpen() {
+  if (commit_every_ == 0 || open_statements_ == 0) return;
+  Db.Connector.Commit();
+  committed_rows_ += open_rows_;
+  open_rows_ = open_statements_ = 0;
+}
+
+uint64_t Workspace::RollbackOpen() {
+  const uint64_t statements = open_statements_;
+  open_rows_ = open_statements_ = 0;
+  if (commit_every_ != 0) Db.Connector.Rollback();
+  return statements;
 }
 
 std::string Workspace::GenerateValue(int32_t code, const std::string& param1,
@@ -37,15 +67,53 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
 }
 
 void Workspace::ExecuteStatement(const std::string& sql) {
+  Send(sql, 0);
+}
+
+void Workspace::ExecuteInsert(const std::string& sql, int32_t records) {
+  Send(sql, records);
+}
+
+namespace {
+
+// The table a generated statement works on: "Delete from T" or
+// "Insert into T (...".
+std::string TableOfStatement(const std::string& sql) {
+  if (sql.compare(0, 12, "Delete from ") == 0) return sql.substr(12);
+  if (sql.compare(0, 12, "Insert into ") == 0) {
+    const size_t end = sql.find(" (", 12);
+    return sql.substr(12, end == std::string::npos ? std::string::npos : end - 12);
+  }
+  return {};
+}
+
+}  // namespace
+
+void Workspace::Send(const std::string& sql, int32_t records) {
   if (StatementSent) StatementSent(sql);
   if (dry_run_) return;
   if (!failed_statement_.empty()) failed_statement_.clear();
+  // A table the lookups keep in memory is read afresh once the run has
+  // changed it, so that a table that looks itself up (an employee's
+  // manager) sees the rows inserted so far.
+  if (cache_lookups_) lookup_cache_.MarkStale(TableOfStatement(sql));
   try {
-    Db.ExecuteStatement(sql);
+    if (direct_)
+      Db.ExecuteDirect(sql);
+    else
+      Db.ExecuteStatement(sql);
   } catch (...) {
     failed_statement_ = sql;
+    failed_records_ = records;
     throw;
   }
+  if (commit_every_ == 0) {
+    committed_rows_ += static_cast<uint64_t>(records);
+    return;
+  }
+  ++open_statements_;
+  open_rows_ += static_cast<uint64_t>(records);
+  if (open_statements_ >= commit_every_) CommitOpen();
 }
 
 void Workspace::LoadLookupList(int list, const std::string& path) {

@@ -14,6 +14,7 @@
 #include "core/profile.h"
 #include "core/run_services.h"
 #include "db/database.h"
+#include "db/lookup_cache.h"
 #include "db/lookup_reader.h"
 #include "generators/generators.h"
 #include "generators/random.h"
@@ -57,6 +58,34 @@ class Workspace : private RunServices {
   void SetDryRun(bool dry);
   bool DryRun() const { return dry_run_; }
 
+  // Batched commits, for a run that asks for them: from 1 on, autocommit
+  // goes off (at once when connected, else as the connection is made) and
+  // the open transaction is committed after every N executed statements;
+  // the caller commits the rest with CommitOpen, or rolls it back with
+  // RollbackOpen. 0, the default, leaves every statement to commit itself.
+  void SetCommitEvery(uint32_t statements);
+  uint32_t CommitEvery() const { return commit_every_; }
+  // Commits the open transaction; nothing to do without batched commits.
+  void CommitOpen();
+  // Rolls the open transaction back; returns the statements it held.
+  uint64_t RollbackOpen();
+  // Records of the executed Insert statements that have been committed:
+  // with batched commits those of the transactions ended so far, otherwise
+  // all (each statement commits itself).
+  uint64_t CommittedRows() const { return committed_rows_; }
+  // Statements executed in the open transaction.
+  uint64_t OpenStatements() const { return open_statements_; }
+
+  // Statements executed directly (SQLExecDirect, one call) instead of
+  // prepared and executed. Off by default.
+  void SetExecuteDirect(bool direct) { direct_ = direct; }
+
+  // Database lookups served from memory: each looked-up table is read once
+  // through LookupTable and read again only after the run has executed an
+  // Insert or a Delete on it. Off by default.
+  void SetCacheLookups(bool cache);
+  const CachedLookupReader& LookupCache() const { return lookup_cache_; }
+
   // Called with every statement just before it is executed (and, in a dry
   // run, instead of executing it): logs and dry-run output.
   std::function<void(const std::string&)> StatementSent;
@@ -70,6 +99,8 @@ class Workspace : private RunServices {
   // The statement whose execution raised the last error; emptied as the next
   // statement is executed.
   const std::string& FailedStatement() const { return failed_statement_; }
+  // The records that statement carried (0 for a Delete).
+  int32_t FailedRecords() const { return failed_records_; }
 
  private:
   std::string GenerateValue(int32_t code, const std::string& param1,
@@ -77,6 +108,9 @@ class Workspace : private RunServices {
   void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                    std::string& out) override;
   void ExecuteStatement(const std::string& sql) override;
+  void ExecuteInsert(const std::string& sql, int32_t records) override;
+  void Send(const std::string& sql, int32_t records);
+  void ApplyLookupReader();
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
   void ProcessMessages() override;
@@ -86,7 +120,13 @@ class Workspace : private RunServices {
   const Clock& clock_;
   DatabaseErrorReporter& reporter_;
   bool dry_run_ = false;
+  bool direct_ = false;
+  bool cache_lookups_ = false;
+  CachedLookupReader lookup_cache_{Db.LookupTable};
+  uint32_t commit_every_ = 0;
+  uint64_t open_statements_ = 0, open_rows_ = 0, committed_rows_ = 0;
   std::string failed_statement_;
+  int32_t failed_records_ = 0;
 };
 
 // The folder of the running program, with a trailing "/".

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -72,6 +73,41 @@ Options:
   --quote-names      enclose every column name of the Insert statements in
                      double quotes, as the window's "Field Names in " " ?" box
                      does (the table name stays bare)
+  --commit-every N   run in transactions of N statements (1 to 4294967295):
+                     autocommit goes off, the run commits after every N
+                     executed statements (Delete or Insert) and once more at
+                     its end. A stop (below) commits everything up to and
+                     including the record under way. An error that ends the
+                     run rolls the open transaction back, and the message
+                     says how many rows had been committed (they stay) and
+                     how many statements were rolled back. Statements are
+                     executed directly, without a prepare. The summary adds
+                     the rows committed. Needs --dsn
+  --rows-per-insert N
+                     send a table's records N to an Insert statement (1 to
+                     10000; default 1): "Insert into T (a,b) Values
+                     (1,'x'),(2,'y');", the last statement of a table holding
+                     the rest. The records and their values are exactly those
+                     of the run with 1 and the same seed, in the same order; a
+                     record without values is left out as always. Statements
+                     are executed directly, without a prepare. A data source
+                     that does not take several value lists after VALUES
+                     refuses the first such statement, and the run ends with
+                     a message that says so. With the window's one statement
+                     per record (1), statements are prepared as the window
+                     prepares them
+  --cache-lookups    read each table that a Database Lookup names once, on its
+                     first lookup, with the same "SELECT * FROM" query, and
+                     pick later values from the rows kept in memory with the
+                     same random draws: the statements are those of a run
+                     without it as long as nobody else changes the table
+                     meanwhile. An Insert or Delete that the run itself
+                     executes on such a table has it read again at its next
+                     lookup, so a table that looks itself up (an employee's
+                     manager) sees the rows inserted so far. Failed lookups
+                     are reported as without it. The looked-up tables are held
+                     in memory whole. No effect in a dry run, where lookups
+                     give empty values
   --help             show this text
 
 While standard error is a terminal a progress line shows the table, the
@@ -89,6 +125,12 @@ the stop has not come within two seconds (a driver that cannot cancel), or on
 a second Ctrl+C, the program ends at once. Whatever way it ends, the
 --sql-out file holds every statement sent up to then.
 
+With --commit-every a stop waits up to a second for the record under way
+before cancelling its statement, since a cancelled statement can take the
+open transaction down with it (SQLite and PostgreSQL roll it back); the
+final commit is then made whatever time it takes, and only a second Ctrl+C
+ends the program before it, losing nothing committed before.
+
 Exit codes:
   0    the run completed
   1    the run ended with an error (its message is printed)
@@ -104,6 +146,9 @@ struct Options {
   std::optional<CivilDate> today;
   std::optional<std::string> lists_dir;
   bool quote_names = false;
+  uint32_t commit_every = 0;
+  int32_t rows_per_insert = 1;
+  bool cache_lookups = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -118,6 +163,18 @@ uint32_t ParseSeed(const std::string& text) {
   if (value > 4294967295ull)
     throw UsageError("--seed takes a whole number from 0 to 4294967295, not '" + text + "'");
   return static_cast<uint32_t>(value);
+}
+
+// A whole number from `low` to `high`, or the option's usage error.
+uint64_t ParseCount(const std::string& option, const std::string& text, uint64_t low,
+                    uint64_t high) {
+  const std::string wanted = option + " takes a whole number from " + std::to_string(low) + " to " +
+                             std::to_string(high) + ", not '" + text + "'";
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw UsageError(wanted);
+  const uint64_t value = std::stoull(text);
+  if (value < low || value > high) throw UsageError(wanted);
+  return value;
 }
 
 Options ParseOptions(int argc, char** argv, bool& help) {
@@ -151,11 +208,19 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       options.lists_dir = value();
     } else if (arg == "--quote-names") {
       options.quote_names = true;
+    } else if (arg == "--commit-every") {
+      options.commit_every = static_cast<uint32_t>(ParseCount(arg, value(), 1, 4294967295u));
+    } else if (arg == "--rows-per-insert") {
+      options.rows_per_insert = static_cast<int32_t>(ParseCount(arg, value(), 1, 10000));
+    } else if (arg == "--cache-lookups") {
+      options.cache_lookups = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
   if (options.profile.empty()) throw UsageError("--profile FILE is required");
+  if (options.commit_every != 0 && !options.dsn)
+    throw UsageError("--commit-every needs --dsn: a dry run commits nothing");
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::is_directory(options.profile, ec))
@@ -220,6 +285,23 @@ std::string Shown(const std::string& message) {
     out += (c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)) ? c : '?';
   }
   return out;
+}
+
+// True when `error`, raised by an Insert that carried `records` records,
+// reads as a refusal of the statement's form rather than of its values: a
+// syntax error (SQLSTATE 42000, PostgreSQL's 42601, 37000 of ODBC 2 drivers,
+// or a message that says "syntax", as SQLite's HY000 does) on a statement
+// that holds more than one value list.
+bool RefusedSeveralValueLists(const EODBC& error, int32_t records) {
+  if (records < 2) return false;
+  for (const TErrorRec& record : error.Records()) {
+    if (record.SqlState == "42000" || record.SqlState == "42601" || record.SqlState == "37000")
+      return true;
+    std::string message = record.Message;
+    for (char& c : message) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (message.find("syntax") != std::string::npos) return true;
+  }
+  return false;
 }
 
 // Why a list file could not be read, for the warning.
@@ -402,6 +484,14 @@ class StopSignals {
   }
   // The first signal received (SIGINT or SIGTERM), 0 for none.
   int Signal() const { return signal_; }
+  // In a transaction the statement under way is left a second to finish
+  // before it is cancelled: a cancelled statement may roll back the whole
+  // open transaction (SQLite's interrupt does, PostgreSQL aborts it).
+  void GiveRecordTime() { grace_ms_ = 1000; }
+  // The run has ended: no statement is cancelled from here on, and only a
+  // second signal ends the program before it ends by itself (the final
+  // commit is waited for).
+  void Settle() { settled_ = true; }
 
  private:
   static sigset_t Set() {
@@ -425,9 +515,11 @@ class StopSignals {
         signal_ = signal;
         asked = std::chrono::steady_clock::now();
       }
-      if (signal_ == 0 || done_) continue;
+      if (signal_ == 0 || done_ || settled_) continue;
+      const auto waited = std::chrono::steady_clock::now() - asked;
+      if (waited < std::chrono::milliseconds(grace_ms_)) continue;
       if (DbConnection* connection = connection_) connection->CancelStatementUnderWay();
-      if (std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(1500))
+      if (waited > std::chrono::milliseconds(grace_ms_ + 1500))
         EndAtOnce(signal_, "stopped at once: the data source did not give up the call under way");
     }
   }
@@ -444,6 +536,8 @@ class StopSignals {
   }
 
   std::atomic<bool> done_{false};
+  std::atomic<bool> settled_{false};
+  std::atomic<int> grace_ms_{0};
   std::atomic<int> signal_{0};
   std::atomic<DbConnection*> connection_{nullptr};
   std::atomic<SqlWriter*> writer_{nullptr};
@@ -497,7 +591,12 @@ int Main(int argc, char** argv) {
   ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
   run.TableListCount = [table_count] { return table_count; };
   run.ShowQuotes = options.quote_names;
+  run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
+  ws.SetCacheLookups(options.cache_lookups);
+  // The batched modes send each statement once, so a prepare would only
+  // cost a round trip of its own.
+  ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
   ws.StatementSent = [&](const std::string& sql) {
     if (sql.compare(0, 12, "Delete from ") == 0) monitor.TableWorked();
     if (writer) writer->Write(sql);
@@ -526,6 +625,10 @@ int Main(int argc, char** argv) {
     ws.Db.Connector.DataSource = *options.dsn;
     try {
       ws.Db.Connector.Connect();
+      if (options.commit_every != 0) {
+        ws.SetCommitEvery(options.commit_every);
+        stop.GiveRecordTime();
+      }
     } catch (const EODBC& error) {
       reporter.ShowDatabaseError(error,
                                  "Communication Failure. Please select another Data Source.");
@@ -548,16 +651,30 @@ int Main(int argc, char** argv) {
 
   const auto started = std::chrono::steady_clock::now();
   int exit_code = kExitOk;
+  // Set when the run ended by an error: the open transaction is rolled back.
+  bool roll_back = false;
   try {
     run.GenerateBtnClick();
+    stop.Settle();
+    ws.CommitOpen();
   } catch (const std::exception& e) {
+    stop.Settle();
     if (stop.Signal() != 0 && dynamic_cast<const EODBC*>(&e) &&
         ws.Db.Connector.LastCallCancelled()) {
       // The statement under way was cancelled for the stop: the run ends as
       // stopped, with the rows made before it.
       stopped_by_signal = true;
       std::fprintf(stderr, "kestrove-run: the statement under way was cancelled\n");
+      try {
+        ws.CommitOpen();
+      } catch (const std::exception& commit_error) {
+        exit_code = kExitRunError;
+        roll_back = true;
+        std::fprintf(stderr, "kestrove-run: %s\n",
+                     Shown(DisplayMessage(commit_error.what())).c_str());
+      }
     } else {
+      roll_back = true;
       // Where the run stood, then the statement the data source refused.
       exit_code = kExitRunError;
       std::string where;
@@ -565,9 +682,34 @@ int Main(int argc, char** argv) {
         where =
             "table " + monitor.TableName() + ", record " + std::to_string(monitor.Record()) + ": ";
       std::fprintf(stderr, "kestrove-run: %s\n", Shown(where + DisplayMessage(e.what())).c_str());
-      if (!ws.FailedStatement().empty())
+      if (!ws.FailedStatement().empty()) {
         std::fprintf(stderr, "%s\n", Shown(ws.FailedStatement()).c_str());
+        if (const auto* odbc = dynamic_cast<const EODBC*>(&e);
+            odbc && RefusedSeveralValueLists(*odbc, ws.FailedRecords()))
+          std::fprintf(stderr,
+                       "kestrove-run: the data source refused the syntax of an Insert of %d "
+                       "records (--rows-per-insert %d): if it does not take several value lists "
+                       "after VALUES, run without --rows-per-insert\n",
+                       ws.FailedRecords(), run.RowsPerInsert);
+      }
     }
+  }
+  if (roll_back && ws.CommitEvery() != 0) {
+    // What the error leaves: the transactions committed before it stay, the
+    // open one goes.
+    uint64_t rolled_back = ws.OpenStatements();
+    std::string failure;
+    try {
+      rolled_back = ws.RollbackOpen();
+    } catch (const std::exception& e) {
+      failure = " (the rollback itself failed: " + DisplayMessage(e.what()) +
+                "; the data source ends the transaction when the connection closes)";
+    }
+    std::fprintf(stderr,
+                 "kestrove-run: %llu rows had been committed and stay; the open transaction "
+                 "of %llu statements was rolled back%s\n",
+                 static_cast<unsigned long long>(ws.CommittedRows()),
+                 static_cast<unsigned long long>(rolled_back), Shown(failure).c_str());
   }
   if (!finish_log() && exit_code == kExitOk) exit_code = kExitRunError;
   if (exit_code == kExitRunError && options.dsn)
@@ -575,12 +717,16 @@ int Main(int argc, char** argv) {
                  static_cast<unsigned long long>(run.StatementsExecuted()));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %.3f seconds\n",
-               exit_code != kExitOk ? "ended by an error"
-               : stopped_by_signal  ? "stopped"
-                                    : "completed",
-               monitor.tables(), static_cast<unsigned long long>(monitor.records()),
-               static_cast<unsigned long long>(run.StatementsExecuted()), seconds);
+  const std::string committed = ws.CommitEvery() != 0
+                                    ? std::to_string(ws.CommittedRows()) + " rows committed, "
+                                    : std::string();
+  std::fprintf(
+      stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %s%.3f seconds\n",
+      exit_code != kExitOk ? "ended by an error"
+      : stopped_by_signal  ? "stopped"
+                           : "completed",
+      monitor.tables(), static_cast<unsigned long long>(monitor.records()),
+      static_cast<unsigned long long>(run.StatementsExecuted()), committed.c_str(), seconds);
   if (exit_code == kExitOk && stopped_by_signal) exit_code = 128 + stop.Signal();
   return exit_code;
 }

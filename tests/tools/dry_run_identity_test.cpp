@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tool_runner.h"
 
@@ -52,6 +54,59 @@ TEST(DryRunIdentity, StatementsStayByteForByteTheSame) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(result.out.size(), p.size);
     EXPECT_EQ(Digest(result.out), p.digest);
+  }
+}
+
+// The statements a batched run must send, made from the one-record run's:
+// each run of Inserts with the same head regrouped N value lists at a time.
+std::string Regrouped(const std::string& one_record_output, size_t n) {
+  std::istringstream lines(one_record_output);
+  std::string line, out, head;
+  std::vector<std::string> values;
+  auto flush = [&] {
+    for (size_t at = 0; at < values.size(); at += n) {
+      out += head;
+      for (size_t i = at; i < values.size() && i < at + n; ++i) {
+        if (i > at) out += "),(";
+        out += values[i];
+      }
+      out += ");\n";
+    }
+    values.clear();
+  };
+  while (std::getline(lines, line)) {
+    const size_t open = line.find(" Values (");
+    if (line.rfind("Insert into ", 0) != 0 || open == std::string::npos) {
+      flush();
+      out += line + "\n";
+      continue;
+    }
+    const std::string this_head = line.substr(0, open + 9);
+    if (this_head != head) flush();
+    head = this_head;
+    values.push_back(line.substr(open + 9, line.size() - open - 9 - 2));
+  }
+  flush();
+  return out;
+}
+
+TEST(DryRunIdentity, RowsPerInsertSendsTheSameRecordsInTheSameOrder) {
+  for (const char* profile : {"person", "shop"}) {
+    for (const char* seed : {"1", "4000000000"}) {
+      const std::vector<std::string> args = {
+          "--profile", SourceDir() + "/examples/" + profile + ".prf", "--seed", seed, "--today",
+          "2026/12/09"};
+      const auto one = RunTool("kestrove-run", args);
+      ASSERT_EQ(one.exit_code, 0) << one.err;
+      for (const char* n : {"2", "7", "100"}) {
+        SCOPED_TRACE(std::string(profile) + " seed " + seed + " rows per insert " + n);
+        std::vector<std::string> batched_args = args;
+        batched_args.insert(batched_args.end(), {"--rows-per-insert", n});
+        const auto batched = RunTool("kestrove-run", batched_args);
+        ASSERT_EQ(batched.exit_code, 0) << batched.err;
+        EXPECT_EQ(batched.out, Regrouped(one.out, std::stoul(n)));
+      }
+    }
   }
 }
 

@@ -7,11 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 #include <tuple>
 
@@ -224,6 +226,174 @@ TEST_P(KestroveRunDb, ClosedStreetListEndsTheRunBeforeTheDelete) {
 }
 
 KESTROVE_INSTANTIATE_DRIVERS(KestroveRunDb);
+
+// The opt-in modes of the runner on every driver: batched commits, several
+// records to an Insert, and lookups kept in memory, each against what the
+// window's one statement per record stores and sends.
+class KestroveRunBatched : public KestroveRunDb {
+ protected:
+  static constexpr const char* kShopTables[] = {"sale_line", "sale", "supplier", "product",
+                                                "customer"};
+
+  void CreateShop() {
+    for (const char* table : kShopTables) Drop(table);
+    for (const std::string& statement : SchemaStatements(SourceDir() + "/examples/shop.sql"))
+      Exec(statement);
+  }
+
+  // Every row of a table, ordered by its first column, each column as text.
+  std::string Dump(const std::string& table) {
+    DbStatement st(db_.Connector);
+    st.SetSQL("SELECT * FROM " + table + " ORDER BY 1");
+    st.Execute();
+    std::string text;
+    while (st.FetchNext()) {
+      for (int c = 1; c <= st.ColumnCount(); ++c) text += st.ColumnText(c) + "|";
+      text += "\n";
+    }
+    return text;
+  }
+
+  std::vector<std::string> Args(const std::string& profile, std::vector<std::string> options = {}) {
+    std::vector<std::string> args = {"--profile", profile, "--dsn",   dsn_,
+                                     "--seed",    "42",    "--today", "2026/12/09"};
+    args.insert(args.end(), options.begin(), options.end());
+    return args;
+  }
+};
+
+TEST_P(KestroveRunBatched, BatchedRunsStoreTheRowsOfTheOneRecordRun) {
+  const std::string shop = SourceDir() + "/examples/shop.prf";
+  CreateShop();
+  const auto one = RunTool("kestrove-run", Args(shop));
+  ASSERT_EQ(one.exit_code, 0) << one.err;
+  std::map<std::string, std::string> expected;
+  for (const char* table : kShopTables) expected[table] = Dump(table);
+
+  const std::vector<std::vector<std::string>> modes = {
+      {"--commit-every", "7"},
+      {"--rows-per-insert", "13"},
+      {"--commit-every", "3", "--rows-per-insert", "100"},
+  };
+  for (const auto& mode : modes) {
+    SCOPED_TRACE(::testing::PrintToString(mode));
+    CreateShop();
+    const auto r = RunTool("kestrove-run", Args(shop, mode));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const bool commits = mode[0] == "--commit-every";
+    EXPECT_NE(r.err.find("completed: 5 tables, 1680 records, "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("1680 rows committed") != std::string::npos, commits) << r.err;
+    for (const char* table : kShopTables) EXPECT_EQ(Dump(table), expected[table]) << table;
+  }
+  for (const char* table : kShopTables) Drop(table);
+}
+
+TEST_P(KestroveRunBatched, ErrorInABatchRollsBackTheOpenTransactionOnly) {
+  Drop("kt_run_tx");
+  Exec("CREATE TABLE kt_run_tx (f0 INTEGER PRIMARY KEY)");
+  Exec("INSERT INTO kt_run_tx VALUES (23)");
+  // Statements of 5 records, committed 3 at a time: records 1 to 15 are
+  // committed, 16 to 20 go in, and the statement of 21 to 25 meets the
+  // row that is already there.
+  const auto r = RunTool("kestrove-run", Args(Profile("kt_run_tx", {{206, "", ""}}, 40),
+                                              {"--commit-every", "3", "--rows-per-insert", "5"}));
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("\nInsert into kt_run_tx (f0) Values (21),(22),(23),(24),(25);\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("kestrove-run: 15 rows had been committed and stay; the open "
+                       "transaction of 1 statements was rolled back\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("ended by an error: 1 tables, 25 records, 4 statements, 15 rows committed"),
+            std::string::npos)
+      << r.err;
+  // A duplicate key is not a refusal of the statement's form.
+  EXPECT_EQ(r.err.find("several value lists"), std::string::npos) << r.err;
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM kt_run_tx"), 16);
+  EXPECT_EQ(Scalar("SELECT Max(f0) FROM kt_run_tx WHERE f0 <> 23"), 15);
+  Drop("kt_run_tx");
+}
+
+TEST_P(KestroveRunBatched, StopCommitsUpToTheRecordUnderWay) {
+  Drop("kt_run_stop");
+  Exec("CREATE TABLE kt_run_stop (f0 INTEGER, f1 VARCHAR(20))");
+  const std::string profile =
+      Profile("kt_run_stop", {{206, "", ""}, {1, "!!~~~~", ""}}, 2000000000);
+  const std::string log = (dir_ / "sent.sql").string();
+  const std::string err = (dir_ / "err.txt").string();
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen(err.c_str(), "w", stderr);
+    const std::string bin = testing_support::BinDir() + "/kestrove-run";
+    // No commit comes before the stop's.
+    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn_.c_str(),
+          "--sql-out", log.c_str(), "--seed", "1", "--commit-every", "100000000",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto lines = [&] {
+    const std::string text = ReadWhole(log);
+    return std::count(text.begin(), text.end(), '\n');
+  };
+  for (int i = 0; i < 500 && lines() < 100; ++i) usleep(10000);
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const std::string text = ReadWhole(err);
+  ASSERT_TRUE(WIFEXITED(status)) << text;
+  EXPECT_EQ(WEXITSTATUS(status), 130) << text;
+  const std::string sent = ReadWhole(log);
+  const int64_t statements = std::count(sent.begin(), sent.end(), '\n');
+  EXPECT_GE(statements, 100);
+  // Every record sent is committed: the one under way finished before the
+  // commit.
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM kt_run_stop"), statements);
+  EXPECT_NE(text.find(", " + std::to_string(statements) + " rows committed, "), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("stopped: 1 tables"), std::string::npos) << text;
+  Drop("kt_run_stop");
+}
+
+// Lookups kept in memory send the statements of lookups that read the table
+// for every value: the shop's links between tables, and a table that looks
+// itself up (each employee's manager is an employee inserted before).
+TEST_P(KestroveRunBatched, CachedLookupsSendTheStatementsOfUncachedOnes) {
+  const std::string shop = SourceDir() + "/examples/shop.prf";
+  const std::string staff =
+      Profile("kt_run_staff",
+              {{206, "", ""}, {207, "f0", "kt_run_staff"}, {14, "f0", "kt_run_staff"}}, 300);
+  auto run = [&](bool cached) {
+    CreateShop();
+    Drop("kt_run_staff");
+    Exec("CREATE TABLE kt_run_staff (f0 INTEGER, f1 INTEGER, f2 VARCHAR(20))");
+    Exec("INSERT INTO kt_run_staff VALUES (0, 0, '0')");
+    std::string sent;
+    for (const std::string& profile : {shop, staff}) {
+      const std::string log = (dir_ / (cached ? "cached.sql" : "uncached.sql")).string();
+      const auto r = RunTool(
+          "kestrove-run",
+          Args(profile, cached ? std::vector<std::string>{"--sql-out", log, "--cache-lookups"}
+                               : std::vector<std::string>{"--sql-out", log}));
+      EXPECT_EQ(r.exit_code, 0) << r.err;
+      EXPECT_EQ(Occurrences(r.err, kLookupFailed), 0u) << r.err;
+      sent += ReadWhole(log);
+    }
+    return sent;
+  };
+  const std::string uncached = run(false);
+  // The managers are spread over the rows inserted so far.
+  EXPECT_GT(Scalar("SELECT Count(DISTINCT f1) FROM kt_run_staff"), 50);
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM kt_run_staff WHERE f1 >= f0 AND f0 > 0"), 0);
+  const std::string cached = run(true);
+  EXPECT_EQ(cached.size(), uncached.size());
+  EXPECT_TRUE(cached == uncached);
+  for (const char* table : kShopTables) Drop(table);
+  Drop("kt_run_staff");
+}
+
+KESTROVE_INSTANTIATE_DRIVERS(KestroveRunBatched);
 
 // List data that ends in a backslash, next to list data that reads as SQL:
 // on a server that reads backslashes in literals as escapes (MariaDB, and

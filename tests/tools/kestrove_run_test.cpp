@@ -110,6 +110,13 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
       {"--profile", Shop(), "--lists-dir", (dir / "nonexistent").string()},
       {"--profile", Shop(), "--lists-dir", Shop()},
       {"--profile", dir.string()},
+      {"--profile", Shop(), "--rows-per-insert", "0"},
+      {"--profile", Shop(), "--rows-per-insert", "10001"},
+      {"--profile", Shop(), "--rows-per-insert", "x"},
+      {"--profile", Shop(), "--commit-every", "0", "--dsn", "none"},
+      {"--profile", Shop(), "--commit-every", "4294967296", "--dsn", "none"},
+      // A dry run has nothing to commit.
+      {"--profile", Shop(), "--commit-every", "10"},
   };
   for (const auto& args : cases) {
     auto r = RunTool("kestrove-run", args);
