@@ -10,6 +10,7 @@
 #include "core/profile.h"
 #include "db/connection.h"
 #include "db/error_text.h"
+#include "db/lookup_cache.h"
 #include "db_test_support.h"
 #include "generators/generators.h"
 
@@ -203,6 +204,85 @@ TEST_P(DbLostConnection, DuringLookupIsReported) {
 }
 
 KESTROVE_INSTANTIATE_DRIVERS(DbLookup);
+
+// Lookups kept in memory against lookups that read the table for every
+// value: the same values from the same draws, one read per table until the
+// table is marked stale, and failures raised and reported as uncached.
+class DbCachedLookup : public DbLookup {
+ protected:
+  CachedLookupReader cache_{db_.LookupTable};
+  RandomSource cached_random_;
+  Generators cached_{*state_, cached_random_, lists_, clock_};
+  RecordingReporter cached_reporter_;
+
+  void SetUp() override {
+    DbLookup::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    cached_random_.RandomSeed = random_.RandomSeed;
+    cached_.SetDatabase(&cache_, &cached_reporter_);
+  }
+};
+
+TEST_P(DbCachedLookup, SameValuesFromOneReadUntilMarkedStale) {
+  Drop("kt_cached");
+  Exec("CREATE TABLE kt_cached (id INTEGER, name VARCHAR(10), score REAL)");
+  for (int i = 1; i <= 40; ++i)
+    Exec("INSERT INTO kt_cached VALUES (" + std::to_string(i) + ", 'n" + std::to_string(i) + "', " +
+         std::to_string(i) + ".5)");
+  struct Lookup {
+    int32_t code;
+    const char* field;
+  };
+  const Lookup lookups[] = {{14, "name"}, {207, "ID"}, {302, "score"}, {502, "id"}};
+  std::set<std::string> seen;
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 30; ++i) {
+      for (const Lookup& l : lookups) {
+        const std::string value = generators_.Generate(l.code, l.field, "kt_cached");
+        EXPECT_EQ(cached_.Generate(l.code, l.field, "kt_cached"), value) << l.field;
+        seen.insert(value);
+      }
+    }
+    // A row the run inserts is seen once the table is marked stale.
+    Exec("INSERT INTO kt_cached VALUES (" + std::to_string(100 + round) + ", 'late', 0.5)");
+    if (round == 0) {
+      EXPECT_EQ(cache_.Reads(), 1u);
+      EXPECT_TRUE(cache_.Holds("KT_CACHED"));
+    }
+    cache_.MarkStale("KT_Cached");
+    EXPECT_FALSE(cache_.Holds("kt_cached"));
+  }
+  EXPECT_EQ(cache_.Reads(), 3u);
+  EXPECT_GT(seen.size(), 40u);
+  // A field the table lacks ends the run with the reader's own message.
+  ExpectError<EDatabaseError>([&] { cached_.Generate(14, "code", "kt_cached"); },
+                              "LookupTable: Field 'code' not found");
+  Drop("kt_cached");
+}
+
+TEST_P(DbCachedLookup, FailuresAreReportedForEveryValueAndNotKept) {
+  Drop("kt_cached_missing");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(cached_.Generate(14, "name", "kt_cached_missing"), "");
+    EXPECT_EQ(generators_.Generate(14, "name", "kt_cached_missing"), "");
+  }
+  EXPECT_EQ(cached_reporter_.texts, std::vector<std::string>(3, kLookupFailed));
+  EXPECT_EQ(cached_reporter_.messages, reporter_.messages);
+  EXPECT_EQ(cache_.Reads(), 0u);
+  // Once the table exists, the next lookup reads it.
+  Exec("CREATE TABLE kt_cached_missing (name VARCHAR(10))");
+  Exec("INSERT INTO kt_cached_missing VALUES ('only')");
+  EXPECT_EQ(cached_.Generate(14, "name", "kt_cached_missing"), "only");
+  // An empty table gives an empty value but still checks the field.
+  Exec("DELETE FROM kt_cached_missing");
+  cache_.MarkStale("kt_cached_missing");
+  EXPECT_EQ(cached_.Generate(14, "name", "kt_cached_missing"), "");
+  ExpectError<EDatabaseError>([&] { cached_.Generate(14, "nope", "kt_cached_missing"); },
+                              "LookupTable: Field 'nope' not found");
+  Drop("kt_cached_missing");
+}
+
+KESTROVE_INSTANTIATE_DRIVERS(DbCachedLookup);
 INSTANTIATE_TEST_SUITE_P(Drivers, DbLostConnection,
                          ::testing::Values(testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),
                          testing::DriverName);
