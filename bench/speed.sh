@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# The speed figures side by side, in one run on this machine, as one table:
+#   - the dry run of the person profile (kestrove-run to /dev/null) against
+#     @faker-js/faker making the same fields as INSERT text (bench/faker_dry_run.mjs);
+#     faker is installed with npm into a temporary folder here and nowhere else;
+#   - SQLite in WAL mode with synchronous NORMAL, kestrove-run --commit-every
+#     10000 --rows-per-insert 100, against Python's sqlite3 executemany of the
+#     same rows in one transaction (bench/sqlite_executemany.py);
+#   - SQLite at the driver's default settings, --commit-every 1000 against
+#     the same run in autocommit;
+#   - PostgreSQL (a scratch cluster started here with scripts/pg-scratch and
+#     stopped at the end), --commit-every 10000 --rows-per-insert 100, against
+#     psql's \copy of the same rows from a CSV file;
+#   - a Database Lookup kept in memory (--cache-lookups) on a table of 100,000
+#     rows, values/s after the first read (bench_cached_lookup).
+#
+# Usage: bench/speed.sh [RECORDS]   (default 1000000); run after scripts/build.
+# KESTROVE_BUILD names another build folder than build/ (it must hold
+# bench/bench_cached_lookup as well as bin/).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+records="${1:-1000000}"
+build="${KESTROVE_BUILD:-$root/build}"
+bin="$build/bin"
+work="$(mktemp -d /tmp/kestrove-speed.XXXXXX)"
+# The scratch cluster's server runs as postgres and must reach its folder.
+chmod 755 "$work"
+pgdir="$work/pg-scratch"
+cleanup() {
+  [ -d "$pgdir" ] && bash "$root/scripts/pg-scratch" stop "$pgdir" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", n / s }'; }
+row() { printf '| %-58s | %12s | %s |\n' "$1" "$2" "$3"; }
+
+# The dry run, best of three.
+sed "3s/.*/$records\r/" "$root/examples/person.prf" > "$work/person.prf"
+best=0
+for _ in 1 2 3; do
+  start=$(date +%s.%N)
+  "$bin/kestrove-run" --profile "$work/person.prf" --sql-out /dev/null --seed 1 \
+    --today 2026/12/09 2>/dev/null
+  end=$(date +%s.%N)
+  r="$(rate "$records" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")"
+  [ "$r" -gt "$best" ] && best="$r"
+done
+dry="$best"
+
+# The faker baseline (a tenth of the records: it is that much slower).
+faker_rate=""
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  (cd "$work" && npm install --silent --no-audit --no-fund @faker-js/faker@10 >/dev/null 2>&1) &&
+    cp "$root/bench/faker_dry_run.mjs" "$work/" &&
+    read -r f_records f_seconds < <(cd "$work" && node faker_dry_run.mjs $((records / 10))) &&
+    faker_rate="$(rate "$f_records" "$f_seconds")"
+fi
+
+seconds_of() { sed -nE 's/.* ([0-9.]+) seconds$/\1/p' | tail -n 1; }
+percent() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f%%", 100 * a / b }'; }
+times() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0fx", a / b }'; }
+db_records=$((records / 5))
+sed "3s/.*/$db_records\r/" "$root/examples/person.prf" > "$work/person_db.prf"
+cat > "$work/odbc.ini" <<INI
+[BenchWal]
+Driver = SQLite3
+Database = $work/wal.sqlite
+JournalMode = WAL
+SyncPragma = NORMAL
+
+[BenchDefault]
+Driver = SQLite3
+Database = $work/default.sqlite
+
+[BenchAuto]
+Driver = SQLite3
+Database = $work/auto.sqlite
+INI
+# kestrove-run into a data source; prints the seconds of its summary.
+into() {
+  local dsn="$1" profile="$2"
+  shift 2
+  ODBCINI="$work/odbc.ini" "$bin/kestrove-run" --profile "$profile" --dsn "$dsn" --seed 1 \
+    --today 2026/12/09 "$@" 2>&1 >/dev/null | seconds_of
+}
+
+# SQLite, WAL: kestrove-run batched, then executemany of the rows it stored.
+sqlite3 "$work/wal.sqlite" 'PRAGMA journal_mode=WAL' >/dev/null
+sqlite3 "$work/wal.sqlite" < "$root/examples/person.sql"
+wal_seconds="$(into BenchWal "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100)"
+wal_rows="$(sqlite3 "$work/wal.sqlite" 'SELECT Count(*) FROM person')"
+read -r py_rows py_seconds < <(/usr/bin/python3 "$root/bench/sqlite_executemany.py" \
+  "$work/wal.sqlite" "$work/executemany.sqlite" "$root/examples/person.sql" person WAL NORMAL)
+wal_rate="$(rate "$wal_rows" "$wal_seconds")"
+py_rate="$(rate "$py_rows" "$py_seconds")"
+
+# SQLite at the driver's default settings: every commit waits for the disk.
+auto_records=1000
+sed "3s/.*/$auto_records\r/" "$root/examples/person.prf" > "$work/person_auto.prf"
+sqlite3 "$work/default.sqlite" < "$root/examples/person.sql"
+sqlite3 "$work/auto.sqlite" < "$root/examples/person.sql"
+def_seconds="$(into BenchDefault "$work/person_db.prf" --commit-every 1000)"
+def_rows="$(sqlite3 "$work/default.sqlite" 'SELECT Count(*) FROM person')"
+auto_seconds="$(into BenchAuto "$work/person_auto.prf")"
+auto_rows="$(sqlite3 "$work/auto.sqlite" 'SELECT Count(*) FROM person')"
+def_rate="$(rate "$def_rows" "$def_seconds")"
+auto_rate="$(rate "$auto_rows" "$auto_seconds")"
+
+# PostgreSQL: a scratch cluster of this run's own.
+pg_rate=""
+if bash "$root/scripts/pg-scratch" start "$pgdir" >"$work/pg-scratch.log" 2>&1 &&
+  grep -q '^\[KestrovePg\]' "$pgdir/odbc.ini"; then
+  sed -n '/^\[KestrovePg\]/,/^$/p' "$pgdir/odbc.ini" >> "$work/odbc.ini"
+  pg_user="$(sed -n 's/^Username=//p' "$pgdir/odbc.ini" | head -n 1)"
+  psql_() { psql -X -q -h "$pgdir" -U "$pg_user" -d kestrove_test -v ON_ERROR_STOP=1 "$@"; }
+  psql_ -f "$root/examples/person.sql"
+  pg_seconds="$(into KestrovePg "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100)"
+  pg_rows="$(psql_ -At -c 'SELECT Count(*) FROM person')"
+  psql_ -c "\\copy (SELECT * FROM person ORDER BY id) TO '$work/person.csv' WITH (FORMAT csv)"
+  psql_ -c 'TRUNCATE person'
+  start=$(date +%s.%N)
+  psql_ -c "\\copy person FROM '$work/person.csv' WITH (FORMAT csv)"
+  end=$(date +%s.%N)
+  copy_rows="$(psql_ -At -c 'SELECT Count(*) FROM person')"
+  copy_rate="$(rate "$copy_rows" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")"
+  pg_rate="$(rate "$pg_rows" "$pg_seconds")"
+fi
+
+# A lookup kept in memory, on SQLite: the first value reads the table.
+read -r lk_first lk_values lk_seconds < <(ODBCINI="$work/odbc.ini" \
+  "$build/bench/bench_cached_lookup" BenchWal 100000)
+lk_rate="$(rate "$lk_values" "$lk_seconds")"
+
+echo "Measured $(date +%Y-%m-%d) on $(nproc) cores; records/s, rows/s"
+row "Case" "Kestrove" "Comparison"
+row "---" "---:" "---"
+if [ -n "$faker_rate" ]; then
+  row "Dry run, person profile, $records records" "$dry" \
+    "@faker-js/faker same fields: $faker_rate/s ($(awk -v k="$dry" -v f="$faker_rate" 'BEGIN { printf "%.0fx", k / f }'))"
+else
+  row "Dry run, person profile, $records records" "$dry" "(no node/npm: faker not run)"
+fi
+row "SQLite WAL, --commit-every 10000 --rows-per-insert 100" "$wal_rate" \
+  "Python executemany, one transaction, same rows: $py_rate/s (Kestrove $(percent "$wal_rate" "$py_rate"))"
+row "SQLite default settings, --commit-every 1000" "$def_rate" \
+  "same run in autocommit: $auto_rate/s ($(times "$def_rate" "$auto_rate"))"
+if [ -n "$pg_rate" ]; then
+  row "PostgreSQL, --commit-every 10000 --rows-per-insert 100" "$pg_rate" \
+    "psql \\copy of the same rows: $copy_rate/s (Kestrove $(percent "$pg_rate" "$copy_rate"))"
+else
+  row "PostgreSQL, --commit-every 10000 --rows-per-insert 100" "-" \
+    "(no scratch cluster: see $work/pg-scratch.log)"
+fi
+row "--cache-lookups, 100,000-row table, values/s" "$lk_rate" \
+  "after a first read of ${lk_first} s"
+echo "SQLite and PostgreSQL rows: $db_records records of examples/person.prf; SQLite autocommit: $auto_records"
