@@ -65,6 +65,20 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
   return label;
 }
 
+// A raised panel with its gradient background, which fades from grey to blue
+// (or, `upward`, from blue to grey) down the panel.
+QFrame* MakePanel(QWidget* parent, const char* name, const QRect& place, GradientFill** fill,
+                  const char* fill_name, bool upward) {
+  auto* panel =
+      Place(new QFrame(parent), name, place.x(), place.y(), place.width(), place.height());
+  panel->setFrameShape(QFrame::Panel);
+  panel->setFrameShadow(QFrame::Raised);
+  const QColor grey(60, 60, 70), blue(20, 50, 120);
+  *fill = Place(new GradientFill(upward ? blue : grey, upward ? grey : blue, panel), fill_name, 2,
+                2, place.width() - 4, place.height() - 4);
+  return panel;
+}
+
 void SetTextColour(QWidget* widget, const QColor& colour) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::WindowText, colour);
@@ -254,11 +268,7 @@ void TMainForm::BuildControls() {
                 kClientWidth, 400);
 
   // Data source panel.
-  MainPanel = Place(new QFrame(client), "MainPanel", 0, 0, 190, 108);
-  static_cast<QFrame*>(MainPanel)->setFrameShape(QFrame::Panel);
-  static_cast<QFrame*>(MainPanel)->setFrameShadow(QFrame::Raised);
-  Grad1 = Place(new GradientFill(QColor(60, 60, 70), QColor(20, 50, 120), MainPanel), "Grad1", 2, 2,
-                186, 104);
+  MainPanel = MakePanel(client, "MainPanel", QRect(0, 0, 190, 108), &Grad1, "Grad1", false);
   L1 = MakeLabel(MainPanel, "L1", "Data Source", 10, 10, 170);
   dbList = Place(new QComboBox(MainPanel), "dbList", 10, 28, 170, 22);
   dbList->setEditable(false);
@@ -278,11 +288,7 @@ void TMainForm::BuildControls() {
   Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   // Table panel.
-  TablePanel = Place(new QFrame(client), "TablePanel", 0, 108, 190, 292);
-  static_cast<QFrame*>(TablePanel)->setFrameShape(QFrame::Panel);
-  static_cast<QFrame*>(TablePanel)->setFrameShadow(QFrame::Raised);
-  Grad2 = Place(new GradientFill(QColor(20, 50, 120), QColor(60, 60, 70), TablePanel), "Grad2", 2,
-                2, 186, 288);
+  TablePanel = MakePanel(client, "TablePanel", QRect(0, 108, 190, 292), &Grad2, "Grad2", true);
   L2 = MakeLabel(TablePanel, "L2", "Table Name", 10, 8, 170);
   TableList = Place(new QComboBox(TablePanel), "TableList", 10, 26, 170, 22);
   TableList->setEditable(false);
@@ -337,11 +343,7 @@ void TMainForm::BuildControls() {
   TableLable->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   // Field panel.
-  FieldPanel = Place(new QFrame(client), "FieldPanel", 190, 0, 437, 400);
-  static_cast<QFrame*>(FieldPanel)->setFrameShape(QFrame::Panel);
-  static_cast<QFrame*>(FieldPanel)->setFrameShadow(QFrame::Raised);
-  Grad3 = Place(new GradientFill(QColor(60, 60, 70), QColor(20, 50, 120), FieldPanel), "Grad3", 2,
-                2, 433, 396);
+  FieldPanel = MakePanel(client, "FieldPanel", QRect(190, 0, 437, 400), &Grad3, "Grad3", false);
   L6 = MakeLabel(FieldPanel, "L6", "Field Type", 10, 8, 62);
   FTLabel = MakeLabel(FieldPanel, "FTLabel", "", 74, 8, 90);
   L7 = MakeLabel(FieldPanel, "L7", "Field Size", 180, 8, 62);
@@ -411,7 +413,6 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::BuildMenus() {
-  auto image = [this](int index) { return QIcon(menu_images_.value(index)); };
   auto item = [this](QMenu* menu, const char* text, int image_index, auto handler) {
     QAction* action = menu->addAction(QIcon(menu_images_.value(image_index)), text);
     connect(action, &QAction::triggered, this, Guarded(handler));
@@ -452,7 +453,6 @@ void TMainForm::BuildMenus() {
   AboutItem = item(help, "&About", 8, [this] { AboutClick(); });
   help->addSeparator();
   HelpItem = item(help, "&Help", 9, [this] { HelpClick(); });
-  (void)image;
 }
 
 // --- 1. Window creation ---
