@@ -32,6 +32,8 @@ bool IsParameterNameChar(char c) {
 }  // namespace
 
 std::string ConvertSqlParameters(const std::string& text, std::vector<std::string>* parameters) {
+  // A text without a colon has nothing to convert: most statements.
+  if (text.find(':') == std::string::npos) return text;
   std::string out;
   out.reserve(text.size());
   bool literal = false;
@@ -236,10 +238,19 @@ void DbStatement::TerminateQuietly() noexcept {
   executed_ = false;
 }
 
+std::string& DbStatement::DriverText(std::string& converted, std::vector<std::string>& parameters) {
+  // The text itself goes to the driver when there is nothing to convert, so
+  // a long Insert is not copied for each call.
+  if (!SQLParsing || sql_.find(':') == std::string::npos) return sql_;
+  converted = ConvertSqlParameters(sql_, &parameters);
+  return converted;
+}
+
 void DbStatement::Prepare() {
   Close();
   std::vector<std::string> parameters;
-  std::string text = SQLParsing ? ConvertSqlParameters(sql_, &parameters) : sql_;
+  std::string converted;
+  std::string& text = DriverText(converted, parameters);
   parameters_ = std::move(parameters);
   if (!handle_) return;
   CheckStmt(CallUnderWay(
@@ -264,7 +275,8 @@ void DbStatement::Execute() {
     rc = CallUnderWay([&] { return SQLExecute(handle_.get()); });
   } else {
     std::vector<std::string> parameters;
-    std::string text = SQLParsing ? ConvertSqlParameters(sql_, &parameters) : sql_;
+    std::string converted;
+    std::string& text = DriverText(converted, parameters);
     parameters_ = std::move(parameters);
     DropResult();
     rc = CallUnderWay([&] {

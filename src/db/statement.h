@@ -126,6 +126,9 @@ class DbStatement {
   bool FinishFetch(int16_t rc);
   void ReadLongColumns();
   void CheckStmt(int16_t rc);
+  // The text as it goes to the driver: the SQL itself, or its conversion
+  // into `converted` with the parameter names into `parameters`.
+  std::string& DriverText(std::string& converted, std::vector<std::string>& parameters);
   // Makes a call that may wait on the server (a lock held by another
   // session), marked as under way on the connection so that another thread
   // can cancel it.
