@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "core/field_types.h"
 #include "core/lookup_ids.h"
@@ -32,14 +33,16 @@ void DoubleQuotes(std::string& out, size_t start) {
   out.append(value, from, std::string::npos);
 }
 
-// Doubles the backslashes of the text value that runs from `start` to the end
-// of `out`, for a server that reads a backslash in a literal as an escape
+// Doubles the backslashes of the text value that runs from `start` to `end`
+// in `out`, for a server that reads a backslash in a literal as an escape
 // (RunServices::BackslashEscapes): there a value ending in a backslash would
 // otherwise escape the closing quote, and the next value's text would run on
 // as SQL.
-void DoubleBackslashes(std::string& out, size_t start) {
-  for (size_t at = out.find('\\', start); at != std::string::npos; at = out.find('\\', at + 2))
+void DoubleBackslashes(std::string& out, size_t start, size_t end) {
+  for (size_t at = out.find('\\', start); at < end; at = out.find('\\', at + 2)) {
     out.insert(at, 1, '\\');
+    ++end;
+  }
 }
 
 // The number of records to make: the low 32 bits of RecordCount, signed.
@@ -199,6 +202,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
       statement_ += ",(";
     }
     const size_t values_start = statement_.size();
+    text_spans_.clear();
     for (const int i : in_use_) {
       const TFieldStruct& field = table.Fields[i];
       const int32_t code = field.ChoiceCode;
@@ -209,14 +213,18 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
         const size_t start = statement_.size();
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
         DoubleQuotes(statement_, start);
-        if (statement_.find('\\', start) != std::string::npos && services_.BackslashEscapes())
-          DoubleBackslashes(statement_, start);
+        text_spans_.emplace_back(start, statement_.size());
         statement_ += "',";
       } else {
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
         statement_ += ',';
       }
     }
+    // Backslashes are rare in values: the record is searched once, and the
+    // data source is asked only when a text value holds one.
+    if (!text_spans_.empty() &&
+        std::memchr(statement_.data() + values_start, '\\', statement_.size() - values_start))
+      DoubleBackslashesInTexts();
     bool made = false;
     if (statement_.size() > values_start) {
       statement_.pop_back();  // the last comma
@@ -238,6 +246,20 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
   }
   // The rest of the table's records, also after a stop.
   if (batched_ > 0) SendBatch(texts);
+}
+
+void GenerationRun::DoubleBackslashesInTexts() {
+  bool asked = false;
+  // From the last value back, so the places of the earlier ones hold.
+  for (auto span = text_spans_.rbegin(); span != text_spans_.rend(); ++span) {
+    const auto [start, end] = *span;
+    if (!std::memchr(statement_.data() + start, '\\', end - start)) continue;
+    if (!asked) {
+      if (!services_.BackslashEscapes()) return;
+      asked = true;
+    }
+    DoubleBackslashes(statement_, start, end);
+  }
 }
 
 void GenerationRun::SendBatch(bool texts) {

@@ -69,6 +69,9 @@ class GenerationRun {
   int32_t batched_ = 0;
   // Reused from record to record.
   std::vector<int> in_use_;
+  // Where the text values of the record under way lie in the statement.
+  std::vector<std::pair<size_t, size_t>> text_spans_;
+  void DoubleBackslashesInTexts();
   std::string statement_, recno_;
 };
 

@@ -472,6 +472,8 @@ class StopSignals {
   StopSignals() : thread_([this] { Wait(); }) {}
   ~StopSignals() {
     done_ = true;
+    // Woken at once, so the program does not wait out the thread's tick.
+    pthread_kill(thread_.native_handle(), WakeSignal());
     thread_.join();
   }
   StopSignals(const StopSignals&) = delete;
@@ -494,11 +496,14 @@ class StopSignals {
   void Settle() { settled_ = true; }
 
  private:
+  // The signal by which the program ends the thread's wait.
+  static int WakeSignal() { return SIGRTMIN; }
   static sigset_t Set() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, WakeSignal());
     return set;
   }
 
@@ -509,7 +514,8 @@ class StopSignals {
       // Woken every tenth of a second: a statement that starts after the
       // stop was asked for is cancelled too, and the end of the run is seen.
       const timespec tick{0, 100 * 1000 * 1000};
-      const int signal = sigtimedwait(&set, nullptr, &tick);
+      int signal = sigtimedwait(&set, nullptr, &tick);
+      if (signal == WakeSignal()) signal = 0;
       if (signal > 0 && signal_ != 0) EndAtOnce(signal, "ended by a second signal");
       if (signal > 0) {
         signal_ = signal;
