@@ -71,7 +71,9 @@ class GenerationRun {
   std::vector<int> in_use_;
   // Where the text values of the record under way lie in the statement.
   std::vector<std::pair<size_t, size_t>> text_spans_;
-  void DoubleBackslashesInTexts();
+  // Doubles the quotes, and the backslashes where the data source escapes
+  // with them, of the record's text values.
+  void DoubleInTexts(bool quotes, bool backslashes);
   std::string statement_, recno_;
 };
 

@@ -419,7 +419,7 @@ class SqlWriter {
       if (!file_) throw UsageError("cannot create '" + target + "': " + std::strerror(errno));
       owned_ = true;
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
   }
   ~SqlWriter() {
     if (owned_ && file_) std::fclose(file_);
