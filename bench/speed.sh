@@ -11,6 +11,8 @@
 #   - PostgreSQL (a scratch cluster started here with scripts/pg-scratch and
 #     stopped at the end), --commit-every 10000 --rows-per-insert 100, against
 #     psql's \copy of the same rows from a CSV file;
+#   - for both SQLite lines, the sqlite3 shell running the same statements in
+#     the same transactions: what SQLite itself makes of such texts;
 #   - a Database Lookup kept in memory (--cache-lookups) on a table of 100,000
 #     rows, values/s after the first read (bench_cached_lookup).
 #
@@ -95,6 +97,32 @@ read -r py_rows py_seconds < <(/usr/bin/python3 "$root/bench/sqlite_executemany.
 wal_rate="$(rate "$wal_rows" "$wal_seconds")"
 py_rate="$(rate "$py_rows" "$py_seconds")"
 
+# The database's own ceiling for the same texts: the sqlite3 shell running
+# the statements kestrove-run sends (from a dry run with the same seed), in
+# the same transactions, without ODBC.
+# shell_rate DB SQL_FILE STATEMENTS_PER_TRANSACTION [PRAGMA...]: rows/s.
+shell_rate() {
+  local db="$1" sql="$2" per="$3"
+  shift 3
+  sqlite3 "$db" < "$root/examples/person.sql"
+  {
+    for pragma in "$@"; do echo "PRAGMA $pragma;"; done
+    grep -v '^Delete' "$sql" | awk -v n="$per" 'NR % n == 1 { print "BEGIN;" } { print } NR % n == 0 { print "COMMIT;" } END { if (NR % n != 0) print "COMMIT;" }'
+  } > "$sql.run"
+  local start end
+  start=$(date +%s.%N)
+  sqlite3 "$db" < "$sql.run" >/dev/null
+  end=$(date +%s.%N)
+  rate "$(sqlite3 "$db" 'SELECT Count(*) FROM person')" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')"
+}
+"$bin/kestrove-run" --profile "$work/person_db.prf" --sql-out "$work/batched.sql" --seed 1 \
+  --today 2026/12/09 --rows-per-insert 100 2>/dev/null
+"$bin/kestrove-run" --profile "$work/person_db.prf" --sql-out "$work/single.sql" --seed 1 \
+  --today 2026/12/09 2>/dev/null
+sqlite3 "$work/shell_wal.sqlite" 'PRAGMA journal_mode=WAL' >/dev/null
+shell_wal_rate="$(shell_rate "$work/shell_wal.sqlite" "$work/batched.sql" 10000 "synchronous=NORMAL")"
+shell_def_rate="$(shell_rate "$work/shell_default.sqlite" "$work/single.sql" 1000)"
+
 # SQLite at the driver's default settings: every commit waits for the disk.
 auto_records=1000
 sed "3s/.*/$auto_records\r/" "$root/examples/person.prf" > "$work/person_auto.prf"
@@ -142,9 +170,9 @@ else
   row "Dry run, person profile, $records records" "$dry" "(no node/npm: faker not run)"
 fi
 row "SQLite WAL, --commit-every 10000 --rows-per-insert 100" "$wal_rate" \
-  "Python executemany, one transaction, same rows: $py_rate/s (Kestrove $(percent "$wal_rate" "$py_rate"))"
+  "Python executemany, one transaction, same rows: $py_rate/s (Kestrove $(percent "$wal_rate" "$py_rate")); the sqlite3 shell, same statements: $shell_wal_rate/s ($(percent "$shell_wal_rate" "$py_rate"))"
 row "SQLite default settings, --commit-every 1000" "$def_rate" \
-  "same run in autocommit: $auto_rate/s ($(times "$def_rate" "$auto_rate"))"
+  "same run in autocommit: $auto_rate/s ($(times "$def_rate" "$auto_rate")); the sqlite3 shell, same statements and commits: $shell_def_rate/s ($(times "$shell_def_rate" "$auto_rate"))"
 if [ -n "$pg_rate" ]; then
   row "PostgreSQL, --commit-every 10000 --rows-per-insert 100" "$pg_rate" \
     "psql \\copy of the same rows: $copy_rate/s (Kestrove $(percent "$pg_rate" "$copy_rate"))"

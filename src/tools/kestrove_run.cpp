@@ -419,7 +419,10 @@ class SqlWriter {
       if (!file_) throw UsageError("cannot create '" + target + "': " + std::strerror(errno));
       owned_ = true;
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+    // A buffer of our own: glibc keeps to the block size when given none.
+    // Static, so that it outlives stdout's last flush at exit.
+    static char buffer[1 << 20];
+    std::setvbuf(file_, buffer, _IOFBF, sizeof buffer);
   }
   ~SqlWriter() {
     if (owned_ && file_) std::fclose(file_);
