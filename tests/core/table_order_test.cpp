@@ -26,7 +26,7 @@ TEST(TableOrderTest, ParentsComeFirstAndTiesKeepSlotOrder) {
       {"cycle after its parent", {{1, 3}, {0}, {}, {}}, {2, 3, 0, 1}, {{0, 1}}},
       {"cycle of three and a child of it", {{2}, {0}, {1}, {1}}, {0, 1, 2, 3}, {{0, 1, 2}}},
       {"two cycles", {{1}, {0}, {3}, {2, 0}}, {0, 1, 2, 3}, {{0, 1}, {2, 3}}},
-      // The music shop as listed: album, artist, customer, employee, genre,
+      // The music shop as listed: album, artist, client, employee, genre,
       // invoice, invoice_line, label, playlist, playlist_track, track.
       {"music shop",
        {{1, 7}, {}, {3}, {3}, {}, {2}, {5, 10}, {}, {}, {8, 10}, {0, 4}},
