@@ -77,6 +77,9 @@ class DbStatement {
   // Lists tables through SQLTables (for the catalogue); empty patterns go to
   // the driver as null pointers, an empty type list as null.
   void Tables(const std::string& table_pattern, const std::string& types);
+  // Lists the foreign keys of table `fk_table` through SQLForeignKeys: one
+  // row per key column, with the table it references.
+  void ForeignKeys(const std::string& fk_table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }
