@@ -20,7 +20,8 @@ std::vector<LayoutColumn> DatabaseLayout::Columns(const std::string& table) {
   std::vector<LayoutColumn> columns;
   try {
     reader.Open();
-    for (const TFieldDef& def : reader.FieldDefs()) columns.push_back({def.Name, def.DataType, def.Size});
+    for (const TFieldDef& def : reader.FieldDefs())
+      columns.push_back({def.Name, def.DataType, def.Size});
   } catch (...) {
     reader.Close();
     throw;

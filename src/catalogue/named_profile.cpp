@@ -1,5 +1,7 @@
 #include "catalogue/named_profile.h"
 
+#include <toml++/toml.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -8,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "catalogue/choice_catalogue.h"
 
@@ -129,8 +130,7 @@ class Reader {
     NamedTable table;
     table.line = LineOf(block);
     const toml::node* name = block.get("name");
-    if (!name)
-      Fail(Where(source_, table.line, nullptr, nullptr), "a [[table]] block needs a name");
+    if (!name) Fail(Where(source_, table.line, nullptr, nullptr), "a [[table]] block needs a name");
     table.name = Text(*name, Where(source_, LineOf(*name), nullptr, nullptr), "name");
     for (auto&& [key, node] : block) {
       const std::string k(key.str());
@@ -208,9 +208,12 @@ class Reader {
 
 // --- Writing ---------------------------------------------------------------
 
+// Basic strings in double quotes, as people write them, with toml++'s
+// escapes; UTF-8 text stays as it is.
 std::string TomlString(const std::string& text) {
   std::ostringstream out;
-  out << toml::value<std::string>(text);
+  const toml::value<std::string> value(text);
+  out << toml::toml_formatter(value, toml::format_flags::allow_unicode_strings);
   return out.str();
 }
 
@@ -245,12 +248,30 @@ std::vector<int32_t> ClassesOffering(const std::string& choice) {
   return found;
 }
 
+// True when entry `index` of the class's list has that base.
+bool Offers(int32_t type_class, int32_t index, int32_t base) {
+  const auto& entries = CatalogueEntries(type_class);
+  return index >= 0 && static_cast<size_t>(index) < entries.size() &&
+         entries[static_cast<size_t>(index)].base == base;
+}
+
+// The class whose list holds a choice of that index and base, or 0.
+int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
+  for (int32_t c : kClasses)
+    if (index > 0 && Offers(c, index, base)) return c;
+  return 0;
+}
+
 bool Ambiguous(const std::string& choice) {
   return ClassesOffering(choice).size() > 1;
 }
 
+// "an integer field (Integer)".
 std::string ClassPhrase(int32_t type_class, const std::string& type_name) {
-  std::string out = ClassName(type_class) + " field";
+  const std::string name = ClassName(type_class);
+  std::string out =
+      (name.empty() || std::string("aeiou").find(name[0]) == std::string::npos ? "a " : "an ") +
+      name + " field";
   if (!type_name.empty()) out += " (" + type_name + ")";
   return out;
 }
@@ -268,8 +289,8 @@ Resolved Resolve(const NamedField& field, int32_t type_class, const std::string&
       for (int32_t c : kClasses)
         for (const std::string& t : EntryTexts(c))
           if (std::find(all.begin(), all.end(), t) == all.end()) all.push_back(t);
-      Fail(where, "no class offers the choice " + Quoted(field.choice) +
-                      Suggestion(field.choice, all));
+      Fail(where,
+           "no class offers the choice " + Quoted(field.choice) + Suggestion(field.choice, all));
     }
     if (classes.size() > 1) {
       std::vector<std::string> names;
@@ -291,7 +312,7 @@ Resolved Resolve(const NamedField& field, int32_t type_class, const std::string&
   r.entry = FindCatalogueEntry(type_class, field.choice);
   if (r.entry < 0) {
     const std::vector<std::string> offered = EntryTexts(type_class);
-    Fail(where, "the choice " + Quoted(field.choice) + " is not offered for a " +
+    Fail(where, "the choice " + Quoted(field.choice) + " is not offered for " +
                     ClassPhrase(type_class, type_name) + "; it offers " + QuotedList(offered) +
                     Suggestion(field.choice, offered));
   }
@@ -317,9 +338,8 @@ Resolved Resolve(const NamedField& field, int32_t type_class, const std::string&
       Fail(where, "unknown key " + Quoted(param.label) + ": the choice " + Quoted(field.choice) +
                       " takes no parameters");
     } else {
-      Fail(where, "unknown key " + Quoted(param.label) + " for the choice " +
-                      Quoted(field.choice) + "; it takes " + QuotedList(labels) +
-                      Suggestion(param.label, labels));
+      Fail(where, "unknown key " + Quoted(param.label) + " for the choice " + Quoted(field.choice) +
+                      "; it takes " + QuotedList(labels) + Suggestion(param.label, labels));
     }
   }
   return r;
@@ -396,7 +416,8 @@ NamedProfile ReadNamedProfileFile(const std::string& path) {
 
 std::string NamedProfileText(const NamedProfile& profile) {
   std::string out;
-  if (profile.quote_names) out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
+  if (profile.quote_names)
+    out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";
     out += "[[table]]\nname = " + TomlString(table.name) + "\n";
@@ -431,19 +452,19 @@ void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path) 
   }
 }
 
-int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state,
-                          std::vector<std::string>* warnings) {
+int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state) {
   const std::string& source = profile.source;
   std::vector<std::string> listed;
   if (layout) {
     listed = layout->TableNames();
     if (listed.size() >= kMaxTables)
-      throw ENamedProfileError(source + ": the data source lists " +
-                               std::to_string(listed.size()) + " tables; a profile holds at most " +
+      throw ENamedProfileError(source + ": the data source lists " + std::to_string(listed.size()) +
+                               " tables; a profile holds at most " +
                                std::to_string(kMaxTables - 1));
   } else if (profile.tables.size() >= kMaxTables) {
     throw ENamedProfileError(
-        source + ": " + CannotHold(static_cast<int>(profile.tables.size()), "tables", kMaxTables - 1));
+        source + ": " +
+        CannotHold(static_cast<int>(profile.tables.size()), "tables", kMaxTables - 1));
   }
   state.ClearProfile();
   state.Changed();
@@ -490,8 +511,9 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
         if (at == field_list.end()) {
           for (const LayoutColumn& c : columns)
             if (c.name == field.name)
-              Fail(where, "the column's data type is unknown to the program, so it is not in "
-                          "the field list and cannot be generated");
+              Fail(where,
+                   "the column's data type is unknown to the program, so it is not in "
+                   "the field list and cannot be generated");
           Fail(where, "the table has no such field" + Suggestion(field.name, field_list));
         }
         row = static_cast<size_t>(at - field_list.begin());
@@ -503,11 +525,10 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
                           [&](const LayoutColumn& c) { return c.name == field.name; });
         const TypeInfo info = ClassifyType(column.type);
         type_name = info.name;
-        if (field.type_class && *field.type_class != info.type_class && warnings)
-          warnings->push_back(where + "the data source makes it a " +
-                              ClassPhrase(info.type_class, type_name) + ", so class = " +
-                              Quoted(ClassName(*field.type_class)) + " is not used");
-        type_class = info.type_class;
+        // A class written wins: it is the one way to the currency choices,
+        // which no data source reports (money columns are float), and to a
+        // column of a type the window cannot generate (a BIGINT).
+        if (!field.type_class) type_class = info.type_class;
         // Nothing can be picked for these in the window: the slot stays as it is.
         if ((type_class == kClassUnknown || type_class == kClassNotGenerated) &&
             field.choice == "Do not update" && field.params.empty())
@@ -541,8 +562,8 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
     if (!IsUtf8(table_name))
       Fail(table_where, "the name is not UTF-8 text, which a TOML file cannot hold");
     if (slot.RecordCount < INT32_MIN || slot.RecordCount > INT32_MAX)
-      Fail(table_where, "its record count " + std::to_string(slot.RecordCount) +
-                            " does not fit in 32 bits");
+      Fail(table_where,
+           "its record count " + std::to_string(slot.RecordCount) + " does not fit in 32 bits");
     std::vector<LayoutColumn> columns;
     if (layout) {
       try {
@@ -562,11 +583,12 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
                          field.ChoiceBase == 0 && field.ChoiceCode == 0;
       if (empty) continue;
       const std::string where =
-          table_where + "field " + (field.FieldName.empty() ? "slot " + std::to_string(f)
-                                                            : Quoted(field.FieldName)) + ": ";
+          table_where + "field " +
+          (field.FieldName.empty() ? "slot " + std::to_string(f) : Quoted(field.FieldName)) + ": ";
       if (field.FieldName.empty())
-        Fail(where, "it holds a choice but no field name, which a run would send as an empty "
-                    "column name");
+        Fail(where,
+             "it holds a choice but no field name, which a run would send as an empty "
+             "column name");
       if (!IsUtf8(field.FieldName) || !IsUtf8(field.Param1) || !IsUtf8(field.Param2))
         Fail(where, "its name or a parameter is not UTF-8 text, which a TOML file cannot hold");
       if (field.ChoiceBase == 0 && field.ChoiceCode != 0)
@@ -575,41 +597,43 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
       int32_t type_class = 0;
       std::string type_name;
       if (layout) {
-        const auto column = std::find_if(columns.begin(), columns.end(), [&](const LayoutColumn& c) {
-          return c.name == field.FieldName;
-        });
-        if (column == columns.end())
-          Fail(where, "the data source's table has no such field");
+        const auto column =
+            std::find_if(columns.begin(), columns.end(),
+                         [&](const LayoutColumn& c) { return c.name == field.FieldName; });
+        if (column == columns.end()) Fail(where, "the data source's table has no such field");
         const TypeInfo info = ClassifyType(column->type);
         type_class = info.type_class;
         type_name = info.name;
-      } else if (field.ChoiceIndex == 0) {
-        type_class = kClassText;
-      } else {
-        for (int32_t c : kClasses) {
-          const auto& entries = CatalogueEntries(c);
-          if (field.ChoiceIndex > 0 && static_cast<size_t>(field.ChoiceIndex) < entries.size() &&
-              entries[static_cast<size_t>(field.ChoiceIndex)].base == field.ChoiceBase)
-            type_class = c;
-        }
-        if (type_class == 0)
+      }
+      // A choice stored for another class than the column's (a currency
+      // choice on a float column) is named with its class.
+      bool class_written = false;
+      if (field.ChoiceIndex != 0 && !Offers(type_class, field.ChoiceIndex, field.ChoiceBase)) {
+        const int32_t stored = ClassOfStoredChoice(field.ChoiceIndex, field.ChoiceBase);
+        if (stored == 0 && type_class == 0)
           Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " with base " +
                           std::to_string(field.ChoiceBase) + " is a choice of no class");
+        if (stored != 0) {
+          class_written = type_class != 0;
+          type_class = stored;
+          type_name.clear();
+        }
       }
+      if (type_class == 0) type_class = kClassText;  // "Do not update" without a data source
       const auto& entries = CatalogueEntries(type_class);
       if (field.ChoiceIndex < 0 || static_cast<size_t>(field.ChoiceIndex) >= entries.size())
-        Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " is not in the list of a " +
+        Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " is not in the list of " +
                         ClassPhrase(type_class, type_name));
       const CatalogueEntry& entry = entries[static_cast<size_t>(field.ChoiceIndex)];
       if (entry.base != field.ChoiceBase)
         Fail(where, "its stored choice base " + std::to_string(field.ChoiceBase) +
-                        " is not that of " + Quoted(entry.text) + " for a " +
+                        " is not that of " + Quoted(entry.text) + " for " +
                         ClassPhrase(type_class, type_name) + " (" + std::to_string(entry.base) +
                         ")");
       NamedField named;
       named.name = field.FieldName;
       named.choice = entry.text;
-      if (Ambiguous(named.choice)) named.type_class = type_class;
+      if (class_written || Ambiguous(named.choice)) named.type_class = type_class;
       auto param = [&](const std::optional<std::string>& label, const std::string& value,
                        const char* which) {
         if (value.empty()) return;

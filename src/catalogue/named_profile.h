@@ -94,11 +94,11 @@ class ProfileLayout {
 
 // Places a named profile into `state` (cleared first) and returns the table
 // count for the profile's first line: the data source's table count with a
-// layout, the number of tables written without. Warnings (a `class` that the
-// data source overrules) go to `warnings`. Raises ENamedProfileError naming
-// the table and field at fault.
-int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state,
-                          std::vector<std::string>* warnings = nullptr);
+// layout, the number of tables written without. A field's `class`, where
+// written, decides its choice list even where the data source tells another
+// (money columns are float to every driver; currency is reached this way).
+// Raises ENamedProfileError naming the table and field at fault.
+int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state);
 
 // The named profile of the listed slots 0 to `table_count` of a positional
 // profile. With a layout the field classes come from the data source,

@@ -170,7 +170,8 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
       continue;
     }
     std::vector<const LayoutColumn*> listed, unknown;
-    for (const LayoutColumn& c : facts.columns) (c.type == ftUnknown ? unknown : listed).push_back(&c);
+    for (const LayoutColumn& c : facts.columns)
+      (c.type == ftUnknown ? unknown : listed).push_back(&c);
     out += " (" + std::to_string(listed.size()) + " fields)\n";
     for (size_t f = 0; f < listed.size(); ++f) {
       const LayoutColumn& c = *listed[f];
@@ -194,7 +195,8 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
       }
     }
     for (const LayoutColumn* c : unknown)
-      out += "  (column " + c->name + " has a data type the program cannot read: it is not in "
+      out += "  (column " + c->name +
+             " has a data type the program cannot read: it is not in "
              "the field list)\n";
   }
   WriteOut(std::nullopt, out);
@@ -248,8 +250,9 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
       return Choice(column.name, "Random", {{"Style", "False and True", 0}});
     case kClassDate:
       if (birth)
-        return Choice(column.name, "Random Date",
-                      {{"From", "1940/1/1", 0}, {"To", "2005/12/31", 0}, {"Style", "yyyy-mm-dd", 0}});
+        return Choice(
+            column.name, "Random Date",
+            {{"From", "1940/1/1", 0}, {"To", "2005/12/31", 0}, {"Style", "yyyy-mm-dd", 0}});
       return Choice(column.name, "Random Date", {{"Style", "yyyy-mm-dd", 0}});
     case kClassTime:
       return Choice(column.name, "Random Time", {{"Format", "24 hr, e.g. 16:30:24", 0}});
@@ -283,10 +286,10 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
   if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
   if (birth)
     return Choice(column.name, "Date",
-                  {{"From", "1940/1/1", 0}, {"To", "2005/12/31", 0},
+                  {{"From", "1940/1/1", 0},
+                   {"To", "2005/12/31", 0},
                    {"Format", "Date of Birth, yyyy/mm/dd", 0}});
-  if (NameHas(n, {"date"}))
-    return Choice(column.name, "Date", {{"Format", "yyyy-mm-dd", 0}});
+  if (NameHas(n, {"date"})) return Choice(column.name, "Date", {{"Format", "yyyy-mm-dd", 0}});
   (void)table;
   return std::nullopt;
 }
@@ -380,14 +383,12 @@ void Import(const std::string& toml, const std::string& dsn, const std::string& 
   Connect(db, dsn);
   DatabaseLayout layout(db);
   auto state = ProfileState::Create();
-  std::vector<std::string> warnings;
   int32_t count = 0;
   try {
-    count = PlaceNamedProfile(named, &layout, *state, &warnings);
+    count = PlaceNamedProfile(named, &layout, *state);
   } catch (const ENamedProfileError& e) {
     throw UsageError(e.what());
   }
-  Warn(warnings);
   try {
     SaveProfileFile(*state, count, out);
   } catch (const KestroveError& e) {

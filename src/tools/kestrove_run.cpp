@@ -654,17 +654,14 @@ int Main(int argc, char** argv) {
         stop.GiveRecordTime();
       }
       if (named) {
-        std::vector<std::string> warnings;
         DatabaseLayout layout(ws.Db);
         try {
-          table_count = PlaceNamedProfile(*named, &layout, ws.State(), &warnings);
+          table_count = PlaceNamedProfile(*named, &layout, ws.State());
         } catch (const ENamedProfileError& e) {
           std::fprintf(stderr, "kestrove-run: %s\n", Shown(e.what()).c_str());
           finish_log();
           return kExitUsage;
         }
-        for (const std::string& warning : warnings)
-          std::fprintf(stderr, "kestrove-run: warning: %s\n", Shown(warning).c_str());
       }
     } catch (const EODBC& error) {
       reporter.ShowDatabaseError(error,
