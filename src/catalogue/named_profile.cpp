@@ -241,7 +241,7 @@ std::vector<std::string> EntryTexts(int32_t type_class) {
 }
 
 // The classes that offer a choice of that text (entry 0 aside).
-std::vector<int32_t> ClassesOffering(const std::string& choice) {
+std::vector<int32_t> ClassesOffering(std::string_view choice) {
   std::vector<int32_t> found;
   for (int32_t c : kClasses)
     if (FindCatalogueEntry(c, choice) > 0) found.push_back(c);
@@ -260,10 +260,6 @@ int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
   for (int32_t c : kClasses)
     if (index > 0 && Offers(c, index, base)) return c;
   return 0;
-}
-
-bool Ambiguous(const std::string& choice) {
-  return ClassesOffering(choice).size() > 1;
 }
 
 // "an integer field (Integer)".
@@ -392,6 +388,10 @@ std::optional<int32_t> ClassOfName(std::string_view name) {
   for (int32_t c : kClasses)
     if (ClassName(c) == name) return c;
   return std::nullopt;
+}
+
+bool OfferedBySeveralClasses(std::string_view choice) {
+  return ClassesOffering(choice).size() > 1;
 }
 
 bool IsNamedProfilePath(const std::string& path) {
@@ -633,7 +633,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
       NamedField named;
       named.name = field.FieldName;
       named.choice = entry.text;
-      if (class_written || Ambiguous(named.choice)) named.type_class = type_class;
+      if (class_written || OfferedBySeveralClasses(named.choice)) named.type_class = type_class;
       auto param = [&](const std::optional<std::string>& label, const std::string& value,
                        const char* which) {
         if (value.empty()) return;

@@ -65,6 +65,10 @@ std::optional<int32_t> ClassOfName(std::string_view name);
 // as a named profile and any other as a positional one.
 bool IsNamedProfilePath(const std::string& path);
 
+// True when several classes offer a choice of that text ("Random"): a named
+// profile then says the class, so that it also runs without a data source.
+bool OfferedBySeveralClasses(std::string_view choice);
+
 // Reads the TOML text; `source` names it in messages. Raises
 // ENamedProfileError for a syntax error, an unknown key, or a value of the
 // wrong kind.

@@ -231,7 +231,10 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
   const int32_t cls = ClassifyType(column.type).type_class;
   const std::string n = Lower(column.name);
   if (auto r = facts.references.find(column.name); r != facts.references.end()) {
-    if (FindCatalogueEntry(cls, "Database Lookup") < 0) return std::nullopt;
+    // The first record of a table that looks itself up finds no row, and an
+    // empty value breaks its statement.
+    if (r->second.first == table || FindCatalogueEntry(cls, "Database Lookup") < 0)
+      return std::nullopt;
     return Choice(column.name, "Database Lookup",
                   {{"Field Name", r->second.second, 0}, {"TableName", r->second.first, 0}});
   }
@@ -290,7 +293,6 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
                    {"To", "2005/12/31", 0},
                    {"Format", "Date of Birth, yyyy/mm/dd", 0}});
   if (NameHas(n, {"date"})) return Choice(column.name, "Date", {{"Format", "yyyy-mm-dd", 0}});
-  (void)table;
   return std::nullopt;
 }
 
@@ -324,8 +326,16 @@ std::string Draft(const std::string& dsn) {
     for (const LayoutColumn& column : facts.columns) {
       if (column.type == ftUnknown) continue;
       if (std::optional<NamedField> field = Guess(tables[t], column, facts)) {
+        if (OfferedBySeveralClasses(field->choice))
+          field->type_class = ClassifyType(column.type).type_class;
         table.fields.push_back(std::move(*field));
       } else {
+        const auto r = facts.references.find(column.name);
+        if (r != facts.references.end() && r->second.first == tables[t]) {
+          notes.push_back(column.name + ": left out, it " + ReferenceText(r->second) +
+                          ", its own table, where the first record finds no row to look up");
+          continue;
+        }
         const TypeInfo info = ClassifyType(column.type);
         std::string why = std::string(*info.name ? info.name : "unknown") + " column";
         if (column.size > 0) why += " of size " + std::to_string(column.size);
@@ -450,6 +460,16 @@ int Main(int argc, char** argv) {
   importer->add_option("-o,--output", out, "the .prf file to write")->required();
   importer->footer(kExitCodes);
 
+  // CLI11 takes an unknown word for a missing command; say what it is.
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (!first.empty() && first[0] != '-' && first != "describe" && first != "draft" &&
+      first != "export" && first != "import") {
+    std::fprintf(stderr,
+                 "kestrove-profile: unknown command '%s'; the commands are describe, draft, "
+                 "export and import\nTry 'kestrove-profile --help'.\n",
+                 Shown(argv[1]).c_str());
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
