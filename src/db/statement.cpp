@@ -686,4 +686,18 @@ std::vector<unsigned char> DbStatement::Bookmark() {
   return bookmark;
 }
 
+void DbStatement::PrimaryKeys(const std::string& table) {
+  AllocateHandle();
+  if (!handle_) return;
+  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  DropResult();
+  std::string name = table;
+  CheckStmt(SQLPrimaryKeys(handle_.get(), nullptr, 0, nullptr, 0,
+                           reinterpret_cast<SQLCHAR*>(name.data()),
+                           static_cast<SQLSMALLINT>(name.size())));
+  rows_fetched_ = 0;
+  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
+  executed_ = true;
+}
+
 }  // namespace kestrove

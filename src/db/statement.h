@@ -85,6 +85,9 @@ class DbStatement {
   bool Prepared() const { return prepared_; }
   bool Executed() const { return executed_; }
   void* Handle() const { return handle_.get(); }
+  // The primary key columns of a table (SQLPrimaryKeys): rows of TABLE_CAT,
+  // TABLE_SCHEM, TABLE_NAME, COLUMN_NAME, KEY_SEQ, PK_NAME.
+  void PrimaryKeys(const std::string& table);
   DbConnection& Connection() const { return connection_; }
   const std::vector<std::string>& Parameters() const { return parameters_; }
   // Allocates the handle (connecting first when needed) and applies the

@@ -21,7 +21,9 @@
 #include <string>
 #include <thread>
 
+#include "app/profile_layout.h"
 #include "app/workspace.h"
+#include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
 #include "core/clock.h"
 #include "core/errors.h"
@@ -47,6 +49,14 @@ the tables listed are those of the profile (its first line), the lookup lists
 are loaded from the program's folder, and every Delete and Insert statement is
 built exactly as the window builds it.
 
+A FILE ending in ".toml" is a named profile, which names its tables, fields,
+choices and parameters (kestrove-profile describes the format and drafts one).
+With --dsn the names are placed as the window places them: each table at its
+position in the data source's table list, each field at its position in the
+table's field list, so the run sends exactly what the positional profile of
+the same choices sends. Without --dsn the tables and fields run in the order
+written. Any other FILE is a positional profile (.prf), as the window saves.
+
 Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, exactly as it would be sent, to --sql-out (default:
 standard output). With --dsn the statements are executed on that ODBC data
@@ -57,7 +67,8 @@ as well as its quotes, so that each value stays one literal; a dry run writes
 the literals as the window's run builds them.
 
 Options:
-  --profile FILE     the profile file to run (required)
+  --profile FILE     the profile file to run (required): a .prf file, or a
+                     named profile whose name ends in .toml
   --dsn NAME         ODBC data source to run against (otherwise a dry run)
   --sql-out FILE|-   where to write the statements; "-" is standard output.
                      With --dsn it is a log of what was sent (default: none)
@@ -73,7 +84,8 @@ Options:
                      statement when strdata.bin could not be read
   --quote-names      enclose every column name of the Insert statements in
                      double quotes, as the window's "Field Names in " " ?" box
-                     does (the table name stays bare)
+                     does (the table name stays bare); a named profile may ask
+                     for it with quote_names = true
   --commit-every N   run in transactions of N statements (1 to 4294967295):
                      autocommit goes off, the run commits after every N
                      executed statements (Delete or Insert) and once more at
@@ -148,7 +160,8 @@ ends the program before it, losing nothing committed before.
 Exit codes:
   0    the run completed
   1    the run ended with an error (its message is printed)
-  2    usage error: bad option, unreadable profile, bad output file
+  2    usage error: bad option, unreadable profile, a named profile whose
+       names do not match the data source, bad output file
   130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
 )";
 
@@ -583,6 +596,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<Workspace> workspace;
   int32_t table_count = 0;
   std::unique_ptr<SqlWriter> writer;
+  std::optional<NamedProfile> named;
   try {
     options = ParseOptions(argc, argv, help);
     if (help) {
@@ -593,7 +607,15 @@ int Main(int argc, char** argv) {
     workspace = std::make_unique<Workspace>(*clock, monitor, reporter);
     int64_t line = 0;
     try {
-      table_count = LoadProfileFile(workspace->State(), options.profile, &line);
+      if (IsNamedProfilePath(options.profile)) {
+        // Placed here without a data source, after connecting with one.
+        named = ReadNamedProfileFile(options.profile);
+        if (!options.dsn) table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+      } else {
+        table_count = LoadProfileFile(workspace->State(), options.profile, &line);
+      }
+    } catch (const ENamedProfileError& e) {
+      throw UsageError(e.what());
     } catch (const EConvertError& e) {
       // A line that should hold a number: say which.
       throw UsageError(options.profile + " line " + std::to_string(line) + ": " +
@@ -618,8 +640,10 @@ int Main(int argc, char** argv) {
     ws.SeedRandom();
   GenerationRun& run = ws.Run;
   ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
-  run.TableListCount = [table_count] { return table_count; };
-  run.ShowQuotes = options.quote_names;
+  // Read as the run starts: a named profile run on a data source is placed
+  // only once connected.
+  run.TableListCount = [&table_count] { return table_count; };
+  run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
   ws.SetCacheLookups(options.cache_lookups);
@@ -657,6 +681,16 @@ int Main(int argc, char** argv) {
       if (options.commit_every != 0) {
         ws.SetCommitEvery(options.commit_every);
         stop.GiveRecordTime();
+      }
+      if (named) {
+        DatabaseLayout layout(ws.Db);
+        try {
+          table_count = PlaceNamedProfile(*named, &layout, ws.State());
+        } catch (const ENamedProfileError& e) {
+          std::fprintf(stderr, "kestrove-run: %s\n", Shown(e.what()).c_str());
+          finish_log();
+          return kExitUsage;
+        }
       }
     } catch (const EODBC& error) {
       reporter.ShowDatabaseError(error,
