@@ -111,7 +111,7 @@ class KestroveProfileDb : public testing::DriverTest {
   }
   // Children first, so that PostgreSQL lets every table go.
   void DropMusicShop() {
-    for (const char* table : {"playlist_track", "invoice_line", "invoice", "customer", "employee",
+    for (const char* table : {"playlist_track", "invoice_line", "invoice", "client", "employee",
                               "track", "album", "artist", "label", "genre", "playlist"})
       Drop(table);
   }
