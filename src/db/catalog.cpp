@@ -89,4 +89,20 @@ void DbCatalog::List() {
   stale_ = false;
 }
 
+std::vector<std::string> DbCatalog::PrimaryKey(const std::string& table) {
+  DbStatement keys(connection_);
+  keys.PrimaryKeys(table);
+  std::vector<std::pair<int64_t, std::string>> columns;
+  while (keys.FetchNext()) {
+    int64_t sequence = 0;
+    keys.ColumnInt64(5, &sequence);
+    columns.emplace_back(sequence, keys.ColumnText(4));
+  }
+  std::stable_sort(columns.begin(), columns.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> names;
+  for (auto& column : columns) names.push_back(std::move(column.second));
+  return names;
+}
+
 }  // namespace kestrove

@@ -36,6 +36,9 @@ class DbCatalog {
   void MarkStale() { stale_ = true; }
   bool Stale() const { return stale_; }
   const std::vector<CatalogEntry>& Entries() const { return entries_; }
+  // The columns of a table's primary key in key order (SQLPrimaryKeys);
+  // empty when it has none or the driver tells none.
+  std::vector<std::string> PrimaryKey(const std::string& table);
 
   // Object kinds wanted. The Excel driver refuses type lists, so for it all
   // are cleared, for good.

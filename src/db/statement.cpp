@@ -312,6 +312,22 @@ void DbStatement::Tables(const std::string& table_pattern, const std::string& ty
   executed_ = true;
 }
 
+void DbStatement::ForeignKeys(const std::string& fk_table) {
+  AllocateHandle();
+  if (!handle_) return;
+  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  DropResult();
+  std::string table = fk_table;
+  // No primary-key table and no catalog or schema: the keys of the named
+  // table, whatever they reference.
+  CheckStmt(SQLForeignKeys(handle_.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr,
+                           0, reinterpret_cast<SQLCHAR*>(table.data()),
+                           static_cast<SQLSMALLINT>(table.size())));
+  rows_fetched_ = 0;
+  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
+  executed_ = true;
+}
+
 void DbStatement::Describe() {
   if (described_) return;
   AllocateHandle();
@@ -680,6 +696,20 @@ std::vector<unsigned char> DbStatement::Bookmark() {
   if (indicator >= 0 && static_cast<size_t>(indicator) < bookmark.size())
     bookmark.resize(static_cast<size_t>(indicator));
   return bookmark;
+}
+
+void DbStatement::PrimaryKeys(const std::string& table) {
+  AllocateHandle();
+  if (!handle_) return;
+  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  DropResult();
+  std::string name = table;
+  CheckStmt(SQLPrimaryKeys(handle_.get(), nullptr, 0, nullptr, 0,
+                           reinterpret_cast<SQLCHAR*>(name.data()),
+                           static_cast<SQLSMALLINT>(name.size())));
+  rows_fetched_ = 0;
+  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
+  executed_ = true;
 }
 
 }  // namespace kestrove

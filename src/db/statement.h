@@ -77,11 +77,17 @@ class DbStatement {
   // Lists tables through SQLTables (for the catalogue); empty patterns go to
   // the driver as null pointers, an empty type list as null.
   void Tables(const std::string& table_pattern, const std::string& types);
+  // Lists the foreign keys of table `fk_table` through SQLForeignKeys: one
+  // row per key column, with the table it references.
+  void ForeignKeys(const std::string& fk_table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }
   bool Executed() const { return executed_; }
   void* Handle() const { return handle_.get(); }
+  // The primary key columns of a table (SQLPrimaryKeys): rows of TABLE_CAT,
+  // TABLE_SCHEM, TABLE_NAME, COLUMN_NAME, KEY_SEQ, PK_NAME.
+  void PrimaryKeys(const std::string& table);
   DbConnection& Connection() const { return connection_; }
   const std::vector<std::string>& Parameters() const { return parameters_; }
   // Allocates the handle (connecting first when needed) and applies the

@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -20,7 +21,9 @@
 #include <string>
 #include <thread>
 
+#include "app/profile_layout.h"
 #include "app/workspace.h"
+#include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
 #include "core/clock.h"
 #include "core/errors.h"
@@ -46,6 +49,14 @@ the tables listed are those of the profile (its first line), the lookup lists
 are loaded from the program's folder, and every Delete and Insert statement is
 built exactly as the window builds it.
 
+A FILE ending in ".toml" is a named profile, which names its tables, fields,
+choices and parameters (kestrove-profile describes the format and drafts one).
+With --dsn the names are placed as the window places them: each table at its
+position in the data source's table list, each field at its position in the
+table's field list, so the run sends exactly what the positional profile of
+the same choices sends. Without --dsn the tables and fields run in the order
+written. Any other FILE is a positional profile (.prf), as the window saves.
+
 Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, exactly as it would be sent, to --sql-out (default:
 standard output). With --dsn the statements are executed on that ODBC data
@@ -56,7 +67,8 @@ as well as its quotes, so that each value stays one literal; a dry run writes
 the literals as the window's run builds them.
 
 Options:
-  --profile FILE     the profile file to run (required)
+  --profile FILE     the profile file to run (required): a .prf file, or a
+                     named profile whose name ends in .toml
   --dsn NAME         ODBC data source to run against (otherwise a dry run)
   --sql-out FILE|-   where to write the statements; "-" is standard output.
                      With --dsn it is a log of what was sent (default: none)
@@ -72,7 +84,8 @@ Options:
                      statement when strdata.bin could not be read
   --quote-names      enclose every column name of the Insert statements in
                      double quotes, as the window's "Field Names in " " ?" box
-                     does (the table name stays bare)
+                     does (the table name stays bare); a named profile may ask
+                     for it with quote_names = true
   --commit-every N   run in transactions of N statements (1 to 4294967295):
                      autocommit goes off, the run commits after every N
                      executed statements (Delete or Insert) and once more at
@@ -108,6 +121,19 @@ Options:
                      are reported as without it. The looked-up tables are held
                      in memory whole. No effect in a dry run, where lookups
                      give empty values
+  --order parents-first
+                     run the tables in an order where each comes after the
+                     tables its foreign keys refer to, as the data source
+                     reports them (SQLForeignKeys), instead of the order of
+                     the profile's slots; of the tables whose parents are
+                     all done, the one in the lowest slot runs next. Every
+                     Delete of the profile runs first, children before their
+                     parents, and then the tables are filled without them.
+                     A key of a table to itself (an employee's manager) is
+                     no constraint; keys to a table that the profile does
+                     not list are not either. Tables whose keys form a cycle
+                     are named in a warning and run together in slot order.
+                     Needs --dsn
   --help             show this text
 
 While standard error is a terminal a progress line shows the table, the
@@ -134,7 +160,8 @@ ends the program before it, losing nothing committed before.
 Exit codes:
   0    the run completed
   1    the run ended with an error (its message is printed)
-  2    usage error: bad option, unreadable profile, bad output file
+  2    usage error: bad option, unreadable profile, a named profile whose
+       names do not match the data source, bad output file
   130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
 )";
 
@@ -149,6 +176,7 @@ struct Options {
   uint32_t commit_every = 0;
   int32_t rows_per_insert = 1;
   bool cache_lookups = false;
+  bool parents_first = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -214,6 +242,11 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       options.rows_per_insert = static_cast<int32_t>(ParseCount(arg, value(), 1, 10000));
     } else if (arg == "--cache-lookups") {
       options.cache_lookups = true;
+    } else if (arg == "--order") {
+      const std::string order = value();
+      if (order != "parents-first")
+        throw UsageError("--order takes parents-first, not '" + order + "'");
+      options.parents_first = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
@@ -221,6 +254,9 @@ Options ParseOptions(int argc, char** argv, bool& help) {
   if (options.profile.empty()) throw UsageError("--profile FILE is required");
   if (options.commit_every != 0 && !options.dsn)
     throw UsageError("--commit-every needs --dsn: a dry run commits nothing");
+  if (options.parents_first && !options.dsn)
+    throw UsageError(
+        "--order parents-first needs --dsn: the order comes from the data source's foreign keys");
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::is_directory(options.profile, ec))
@@ -346,10 +382,13 @@ class CliMonitor : public RunMonitor {
   void SetCaptions(const std::string&, const std::string&) override {}
   void ShowRunMonitor() override {}
   void HideRunMonitor() override { ClearLine(); }
-  void SetMonitorTable(const std::string& text, int, int32_t record_count) override {
+  void SetMonitorTable(const std::string& text, int slot, int32_t record_count) override {
     table_text_ = text;
     table_count_ = record_count;
-    table_counted_ = false;
+    // A table whose Delete ran in a pass of its own is visited twice, and
+    // counted once.
+    slot_ = slot;
+    table_counted_ = slot >= 0 && slot < kMaxTables && counted_[slot];
     record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
     Draw(0, true);
@@ -374,6 +413,7 @@ class CliMonitor : public RunMonitor {
   void TableWorked() {
     if (!table_counted_) ++tables_;
     table_counted_ = true;
+    if (slot_ >= 0 && slot_ < kMaxTables) counted_[slot_] = true;
   }
   // Where the run stands: the table's name (empty before the first table)
   // and the record number (0 before the first record).
@@ -403,6 +443,8 @@ class CliMonitor : public RunMonitor {
   int32_t table_count_ = 0;
   int32_t record_ = 0;
   bool table_counted_ = false;
+  int slot_ = -1;
+  std::array<bool, kMaxTables> counted_{};
   int tables_ = 0;
   uint64_t records_ = 0;
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
@@ -563,6 +605,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<Workspace> workspace;
   int32_t table_count = 0;
   std::unique_ptr<SqlWriter> writer;
+  std::optional<NamedProfile> named;
   try {
     options = ParseOptions(argc, argv, help);
     if (help) {
@@ -573,7 +616,15 @@ int Main(int argc, char** argv) {
     workspace = std::make_unique<Workspace>(*clock, monitor, reporter);
     int64_t line = 0;
     try {
-      table_count = LoadProfileFile(workspace->State(), options.profile, &line);
+      if (IsNamedProfilePath(options.profile)) {
+        // Placed here without a data source, after connecting with one.
+        named = ReadNamedProfileFile(options.profile);
+        if (!options.dsn) table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+      } else {
+        table_count = LoadProfileFile(workspace->State(), options.profile, &line);
+      }
+    } catch (const ENamedProfileError& e) {
+      throw UsageError(e.what());
     } catch (const EConvertError& e) {
       // A line that should hold a number: say which.
       throw UsageError(options.profile + " line " + std::to_string(line) + ": " +
@@ -598,8 +649,10 @@ int Main(int argc, char** argv) {
     ws.SeedRandom();
   GenerationRun& run = ws.Run;
   ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
-  run.TableListCount = [table_count] { return table_count; };
-  run.ShowQuotes = options.quote_names;
+  // Read as the run starts: a named profile run on a data source is placed
+  // only once connected.
+  run.TableListCount = [&table_count] { return table_count; };
+  run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
   ws.SetCacheLookups(options.cache_lookups);
@@ -638,6 +691,16 @@ int Main(int argc, char** argv) {
         ws.SetCommitEvery(options.commit_every);
         stop.GiveRecordTime();
       }
+      if (named) {
+        DatabaseLayout layout(ws.Db);
+        try {
+          table_count = PlaceNamedProfile(*named, &layout, ws.State());
+        } catch (const ENamedProfileError& e) {
+          std::fprintf(stderr, "kestrove-run: %s\n", Shown(e.what()).c_str());
+          finish_log();
+          return kExitUsage;
+        }
+      }
     } catch (const EODBC& error) {
       reporter.ShowDatabaseError(error,
                                  "Communication Failure. Please select another Data Source.");
@@ -647,6 +710,23 @@ int Main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", Shown(DisplayMessage(e.what())).c_str());
       finish_log();
       return kExitRunError;
+    }
+    if (options.parents_first) {
+      try {
+        for (const auto& cycle : ws.OrderParentsFirst(table_count)) {
+          std::string names;
+          for (size_t i = 0; i < cycle.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == cycle.size() ? " and " : ", ") + cycle[i];
+          std::fprintf(stderr,
+                       "kestrove-run: warning: the foreign keys of tables %s form a cycle: "
+                       "those tables run in slot order\n",
+                       Shown(names).c_str());
+        }
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrove-run: %s\n", Shown(DisplayMessage(e.what())).c_str());
+        finish_log();
+        return kExitRunError;
+      }
     }
   }
 

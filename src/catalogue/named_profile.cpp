@@ -1,0 +1,708 @@
+#include "catalogue/named_profile.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "catalogue/choice_catalogue.h"
+
+namespace kestrove {
+
+namespace {
+
+constexpr int32_t kClasses[] = {kClassText,     kClassInteger, kClassFloat, kClassBoolean,
+                                kClassCurrency, kClassDate,    kClassTime,  kClassDateTime};
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+// "\"a\", \"b\" and \"c\"" for a message.
+std::string QuotedList(const std::vector<std::string>& items) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += i + 1 == items.size() ? " and " : ", ";
+    out += Quoted(items[i]);
+  }
+  return out;
+}
+
+std::string Suggestion(std::string_view name, const std::vector<std::string>& candidates) {
+  const std::string nearest = NearestName(name, candidates);
+  return nearest.empty() ? std::string() : " (did you mean " + Quoted(nearest) + "?)";
+}
+
+// Where a message points: "FILE:LINE: table "t", field "f": ".
+std::string Where(const std::string& source, int64_t line, const std::string* table,
+                  const std::string* field) {
+  std::string out = source;
+  if (line > 0) out += ":" + std::to_string(line);
+  out += ": ";
+  if (table) out += "table " + Quoted(*table);
+  if (field) out += ", field " + Quoted(*field);
+  if (table) out += ": ";
+  return out;
+}
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what) {
+  throw ENamedProfileError(where + what);
+}
+
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t extra = 0;
+    if (c >= 0x80) {
+      if ((c & 0xe0) == 0xc0)
+        extra = 1;
+      else if ((c & 0xf0) == 0xe0)
+        extra = 2;
+      else if ((c & 0xf8) == 0xf0)
+        extra = 3;
+      else
+        return false;
+    }
+    for (size_t k = 1; k <= extra; ++k)
+      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
+        return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// --- Reading ---------------------------------------------------------------
+
+int64_t LineOf(const toml::node& node) {
+  return static_cast<int64_t>(node.source().begin.line);
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string source) : source_(std::move(source)) {}
+
+  NamedProfile Read(std::string_view text) {
+    toml::table root;
+    try {
+      root = toml::parse(text, source_);
+    } catch (const toml::parse_error& e) {
+      throw ENamedProfileError(source_ + ":" + std::to_string(e.source().begin.line) + ": " +
+                               std::string(e.description()));
+    }
+    NamedProfile profile;
+    profile.source = source_;
+    for (auto&& [key, node] : root) {
+      const std::string name(key.str());
+      const std::string where = Where(source_, LineOf(node), nullptr, nullptr);
+      if (name == "quote_names") {
+        profile.quote_names = Bool(node, where, name);
+      } else if (name == "table") {
+        const toml::array* tables = node.as_array();
+        if (!tables || !tables->is_array_of_tables())
+          Fail(where, "\"table\" must be an array of tables, written as [[table]] blocks");
+        for (const toml::node& t : *tables) profile.tables.push_back(Table(*t.as_table()));
+      } else {
+        Fail(where, "unknown key " + Quoted(name) + "; a profile takes \"quote_names\" and " +
+                        "[[table]] blocks" + Suggestion(name, {"quote_names", "table"}));
+      }
+    }
+    return profile;
+  }
+
+ private:
+  bool Bool(const toml::node& node, const std::string& where, const std::string& key) {
+    if (auto value = node.value_exact<bool>()) return *value;
+    Fail(where, Quoted(key) + " must be true or false");
+  }
+
+  std::string Text(const toml::node& node, const std::string& where, const std::string& key) {
+    if (auto value = node.value_exact<std::string>()) return *value;
+    Fail(where, Quoted(key) + " must be a text in double quotes");
+  }
+
+  NamedTable Table(const toml::table& block) {
+    NamedTable table;
+    table.line = LineOf(block);
+    const toml::node* name = block.get("name");
+    if (!name) Fail(Where(source_, table.line, nullptr, nullptr), "a [[table]] block needs a name");
+    table.name = Text(*name, Where(source_, LineOf(*name), nullptr, nullptr), "name");
+    for (auto&& [key, node] : block) {
+      const std::string k(key.str());
+      const std::string where = Where(source_, LineOf(node), &table.name, nullptr);
+      if (k == "name") {
+      } else if (k == "records") {
+        const std::optional<int64_t> n = node.value_exact<int64_t>();
+        if (!n || *n < INT32_MIN || *n > INT32_MAX)
+          Fail(where, "\"records\" must be a whole number from -2147483648 to 2147483647");
+        table.records = static_cast<int32_t>(*n);
+      } else if (k == "delete") {
+        table.delete_existing = Bool(node, where, k);
+      } else if (k == "fields") {
+        const toml::array* fields = node.as_array();
+        if (!fields) Fail(where, "\"fields\" must be an array of { name = ..., choice = ... }");
+        for (const toml::node& f : *fields) {
+          const toml::table* field = f.as_table();
+          if (!field)
+            Fail(Where(source_, LineOf(f), &table.name, nullptr),
+                 "each of \"fields\" must be a table { name = ..., choice = ... }");
+          table.fields.push_back(Field(*field, table.name));
+        }
+      } else {
+        Fail(where, "unknown key " + Quoted(k) +
+                        "; a table takes \"name\", \"records\", \"delete\" and \"fields\"" +
+                        Suggestion(k, {"name", "records", "delete", "fields"}));
+      }
+    }
+    return table;
+  }
+
+  NamedField Field(const toml::table& entry, const std::string& table) {
+    NamedField field;
+    field.line = LineOf(entry);
+    const toml::node* name = entry.get("name");
+    if (!name) Fail(Where(source_, field.line, &table, nullptr), "a field needs a name");
+    field.name = Text(*name, Where(source_, field.line, &table, nullptr), "name");
+    const std::string where = Where(source_, field.line, &table, &field.name);
+    const toml::node* choice = entry.get("choice");
+    if (!choice) Fail(where, "a field needs a choice (\"Do not update\" leaves it out)");
+    field.choice = Text(*choice, where, "choice");
+    for (auto&& [key, node] : entry) {
+      const std::string k(key.str());
+      if (k == "name" || k == "choice") continue;
+      if (k == "class") {
+        const std::string text = Text(node, where, k);
+        field.type_class = ClassOfName(text);
+        if (!field.type_class) {
+          std::vector<std::string> names;
+          for (int32_t c : kClasses) names.push_back(ClassName(c));
+          Fail(where, "unknown class " + Quoted(text) + "; the classes are " + QuotedList(names) +
+                          Suggestion(text, names));
+        }
+        continue;
+      }
+      // A parameter. Whole numbers are taken as their decimal text; any
+      // other kind would lose how it was written ("1.50").
+      NamedParam param{k, {}, LineOf(node)};
+      if (auto text = node.value_exact<std::string>())
+        param.value = *text;
+      else if (auto number = node.value_exact<int64_t>())
+        param.value = std::to_string(*number);
+      else
+        Fail(where, "parameter " + Quoted(k) + " must be a text in double quotes");
+      field.params.push_back(std::move(param));
+    }
+    // Keys come back sorted; keep them in the order written.
+    std::stable_sort(field.params.begin(), field.params.end(),
+                     [](const NamedParam& a, const NamedParam& b) { return a.line < b.line; });
+    return field;
+  }
+
+  std::string source_;
+};
+
+// --- Writing ---------------------------------------------------------------
+
+// Basic strings in double quotes, as people write them, with toml++'s
+// escapes; UTF-8 text stays as it is.
+std::string TomlString(const std::string& text) {
+  std::ostringstream out;
+  const toml::value<std::string> value(text);
+  out << toml::toml_formatter(value, toml::format_flags::allow_unicode_strings);
+  return out.str();
+}
+
+std::string TomlKey(const std::string& key) {
+  const bool bare = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+  });
+  return bare ? key : TomlString(key);
+}
+
+// --- Placing ---------------------------------------------------------------
+
+struct Resolved {
+  int32_t entry = 0;
+  int32_t type_class = 0;
+  std::string param1, param2;
+  int32_t param3 = 0;
+  int32_t base = 0;
+};
+
+std::vector<std::string> EntryTexts(int32_t type_class) {
+  std::vector<std::string> texts;
+  for (const CatalogueEntry& e : CatalogueEntries(type_class)) texts.push_back(e.text);
+  return texts;
+}
+
+// The classes that offer a choice of that text (entry 0 aside).
+std::vector<int32_t> ClassesOffering(std::string_view choice) {
+  std::vector<int32_t> found;
+  for (int32_t c : kClasses)
+    if (FindCatalogueEntry(c, choice) > 0) found.push_back(c);
+  return found;
+}
+
+// True when entry `index` of the class's list has that base.
+bool Offers(int32_t type_class, int32_t index, int32_t base) {
+  const auto& entries = CatalogueEntries(type_class);
+  return index >= 0 && static_cast<size_t>(index) < entries.size() &&
+         entries[static_cast<size_t>(index)].base == base;
+}
+
+// The class whose list holds a choice of that index and base, or 0.
+int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
+  for (int32_t c : kClasses)
+    if (index > 0 && Offers(c, index, base)) return c;
+  return 0;
+}
+
+// "an integer field (Integer)".
+std::string ClassPhrase(int32_t type_class, const std::string& type_name) {
+  const std::string name = ClassName(type_class);
+  std::string out =
+      (name.empty() || std::string("aeiou").find(name[0]) == std::string::npos ? "a " : "an ") +
+      name + " field";
+  if (!type_name.empty()) out += " (" + type_name + ")";
+  return out;
+}
+
+// The choice and its parameters, for a field of class `type_class` (0 when
+// neither a data source nor the profile tells it).
+Resolved Resolve(const NamedField& field, int32_t type_class, const std::string& type_name,
+                 const std::string& where) {
+  Resolved r;
+  if (field.choice == "Do not update" && type_class == 0) type_class = kClassText;
+  if (type_class == 0) {
+    const std::vector<int32_t> classes = ClassesOffering(field.choice);
+    if (classes.empty()) {
+      std::vector<std::string> all;
+      for (int32_t c : kClasses)
+        for (const std::string& t : EntryTexts(c))
+          if (std::find(all.begin(), all.end(), t) == all.end()) all.push_back(t);
+      Fail(where,
+           "no class offers the choice " + Quoted(field.choice) + Suggestion(field.choice, all));
+    }
+    if (classes.size() > 1) {
+      std::vector<std::string> names;
+      for (int32_t c : classes) names.push_back(ClassName(c));
+      Fail(where, "the choice " + Quoted(field.choice) + " is offered by the classes " +
+                      QuotedList(names) +
+                      ": say which with class = \"...\", since no data source tells the "
+                      "field's type");
+    }
+    type_class = classes[0];
+  }
+  r.type_class = type_class;
+  const std::vector<CatalogueEntry>& entries = CatalogueEntries(type_class);
+  if (entries.empty()) {
+    Fail(where, "a field of type " + type_name +
+                    " offers no choices: it cannot be generated, so leave it out or give it "
+                    "\"Do not update\"");
+  }
+  r.entry = FindCatalogueEntry(type_class, field.choice);
+  if (r.entry < 0) {
+    const std::vector<std::string> offered = EntryTexts(type_class);
+    Fail(where, "the choice " + Quoted(field.choice) + " is not offered for " +
+                    ClassPhrase(type_class, type_name) + "; it offers " + QuotedList(offered) +
+                    Suggestion(field.choice, offered));
+  }
+  const CatalogueEntry& entry = entries[static_cast<size_t>(r.entry)];
+  r.base = entry.base;
+  std::vector<std::string> labels;
+  for (const auto* label : {&entry.param1_label, &entry.param2_label, &entry.param3_label})
+    if (*label) labels.push_back(**label);
+  for (const NamedParam& param : field.params) {
+    if (entry.param1_label && param.label == *entry.param1_label) {
+      r.param1 = param.value;
+    } else if (entry.param2_label && param.label == *entry.param2_label) {
+      r.param2 = param.value;
+    } else if (entry.param3_label && param.label == *entry.param3_label) {
+      const auto& items = entry.param3_items;
+      const auto at = std::find(items.begin(), items.end(), param.value);
+      if (at == items.end())
+        Fail(where, "unknown " + Quoted(param.label) + " item " + Quoted(param.value) +
+                        " for the choice " + Quoted(field.choice) + "; the items are " +
+                        QuotedList(items) + Suggestion(param.value, items));
+      r.param3 = static_cast<int32_t>(at - items.begin());
+    } else if (labels.empty()) {
+      Fail(where, "unknown key " + Quoted(param.label) + ": the choice " + Quoted(field.choice) +
+                      " takes no parameters");
+    } else {
+      Fail(where, "unknown key " + Quoted(param.label) + " for the choice " + Quoted(field.choice) +
+                      "; it takes " + QuotedList(labels) + Suggestion(param.label, labels));
+    }
+  }
+  return r;
+}
+
+// The field slot as the window's choice handler leaves it.
+void Store(TFieldStruct& slot, const std::string& name, const Resolved& r) {
+  slot.FieldName = name;
+  slot.ChoiceIndex = r.entry;
+  slot.Param1 = r.param1;
+  slot.Param2 = r.param2;
+  slot.Param3Index = r.param3;
+  slot.ChoiceBase = r.base;
+  // What every run works it out to; the window's saved profiles hold it so
+  // once a run has been made.
+  slot.ChoiceCode = r.entry == 0 ? 0 : ChoiceCodeOf(r.base, r.param3);
+}
+
+std::string CannotHold(int count, const char* what, int most) {
+  return "names " + std::to_string(count) + " " + what + "; a profile holds at most " +
+         std::to_string(most);
+}
+
+}  // namespace
+
+std::string ClassName(int32_t type_class) {
+  switch (type_class) {
+    case kClassText:
+      return "text";
+    case kClassInteger:
+      return "integer";
+    case kClassFloat:
+      return "float";
+    case kClassBoolean:
+      return "boolean";
+    case kClassCurrency:
+      return "currency";
+    case kClassDate:
+      return "date";
+    case kClassTime:
+      return "time";
+    case kClassDateTime:
+      return "datetime";
+    default:
+      return "";
+  }
+}
+
+std::optional<int32_t> ClassOfName(std::string_view name) {
+  for (int32_t c : kClasses)
+    if (ClassName(c) == name) return c;
+  return std::nullopt;
+}
+
+bool OfferedBySeveralClasses(std::string_view choice) {
+  return ClassesOffering(choice).size() > 1;
+}
+
+bool IsNamedProfilePath(const std::string& path) {
+  if (path.size() < 5) return false;
+  std::string tail = path.substr(path.size() - 5);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == ".toml";
+}
+
+NamedProfile ParseNamedProfile(std::string_view text, const std::string& source) {
+  return Reader(source).Read(text);
+}
+
+NamedProfile ReadNamedProfileFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) throw EInOutError("Cannot read file " + path);
+  return ParseNamedProfile(buffer.str(), path);
+}
+
+std::string NamedProfileText(const NamedProfile& profile) {
+  std::string out;
+  if (profile.quote_names)
+    out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
+  for (const NamedTable& table : profile.tables) {
+    if (!out.empty()) out += "\n";
+    out += "[[table]]\nname = " + TomlString(table.name) + "\n";
+    out += "records = " + std::to_string(table.records) + "\n";
+    out += std::string("delete = ") + (table.delete_existing ? "true" : "false") + "\n";
+    out += "fields = [\n";
+    for (const NamedField& field : table.fields) {
+      out += "  { name = " + TomlString(field.name);
+      if (field.type_class) out += ", class = " + TomlString(ClassName(*field.type_class));
+      out += ", choice = " + TomlString(field.choice);
+      for (const NamedParam& param : field.params)
+        out += ", " + TomlKey(param.label) + " = " + TomlString(param.value);
+      out += " },\n";
+    }
+    out += "]\n";
+  }
+  return out;
+}
+
+void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path) {
+  const std::string text = NamedProfileText(profile);
+  const std::string temp = path + ".tmp";
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) throw EInOutError("Cannot create file " + path + ": " + std::strerror(errno));
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const int write_errno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = !written ? write_errno : errno;
+    std::remove(temp.c_str());
+    throw EInOutError("Cannot write file " + path + ": " + std::strerror(error));
+  }
+}
+
+int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state) {
+  const std::string& source = profile.source;
+  std::vector<std::string> listed;
+  if (layout) {
+    listed = layout->TableNames();
+    if (listed.size() >= kMaxTables)
+      throw ENamedProfileError(source + ": the data source lists " + std::to_string(listed.size()) +
+                               " tables; a profile holds at most " +
+                               std::to_string(kMaxTables - 1));
+  } else if (profile.tables.size() >= kMaxTables) {
+    throw ENamedProfileError(
+        source + ": " +
+        CannotHold(static_cast<int>(profile.tables.size()), "tables", kMaxTables - 1));
+  }
+  state.ClearProfile();
+  state.Changed();
+  std::map<std::string, int64_t> tables_seen;
+  for (size_t t = 0; t < profile.tables.size(); ++t) {
+    const NamedTable& named = profile.tables[t];
+    const std::string table_where = Where(source, named.line, &named.name, nullptr);
+    if (auto [at, fresh] = tables_seen.emplace(named.name, named.line); !fresh)
+      Fail(table_where, "named a second time (first on line " + std::to_string(at->second) + ")");
+    size_t slot = t;
+    std::vector<LayoutColumn> columns;
+    std::vector<std::string> field_list;
+    if (layout) {
+      const auto at = std::find(listed.begin(), listed.end(), named.name);
+      if (at == listed.end())
+        Fail(table_where, "the data source lists no such table" + Suggestion(named.name, listed));
+      slot = static_cast<size_t>(at - listed.begin());
+      try {
+        columns = layout->Columns(named.name);
+      } catch (const KestroveError& e) {
+        Fail(table_where, std::string("the table cannot be opened: ") + e.what());
+      }
+      for (const LayoutColumn& c : columns)
+        if (c.type != ftUnknown) field_list.push_back(c.name);
+    } else if (named.fields.size() > kMaxFields) {
+      Fail(table_where, CannotHold(static_cast<int>(named.fields.size()), "fields", kMaxFields));
+    }
+    TTableStruct& table = state.Tables[slot];
+    table.TableName = layout ? listed[slot] : named.name;
+    table.RecordCount = named.records;
+    table.DeleteExisting = named.delete_existing ? 1 : 0;
+
+    std::map<std::string, int64_t> fields_seen;
+    for (size_t f = 0; f < named.fields.size(); ++f) {
+      const NamedField& field = named.fields[f];
+      const std::string where = Where(source, field.line, &named.name, &field.name);
+      if (auto [at, fresh] = fields_seen.emplace(field.name, field.line); !fresh)
+        Fail(where, "named a second time (first on line " + std::to_string(at->second) + ")");
+      size_t row = f;
+      int32_t type_class = field.type_class.value_or(0);
+      std::string type_name;
+      if (layout) {
+        const auto at = std::find(field_list.begin(), field_list.end(), field.name);
+        if (at == field_list.end()) {
+          for (const LayoutColumn& c : columns)
+            if (c.name == field.name)
+              Fail(where,
+                   "the column's data type is unknown to the program, so it is not in "
+                   "the field list and cannot be generated");
+          Fail(where, "the table has no such field" + Suggestion(field.name, field_list));
+        }
+        row = static_cast<size_t>(at - field_list.begin());
+        if (row >= kMaxFields)
+          Fail(where, "it is field " + std::to_string(row + 1) + " of the table; a profile holds " +
+                          "the first " + std::to_string(kMaxFields) + " fields only");
+        const LayoutColumn& column =
+            *std::find_if(columns.begin(), columns.end(),
+                          [&](const LayoutColumn& c) { return c.name == field.name; });
+        const TypeInfo info = ClassifyType(column.type);
+        type_name = info.name;
+        // A class written wins: it is the one way to the currency choices,
+        // which no data source reports (money columns are float), and to a
+        // column of a type the window cannot generate (a BIGINT).
+        if (!field.type_class) type_class = info.type_class;
+        // Nothing can be picked for these in the window: the slot stays as it is.
+        if ((type_class == kClassUnknown || type_class == kClassNotGenerated) &&
+            field.choice == "Do not update" && field.params.empty())
+          continue;
+      }
+      Store(table.Fields[row], layout ? field_list[row] : field.name,
+            Resolve(field, type_class, type_name, where));
+    }
+  }
+  return layout ? static_cast<int32_t>(listed.size()) : static_cast<int32_t>(profile.tables.size());
+}
+
+NamedProfile NameProfile(const ProfileState& state, int32_t table_count, ProfileLayout* layout,
+                         std::vector<std::string>* warnings) {
+  NamedProfile profile;
+  const int32_t last = std::min(table_count, kMaxTables - 1);
+  for (int32_t t = 0; t <= last; ++t) {
+    const TTableStruct& slot = state.Tables[t];
+    const std::string slot_where = "table slot " + std::to_string(t) + ": ";
+    if (slot.TableName.empty()) {
+      bool touched = slot.RecordCount != 10 || slot.DeleteExisting != 0;
+      for (const TFieldStruct& f : slot.Fields)
+        touched = touched || !f.FieldName.empty() || f.ChoiceIndex != 0 || f.ChoiceBase != 0;
+      if (touched && warnings)
+        warnings->push_back(slot_where +
+                            "it names no table, so a run skips it; its settings are left out");
+      continue;
+    }
+    const std::string& table_name = slot.TableName;
+    const std::string table_where = "table " + Quoted(table_name) + ": ";
+    if (!IsUtf8(table_name))
+      Fail(table_where, "the name is not UTF-8 text, which a TOML file cannot hold");
+    if (slot.RecordCount < INT32_MIN || slot.RecordCount > INT32_MAX)
+      Fail(table_where,
+           "its record count " + std::to_string(slot.RecordCount) + " does not fit in 32 bits");
+    std::vector<LayoutColumn> columns;
+    if (layout) {
+      try {
+        columns = layout->Columns(table_name);
+      } catch (const KestroveError& e) {
+        Fail(table_where, std::string("the table cannot be opened: ") + e.what());
+      }
+    }
+    NamedTable table;
+    table.name = table_name;
+    table.records = static_cast<int32_t>(slot.RecordCount);
+    table.delete_existing = slot.DeleteExisting == 1;
+    for (int f = 0; f < kMaxFields; ++f) {
+      const TFieldStruct& field = slot.Fields[f];
+      const bool empty = field.FieldName.empty() && field.ChoiceIndex == 0 &&
+                         field.Param1.empty() && field.Param2.empty() && field.Param3Index == 0 &&
+                         field.ChoiceBase == 0 && field.ChoiceCode == 0;
+      if (empty) continue;
+      const std::string where =
+          table_where + "field " +
+          (field.FieldName.empty() ? "slot " + std::to_string(f) : Quoted(field.FieldName)) + ": ";
+      if (field.FieldName.empty())
+        Fail(where,
+             "it holds a choice but no field name, which a run would send as an empty "
+             "column name");
+      if (!IsUtf8(field.FieldName) || !IsUtf8(field.Param1) || !IsUtf8(field.Param2))
+        Fail(where, "its name or a parameter is not UTF-8 text, which a TOML file cannot hold");
+      if (field.ChoiceBase == 0 && field.ChoiceCode != 0)
+        Fail(where, "its choice code " + std::to_string(field.ChoiceCode) +
+                        " stands without a choice base, which only a positional profile holds");
+      int32_t type_class = 0;
+      std::string type_name;
+      if (layout) {
+        const auto column =
+            std::find_if(columns.begin(), columns.end(),
+                         [&](const LayoutColumn& c) { return c.name == field.FieldName; });
+        if (column == columns.end()) Fail(where, "the data source's table has no such field");
+        const TypeInfo info = ClassifyType(column->type);
+        type_class = info.type_class;
+        type_name = info.name;
+      }
+      // A choice stored for another class than the column's (a currency
+      // choice on a float column) is named with its class.
+      bool class_written = false;
+      if (field.ChoiceIndex != 0 && !Offers(type_class, field.ChoiceIndex, field.ChoiceBase)) {
+        const int32_t stored = ClassOfStoredChoice(field.ChoiceIndex, field.ChoiceBase);
+        if (stored == 0 && type_class == 0)
+          Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " with base " +
+                          std::to_string(field.ChoiceBase) + " is a choice of no class");
+        if (stored != 0) {
+          class_written = type_class != 0;
+          type_class = stored;
+          type_name.clear();
+        }
+      }
+      if (type_class == 0) type_class = kClassText;  // "Do not update" without a data source
+      const auto& entries = CatalogueEntries(type_class);
+      if (field.ChoiceIndex < 0 || static_cast<size_t>(field.ChoiceIndex) >= entries.size())
+        Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " is not in the list of " +
+                        ClassPhrase(type_class, type_name));
+      const CatalogueEntry& entry = entries[static_cast<size_t>(field.ChoiceIndex)];
+      if (entry.base != field.ChoiceBase)
+        Fail(where, "its stored choice base " + std::to_string(field.ChoiceBase) +
+                        " is not that of " + Quoted(entry.text) + " for " +
+                        ClassPhrase(type_class, type_name) + " (" + std::to_string(entry.base) +
+                        ")");
+      NamedField named;
+      named.name = field.FieldName;
+      named.choice = entry.text;
+      if (class_written || OfferedBySeveralClasses(named.choice)) named.type_class = type_class;
+      auto param = [&](const std::optional<std::string>& label, const std::string& value,
+                       const char* which) {
+        if (value.empty()) return;
+        if (!label)
+          Fail(where, std::string(which) + " holds " + Quoted(value) + ", but the choice " +
+                          Quoted(entry.text) + " has no " + which);
+        named.params.push_back({*label, value, 0});
+      };
+      param(entry.param1_label, field.Param1, "Param1");
+      param(entry.param2_label, field.Param2, "Param2");
+      if (entry.param3_label) {
+        if (field.Param3Index < 0 ||
+            static_cast<size_t>(field.Param3Index) >= entry.param3_items.size())
+          Fail(where, "its Param3 item " + std::to_string(field.Param3Index) +
+                          " is not in the list of " + Quoted(entry.text));
+        named.params.push_back(
+            {*entry.param3_label, entry.param3_items[static_cast<size_t>(field.Param3Index)], 0});
+      } else if (field.Param3Index != 0) {
+        Fail(where, "its Param3 item " + std::to_string(field.Param3Index) + " stands, but " +
+                        Quoted(entry.text) + " has no Param3 list");
+      }
+      if (field.ChoiceBase != 0 &&
+          field.ChoiceCode != ChoiceCodeOf(field.ChoiceBase, field.Param3Index) && warnings)
+        warnings->push_back(where + "its stored choice code " + std::to_string(field.ChoiceCode) +
+                            " is not yet worked out from its choice; the next run makes it " +
+                            std::to_string(ChoiceCodeOf(field.ChoiceBase, field.Param3Index)) +
+                            ", as an imported profile holds it");
+      table.fields.push_back(std::move(named));
+    }
+    profile.tables.push_back(std::move(table));
+  }
+  return profile;
+}
+
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string NearestName(std::string_view name, const std::vector<std::string>& candidates) {
+  auto lower = [](std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+  };
+  const std::string wanted = lower(name);
+  // A third of the name's length may be wrong, and at least two characters:
+  // further off it is another name, not a typo.
+  const size_t most = std::max<size_t>(2, wanted.size() / 3);
+  std::string best;
+  size_t best_distance = most + 1;
+  for (const std::string& candidate : candidates) {
+    const size_t d = EditDistance(wanted, lower(candidate));
+    if (d < best_distance) {
+      best = candidate;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
+}  // namespace kestrove

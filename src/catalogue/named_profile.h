@@ -1,0 +1,119 @@
+// Named profiles: the profile as a TOML file that names its tables, fields,
+// choices, parameters and Param3 items instead of counting positions. It is
+// placed into the positional profile the way the window places a user's
+// picks: tables at their position in the data source's table list, fields at
+// their position in the table's field list; without a data source in the
+// order written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/field_types.h"
+#include "core/profile.h"
+
+namespace kestrove {
+
+// A named profile that cannot be read or placed; the message says where
+// (file and line, table, field) and what would be accepted.
+class ENamedProfileError : public EProfileError {
+ public:
+  using EProfileError::EProfileError;
+};
+
+// One parameter, keyed by the label the catalogue shows for it (Param1 and
+// Param2) or by the Param3 label with the item's text as its value.
+struct NamedParam {
+  std::string label;
+  std::string value;
+  int64_t line = 0;
+};
+
+struct NamedField {
+  std::string name;
+  std::string choice;
+  std::optional<int32_t> type_class;  // `class`: only needed where a name is ambiguous
+  std::vector<NamedParam> params;     // in the order written
+  int64_t line = 0;
+};
+
+struct NamedTable {
+  std::string name;
+  int32_t records = 10;
+  bool delete_existing = false;
+  std::vector<NamedField> fields;
+  int64_t line = 0;
+};
+
+struct NamedProfile {
+  std::optional<bool> quote_names;
+  std::vector<NamedTable> tables;
+  std::string source;  // file name, for messages
+};
+
+// The class names of the format: "text", "integer", "float", "boolean",
+// "currency", "date", "time", "datetime"; empty for classes 1 and 7.
+std::string ClassName(int32_t type_class);
+// The class of a name, or nullopt.
+std::optional<int32_t> ClassOfName(std::string_view name);
+
+// True for a path ending in ".toml" (any case): the tools take such a file
+// as a named profile and any other as a positional one.
+bool IsNamedProfilePath(const std::string& path);
+
+// True when several classes offer a choice of that text ("Random"): a named
+// profile then says the class, so that it also runs without a data source.
+bool OfferedBySeveralClasses(std::string_view choice);
+
+// Reads the TOML text; `source` names it in messages. Raises
+// ENamedProfileError for a syntax error, an unknown key, or a value of the
+// wrong kind.
+NamedProfile ParseNamedProfile(std::string_view text, const std::string& source);
+// The same from a file; EInOutError when it cannot be read.
+NamedProfile ReadNamedProfileFile(const std::string& path);
+// The TOML text of a named profile, one line per field.
+std::string NamedProfileText(const NamedProfile& profile);
+// Writes the text, replacing the file only once it is wholly written.
+void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path);
+
+// What a data source tells about its tables: the table list and, per table,
+// every result column in order (the field list is those of a known type).
+struct LayoutColumn {
+  std::string name;
+  TFieldType type = ftUnknown;
+  int32_t size = 0;
+};
+
+class ProfileLayout {
+ public:
+  virtual ~ProfileLayout() = default;
+  virtual const std::vector<std::string>& TableNames() = 0;
+  // Raises when the table cannot be opened.
+  virtual std::vector<LayoutColumn> Columns(const std::string& table) = 0;
+};
+
+// Places a named profile into `state` (cleared first) and returns the table
+// count for the profile's first line: the data source's table count with a
+// layout, the number of tables written without. A field's `class`, where
+// written, decides its choice list even where the data source tells another
+// (money columns are float to every driver; currency is reached this way).
+// Raises ENamedProfileError naming the table and field at fault.
+int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state);
+
+// The named profile of the listed slots 0 to `table_count` of a positional
+// profile. With a layout the field classes come from the data source,
+// otherwise from the stored choice bases. Raises ENamedProfileError for a
+// slot that a named profile cannot express without loss.
+NamedProfile NameProfile(const ProfileState& state, int32_t table_count, ProfileLayout* layout,
+                         std::vector<std::string>* warnings = nullptr);
+
+// Levenshtein distance, and the candidate nearest to `name` (without regard
+// to case), empty when none is near enough to be a likely typo.
+size_t EditDistance(std::string_view a, std::string_view b);
+std::string NearestName(std::string_view name, const std::vector<std::string>& candidates);
+
+}  // namespace kestrove
