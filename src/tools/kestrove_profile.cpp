@@ -287,6 +287,9 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
     return Choice(column.name, "Address");
   if (NameIs(n, {"company", "company_name"})) return Choice(column.name, "Company");
   if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
+  if (NameIs(n, {"initials"})) return Choice(column.name, "Initials");
+  if (NameIs(n, {"spouse", "spouse_name"})) return Choice(column.name, "Spouse Name");
+  if (NameIs(n, {"age"})) return Choice(column.name, "Age", {{"Type", "Random, 16 - 99", 0}});
   if (birth)
     return Choice(column.name, "Date",
                   {{"From", "1940/1/1", 0},
@@ -325,9 +328,22 @@ std::string Draft(const std::string& dsn) {
     std::vector<std::string> notes;
     for (const LayoutColumn& column : facts.columns) {
       if (column.type == ftUnknown) continue;
-      if (std::optional<NamedField> field = Guess(tables[t], column, facts)) {
-        if (OfferedBySeveralClasses(field->choice))
-          field->type_class = ClassifyType(column.type).type_class;
+      std::optional<NamedField> field = Guess(tables[t], column, facts);
+      const int32_t cls = ClassifyType(column.type).type_class;
+      if (field && cls == kClassText && column.size > 0 && field->choice != "Date") {
+        // A value longer than the column is refused by most servers. (A
+        // text date's length is its format's, which the draft picks short.)
+        const CatalogueEntry& entry =
+            CatalogueEntries(cls)[static_cast<size_t>(FindCatalogueEntry(cls, field->choice))];
+        if (entry.limit && !entry.limit->empty() && std::stoi(*entry.limit) > column.size) {
+          notes.push_back(column.name + ": left out, " + field->choice + " makes up to " +
+                          *entry.limit + " characters, more than its size of " +
+                          std::to_string(column.size));
+          continue;
+        }
+      }
+      if (field) {
+        if (OfferedBySeveralClasses(field->choice)) field->type_class = cls;
         table.fields.push_back(std::move(*field));
       } else {
         const auto r = facts.references.find(column.name);
