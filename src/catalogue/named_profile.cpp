@@ -132,6 +132,8 @@ class Reader {
     const toml::node* name = block.get("name");
     if (!name) Fail(Where(source_, table.line, nullptr, nullptr), "a [[table]] block needs a name");
     table.name = Text(*name, Where(source_, LineOf(*name), nullptr, nullptr), "name");
+    if (table.name.empty())
+      Fail(Where(source_, LineOf(*name), nullptr, nullptr), "a table's name cannot be empty");
     for (auto&& [key, node] : block) {
       const std::string k(key.str());
       const std::string where = Where(source_, LineOf(node), &table.name, nullptr);
@@ -168,6 +170,8 @@ class Reader {
     const toml::node* name = entry.get("name");
     if (!name) Fail(Where(source_, field.line, &table, nullptr), "a field needs a name");
     field.name = Text(*name, Where(source_, field.line, &table, nullptr), "name");
+    if (field.name.empty())
+      Fail(Where(source_, field.line, &table, nullptr), "a field's name cannot be empty");
     const std::string where = Where(source_, field.line, &table, &field.name);
     const toml::node* choice = entry.get("choice");
     if (!choice) Fail(where, "a field needs a choice (\"Do not update\" leaves it out)");
