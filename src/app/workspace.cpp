@@ -1,6 +1,12 @@
 #include "app/workspace.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+
+#include "core/table_order.h"
+#include "db/foreign_keys.h"
+#include "db/odbc_error.h"
 
 namespace kestrove {
 
@@ -54,6 +60,53 @@ uint64_t Workspace::RollbackOpen() {
   open_rows_ = open_statements_ = 0;
   if (commit_every_ != 0) Db.Connector.Rollback();
   return statements;
+}
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+  // SQLite reports a referenced table as its key spells it, which need not
+  // be the case the table was created with.
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table_count) {
+  const int32_t last = std::min<int32_t>(table_count, kMaxTables - 1);
+  std::vector<int> slots;
+  for (int slot = 0; slot <= last; ++slot)
+    if (!state_->Tables[slot].TableName.empty()) slots.push_back(slot);
+  std::vector<std::vector<int>> references(slots.size());
+  for (size_t i = 0; i < slots.size(); ++i) {
+    const std::string& name = state_->Tables[slots[i]].TableName;
+    std::vector<ForeignKey> keys;
+    try {
+      keys = ReadForeignKeys(Db.Connector, name);
+    } catch (const EODBC& error) {
+      const std::string message = error.what();
+      DiscardError(error);
+      throw EDatabaseError("Cannot read the foreign keys of table " + name + ": " + message);
+    }
+    // A table that is not in the profile is filled by nobody: no order.
+    for (const ForeignKey& key : keys)
+      for (size_t j = 0; j < slots.size(); ++j)
+        if (SameName(key.ReferencedTable, state_->Tables[slots[j]].TableName))
+          references[i].push_back(static_cast<int>(j));
+  }
+  const ParentsFirstOrder order = kestrove::OrderParentsFirst(references);
+  Run.SlotOrder.clear();
+  for (const int i : order.Order) Run.SlotOrder.push_back(slots[i]);
+  Run.DeletesFirst = true;
+  std::vector<std::vector<std::string>> cycles;
+  for (const auto& cycle : order.Cycles) {
+    cycles.emplace_back();
+    for (const int i : cycle) cycles.back().push_back(state_->Tables[slots[i]].TableName);
+  }
+  return cycles;
 }
 
 std::string Workspace::GenerateValue(int32_t code, const std::string& param1,

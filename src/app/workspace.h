@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/generation_run.h"
@@ -85,6 +86,14 @@ class Workspace : private RunServices {
   // Insert or a Delete on it. Off by default.
   void SetCacheLookups(bool cache);
   const CachedLookupReader& LookupCache() const { return lookup_cache_; }
+
+  // Has the run fill parents first: the named tables of slots 0 up to
+  // `table_count` are visited in an order where each comes after the tables
+  // its foreign keys refer to (read from the data source, ties in slot
+  // order), and the Deletes run first, children before parents. Returns the
+  // names of the tables of each cycle of keys, which run in slot order.
+  // Raises EDatabaseError naming the table whose keys cannot be read.
+  std::vector<std::vector<std::string>> OrderParentsFirst(int32_t table_count);
 
   // Called with every statement just before it is executed (and, in a dry
   // run, instead of executing it): logs and dry-run output.

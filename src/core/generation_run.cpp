@@ -113,10 +113,41 @@ void GenerationRun::RunProper() {
   // closed (its file never loaded) ends here, with the list's own error,
   // before any table's Delete has run.
   if (WouldDrawStreet(last)) services_.RequireListOpen(kStreetList);
+  if (!SlotOrder.empty() || DeletesFirst) {
+    RunInOrder(last);
+    return;
+  }
   for (int slot = 0; slot <= last; ++slot) {
     TTableStruct& table = state_.Tables[slot];
     if (table.TableName.empty()) continue;
-    RunTable(table, slot);
+    RunTable(table, slot, true);
+    if (RunStopped) break;
+  }
+}
+
+void GenerationRun::RunInOrder(int32_t last) {
+  std::vector<int> slots;
+  if (SlotOrder.empty()) {
+    for (int slot = 0; slot <= last; ++slot) slots.push_back(slot);
+  } else {
+    for (const int slot : SlotOrder)
+      if (slot >= 0 && slot <= last) slots.push_back(slot);
+  }
+  if (DeletesFirst) {
+    for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
+      const TTableStruct& table = state_.Tables[*it];
+      if (table.TableName.empty() || table.DeleteExisting != 1) continue;
+      monitor_.SetMonitorTable("Table: " + table.TableName, *it, 0);
+      services_.ProcessMessages();
+      if (RunStopped) return;
+      services_.ExecuteStatement("Delete from " + table.TableName);
+      ++statements_;
+    }
+  }
+  for (const int slot : slots) {
+    TTableStruct& table = state_.Tables[slot];
+    if (table.TableName.empty()) continue;
+    RunTable(table, slot, !DeletesFirst);
     if (RunStopped) break;
   }
 }
@@ -135,7 +166,7 @@ bool GenerationRun::WouldDrawStreet(int32_t last) const {
   return false;
 }
 
-void GenerationRun::RunTable(TTableStruct& table, int slot) {
+void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   state_.ClearRecordScratch();
   state_.TableCounter = 1;
   state_.ClearTableScratch();
@@ -147,7 +178,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot) {
   for (auto& field : table.Fields) UpdateChoiceCode(field);
   const std::string head = StatementHead(table, ShowQuotes);
 
-  if (table.DeleteExisting == 1) {
+  if (with_delete && table.DeleteExisting == 1) {
     services_.ExecuteStatement("Delete from " + table.TableName);
     ++statements_;
   }

@@ -34,6 +34,14 @@ class GenerationRun {
   // Called first on every press: moves the focus off a parameter edit so that
   // its text is committed to the profile.
   std::function<void()> CommitPendingEdit = [] {};
+  // The slots to visit, in this order, instead of slot 0 up to the table
+  // list count (slots past it are left out). Empty, as in the window: index
+  // order.
+  std::vector<int> SlotOrder;
+  // Every Delete first, in the reverse of the visiting order (so children
+  // before the parents they refer to), then the tables filled without their
+  // Delete. Off in the window.
+  bool DeletesFirst = false;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.
@@ -52,7 +60,9 @@ class GenerationRun {
 
  private:
   void RunProper();
-  void RunTable(TTableStruct& table, int slot);
+  void RunTable(TTableStruct& table, int slot, bool with_delete);
+  // The run of SlotOrder and DeletesFirst over slots 0..last.
+  void RunInOrder(int32_t last);
   // True when a table of slots 0..last would make a record with a street
   // address field.
   bool WouldDrawStreet(int32_t last) const;

@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -120,6 +121,19 @@ Options:
                      are reported as without it. The looked-up tables are held
                      in memory whole. No effect in a dry run, where lookups
                      give empty values
+  --order parents-first
+                     run the tables in an order where each comes after the
+                     tables its foreign keys refer to, as the data source
+                     reports them (SQLForeignKeys), instead of the order of
+                     the profile's slots; of the tables whose parents are
+                     all done, the one in the lowest slot runs next. Every
+                     Delete of the profile runs first, children before their
+                     parents, and then the tables are filled without them.
+                     A key of a table to itself (an employee's manager) is
+                     no constraint; keys to a table that the profile does
+                     not list are not either. Tables whose keys form a cycle
+                     are named in a warning and run together in slot order.
+                     Needs --dsn
   --help             show this text
 
 While standard error is a terminal a progress line shows the table, the
@@ -162,6 +176,7 @@ struct Options {
   uint32_t commit_every = 0;
   int32_t rows_per_insert = 1;
   bool cache_lookups = false;
+  bool parents_first = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -227,6 +242,11 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       options.rows_per_insert = static_cast<int32_t>(ParseCount(arg, value(), 1, 10000));
     } else if (arg == "--cache-lookups") {
       options.cache_lookups = true;
+    } else if (arg == "--order") {
+      const std::string order = value();
+      if (order != "parents-first")
+        throw UsageError("--order takes parents-first, not '" + order + "'");
+      options.parents_first = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
@@ -234,6 +254,9 @@ Options ParseOptions(int argc, char** argv, bool& help) {
   if (options.profile.empty()) throw UsageError("--profile FILE is required");
   if (options.commit_every != 0 && !options.dsn)
     throw UsageError("--commit-every needs --dsn: a dry run commits nothing");
+  if (options.parents_first && !options.dsn)
+    throw UsageError(
+        "--order parents-first needs --dsn: the order comes from the data source's foreign keys");
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::is_directory(options.profile, ec))
@@ -359,10 +382,13 @@ class CliMonitor : public RunMonitor {
   void SetCaptions(const std::string&, const std::string&) override {}
   void ShowRunMonitor() override {}
   void HideRunMonitor() override { ClearLine(); }
-  void SetMonitorTable(const std::string& text, int, int32_t record_count) override {
+  void SetMonitorTable(const std::string& text, int slot, int32_t record_count) override {
     table_text_ = text;
     table_count_ = record_count;
-    table_counted_ = false;
+    // A table whose Delete ran in a pass of its own is visited twice, and
+    // counted once.
+    slot_ = slot;
+    table_counted_ = slot >= 0 && slot < kMaxTables && counted_[slot];
     record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
     Draw(0, true);
@@ -387,6 +413,7 @@ class CliMonitor : public RunMonitor {
   void TableWorked() {
     if (!table_counted_) ++tables_;
     table_counted_ = true;
+    if (slot_ >= 0 && slot_ < kMaxTables) counted_[slot_] = true;
   }
   // Where the run stands: the table's name (empty before the first table)
   // and the record number (0 before the first record).
@@ -416,6 +443,8 @@ class CliMonitor : public RunMonitor {
   int32_t table_count_ = 0;
   int32_t record_ = 0;
   bool table_counted_ = false;
+  int slot_ = -1;
+  std::array<bool, kMaxTables> counted_{};
   int tables_ = 0;
   uint64_t records_ = 0;
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
@@ -678,6 +707,23 @@ int Main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", Shown(DisplayMessage(e.what())).c_str());
       finish_log();
       return kExitRunError;
+    }
+    if (options.parents_first) {
+      try {
+        for (const auto& cycle : ws.OrderParentsFirst(table_count)) {
+          std::string names;
+          for (size_t i = 0; i < cycle.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == cycle.size() ? " and " : ", ") + cycle[i];
+          std::fprintf(stderr,
+                       "kestrove-run: warning: the foreign keys of tables %s form a cycle: "
+                       "those tables run in slot order\n",
+                       Shown(names).c_str());
+        }
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrove-run: %s\n", Shown(DisplayMessage(e.what())).c_str());
+        finish_log();
+        return kExitRunError;
+      }
     }
   }
 

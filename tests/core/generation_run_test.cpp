@@ -185,6 +185,41 @@ TEST_F(GenerationRunTest, NeverVisitsPastTheLastSlot) {
   EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Last"});
 }
 
+// An order of slots, and the Deletes run first in its reverse: T2 refers to
+// T0, which refers to T1; slot 3 lies past the listed tables.
+TEST_F(GenerationRunTest, SlotOrderAndDeletesFirst) {
+  listed = 2;
+  for (int slot : {0, 1, 2, 3}) {
+    state->Tables[slot].TableName = "T" + std::to_string(slot);
+    state->Tables[slot].RecordCount = 1;
+    state->Tables[slot].DeleteExisting = slot == 0 ? 0 : 1;
+    SetField(slot, 0, "a", 206);
+  }
+  services.value = [](int32_t, auto&, auto&) { return "1"; };
+  const auto insert = [](int slot) {
+    return "Insert into T" + std::to_string(slot) + " (a) Values (1);";
+  };
+  run.SlotOrder = {1, 0, 3, 2};
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, (std::vector<std::string>{"Delete from T1", insert(1), insert(0),
+                                                         "Delete from T2", insert(2)}));
+  services.executed.clear();
+  run.DeletesFirst = true;
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, (std::vector<std::string>{"Delete from T2", "Delete from T1",
+                                                         insert(1), insert(0), insert(2)}));
+  EXPECT_EQ(run.StatementsExecuted(), 5u);
+  // A stop pressed before a Delete of the first pass (message call 1 comes
+  // after loading, 2 before the first Delete) ends the run there.
+  services.executed.clear();
+  services.message_calls = 0;
+  services.on_messages = [&](int call) {
+    if (call == 3) run.GenerateBtnClick();
+  };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from T2"});
+}
+
 TEST_F(GenerationRunTest, ChoiceCodesWorkedOutPerTable) {
   state->Tables[0].TableName = "T";
   state->Tables[0].RecordCount = 1;

@@ -18,8 +18,8 @@ CREATE TABLE artist (
   formed_on DATE
 );
 
-CREATE TABLE customer (
-  customer_id    INTEGER PRIMARY KEY,
+CREATE TABLE client (
+  client_id      INTEGER PRIMARY KEY,
   support_rep_id INTEGER NOT NULL,
   first_name     VARCHAR(16) NOT NULL,
   surname        VARCHAR(16) NOT NULL,
@@ -53,7 +53,7 @@ CREATE TABLE genre (
 
 CREATE TABLE invoice (
   invoice_id   INTEGER PRIMARY KEY,
-  customer_id  INTEGER NOT NULL,
+  client_id    INTEGER NOT NULL,
   invoice_date DATE NOT NULL,
   billing_town VARCHAR(24),
   total        NUMERIC(8,2)
@@ -103,14 +103,14 @@ ALTER TABLE album ADD CONSTRAINT album_artist_id_fkey
 ALTER TABLE album ADD CONSTRAINT album_label_id_fkey
   FOREIGN KEY (label_id) REFERENCES label (label_id);
 
-ALTER TABLE customer ADD CONSTRAINT customer_support_rep_id_fkey
+ALTER TABLE client ADD CONSTRAINT client_support_rep_id_fkey
   FOREIGN KEY (support_rep_id) REFERENCES employee (employee_id);
 
 ALTER TABLE employee ADD CONSTRAINT employee_reports_to_fkey
   FOREIGN KEY (reports_to) REFERENCES employee (employee_id);
 
-ALTER TABLE invoice ADD CONSTRAINT invoice_customer_id_fkey
-  FOREIGN KEY (customer_id) REFERENCES customer (customer_id);
+ALTER TABLE invoice ADD CONSTRAINT invoice_client_id_fkey
+  FOREIGN KEY (client_id) REFERENCES client (client_id);
 
 ALTER TABLE invoice_line ADD CONSTRAINT invoice_line_invoice_id_fkey
   FOREIGN KEY (invoice_id) REFERENCES invoice (invoice_id);

@@ -1,6 +1,6 @@
 -- A music shop: labels and artists with their albums and tracks, playlists,
--- staff with their managers, customers with their invoices. The tables are
--- listed by name, so several children (album, customer, invoice_line,
+-- staff with their managers, clients with their invoices. The tables are
+-- listed by name, so several children (album, client, invoice_line,
 -- playlist_track) come before their parents; employee refers to itself, and
 -- playlist_track has a key of two columns. SQLite enforces the foreign keys
 -- only on a connection that asks for them (sqliteodbc: FKSupport=yes).
@@ -19,8 +19,8 @@ CREATE TABLE artist (
   formed_on DATE
 );
 
-CREATE TABLE customer (
-  customer_id    INTEGER PRIMARY KEY,
+CREATE TABLE client (
+  client_id      INTEGER PRIMARY KEY,
   support_rep_id INTEGER NOT NULL REFERENCES employee (employee_id),
   first_name     VARCHAR(16) NOT NULL,
   surname        VARCHAR(16) NOT NULL,
@@ -54,7 +54,7 @@ CREATE TABLE genre (
 
 CREATE TABLE invoice (
   invoice_id   INTEGER PRIMARY KEY,
-  customer_id  INTEGER NOT NULL REFERENCES customer (customer_id),
+  client_id    INTEGER NOT NULL REFERENCES client (client_id),
   invoice_date DATE NOT NULL,
   billing_town VARCHAR(24),
   total        NUMERIC(8,2)

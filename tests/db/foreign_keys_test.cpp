@@ -47,6 +47,7 @@ TEST_P(ForeignKeysTest, ReadsTheMusicShopsKeys) {
       {"genre", {}},
   };
   for (const auto& [table, keys] : cases) EXPECT_EQ(Keys(table), keys) << table;
+  testing::DropMusicShop([&](const std::string& sql) { Exec(sql); });
 }
 
 TEST_P(ForeignKeysTest, GroupsTheColumnsOfTwoKeysToOneTable) {

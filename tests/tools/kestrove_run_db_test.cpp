@@ -19,6 +19,7 @@
 
 #include "catalogue/profile_file.h"
 #include "db/db_test_support.h"
+#include "db/music_shop.h"
 #include "lookup/list_file.h"
 #include "lookup/lookup_lists.h"
 #include "tool_runner.h"
@@ -535,6 +536,303 @@ TEST_P(KestroveRunCancel, StopWhileWaitingForALockComesWithinTwoSeconds) {
 
 INSTANTIATE_TEST_SUITE_P(Drivers, KestroveRunCancel,
                          ::testing::Values(testing::Driver{"Sqlite", "KESTROVE_SQLITE_DSN"},
+                                           testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),
+                         testing::DriverName);
+
+// The music shop filled in one run, parents first, with Database Lookups for
+// its keys, on data sources that enforce them (SQLite through a DSN with
+// FKSupport). The profile lists the tables as the data source does, by
+// name, so album comes before the artist and label it refers to.
+class KestroveRunOrder : public KestroveRunDb {
+ protected:
+  struct Field {
+    const char* column;
+    int32_t base;
+    std::string param1, param2;
+    int32_t item = 0;
+  };
+  struct Table {
+    const char* name;
+    int64_t records;
+    std::vector<Field> fields;  // in column order; a null column is not generated
+  };
+
+  // Counter ids, a lookup per key (the manager left empty: the first
+  // employee could look up no one); playlist_track's track_id counts from 1
+  // while its playlist is looked up, so every pair is new.
+  static std::vector<Table> Shop() {
+    const Field id{nullptr, 206, "1", ""};
+    auto key = [](const char* column, const char* parent, const char* parent_column = nullptr) {
+      return Field{column, 207, parent_column ? parent_column : column, parent};
+    };
+    auto with = [](Field f, const char* column) {
+      f.column = column;
+      return f;
+    };
+    const Field date{nullptr, 601, "1990/1/1", "", 10}, town{nullptr, 96, "", ""},
+        county{nullptr, 97, "", ""}, post_code{nullptr, 98, "", ""}, phone{nullptr, 102, "", ""},
+        email{nullptr, 105, "example", "", 3}, price{nullptr, 301, "0.79", "9.99"};
+    return {
+        {"album",
+         40,
+         {with(id, "album_id"),
+          key("artist_id", "artist"),
+          key("label_id", "label"),
+          {"title", 1, "Album !!~~", ""},
+          with(date, "release_date")}},
+        {"artist",
+         20,
+         {with(id, "artist_id"),
+          {"name", 109, "", ""},
+          with(town, "town"),
+          with(date, "formed_on")}},
+        {"client",
+         50,
+         {with(id, "client_id"),
+          key("support_rep_id", "employee", "employee_id"),
+          {"first_name", 56, "", ""},
+          {"surname", 64, "", ""},
+          with(email, "email"),
+          with(phone, "phone"),
+          {"address", 92, "", "", 1},
+          with(town, "town"),
+          with(county, "county"),
+          with(post_code, "post_code"),
+          with(date, "joined_on")}},
+        {"employee",
+         8,
+         {with(id, "employee_id"),
+          {nullptr, 0, "", ""},
+          {"first_name", 56, "", ""},
+          {"last_name", 64, "", ""},
+          with(email, "email"),
+          with(phone, "phone"),
+          with(date, "birth_date"),
+          with(date, "hire_date"),
+          with(town, "town"),
+          with(county, "county"),
+          with(post_code, "post_code")}},
+        {"genre", 6, {with(id, "genre_id"), {"name", 15, "Rock;Jazz;Folk;Blues;Soul;Pop", ""}}},
+        {"invoice",
+         120,
+         {with(id, "invoice_id"), key("client_id", "client"), with(date, "invoice_date"),
+          with(town, "billing_town"), with(price, "total")}},
+        {"invoice_line",
+         300,
+         {with(id, "invoice_line_id"),
+          key("invoice_id", "invoice"),
+          key("track_id", "track"),
+          with(price, "unit_price"),
+          {"quantity", 202, "1", "3"}}},
+        {"label",
+         5,
+         {with(id, "label_id"),
+          {"name", 109, "", ""},
+          with(town, "town"),
+          with(county, "county"),
+          with(post_code, "post_code"),
+          with(phone, "phone")}},
+        {"playlist",
+         10,
+         {with(id, "playlist_id"), {"name", 1, "Mix ~~~", ""}, with(date, "created_on")}},
+        {"playlist_track", 150, {key("playlist_id", "playlist"), with(id, "track_id")}},
+        {"track",
+         200,
+         {with(id, "track_id"),
+          key("album_id", "album"),
+          key("genre_id", "genre"),
+          {"title", 1, "Track !!~~~", ""},
+          {"seconds", 202, "60", "600"},
+          with(price, "unit_price")}},
+    };
+  }
+
+  std::string WriteProfile(const std::vector<Table>& tables, bool delete_existing) {
+    auto state = ProfileState::Create();
+    state->ClearProfile();
+    for (size_t slot = 0; slot < tables.size(); ++slot) {
+      TTableStruct& table = state->Tables[slot];
+      table.TableName = tables[slot].name;
+      table.RecordCount = tables[slot].records;
+      table.DeleteExisting = delete_existing ? 1 : 0;
+      for (size_t i = 0; i < tables[slot].fields.size(); ++i) {
+        const Field& f = tables[slot].fields[i];
+        if (!f.column) continue;
+        table.Fields[i] = {f.column, 1, f.param1, f.param2, f.item, f.base, 0};
+      }
+    }
+    const std::string path = (dir_ / (delete_existing ? "shop-delete.prf" : "shop.prf")).string();
+    SaveProfileFile(*state, static_cast<int32_t>(tables.size()), path);
+    return path;
+  }
+
+  testing_support::ToolResult Run(const std::string& profile, bool parents_first) {
+    std::vector<std::string> args = {"--profile", profile, "--dsn",          dsn_,
+                                     "--seed",    "12",    "--today",        "2026/12/09",
+                                     "--sql-out", Log(),   "--cache-lookups"};
+    if (parents_first) args.insert(args.end(), {"--order", "parents-first"});
+    return RunTool("kestrove-run", args);
+  }
+  std::string Log() const { return (dir_ / "sent.sql").string(); }
+
+  // Each table holds the rows asked for (`each` in every table, or else the
+  // counts of Shop()), and every key names a row.
+  void ExpectFilledAndLinked(int64_t each = 0) {
+    for (const Table& table : Shop())
+      EXPECT_EQ(Scalar(std::string("SELECT Count(*) FROM ") + table.name),
+                each ? each : table.records)
+          << table.name;
+    const char* const keys[][4] = {
+        {"album", "artist_id", "artist", "artist_id"},
+        {"album", "label_id", "label", "label_id"},
+        {"client", "support_rep_id", "employee", "employee_id"},
+        {"employee", "reports_to", "employee", "employee_id"},
+        {"invoice", "client_id", "client", "client_id"},
+        {"invoice_line", "invoice_id", "invoice", "invoice_id"},
+        {"invoice_line", "track_id", "track", "track_id"},
+        {"playlist_track", "playlist_id", "playlist", "playlist_id"},
+        {"playlist_track", "track_id", "track", "track_id"},
+        {"track", "album_id", "album", "album_id"},
+        {"track", "genre_id", "genre", "genre_id"},
+    };
+    for (const auto& [child, column, parent, parent_column] : keys) {
+      const std::string c = std::string("c.") + column, p = std::string("p.") + parent_column;
+      EXPECT_EQ(
+          Scalar(std::string("SELECT Count(*) FROM ") + child + " c LEFT JOIN " + parent +
+                 " p ON " + c + " = " + p + " WHERE " + c + " IS NOT NULL AND " + p + " IS NULL"),
+          0)
+          << child << "." << column;
+    }
+  }
+};
+
+TEST_P(KestroveRunOrder, FillsEveryTableInOneRunParentsFirst) {
+  testing::CreateMusicShop([&](const std::string& sql) { Exec(sql); }, IsPostgres());
+  const std::string profile = WriteProfile(Shop(), false);
+  // In slot order album's first lookup finds no artist and its Insert is
+  // refused: the run the issue was about.
+  const auto slots = Run(profile, false);
+  EXPECT_EQ(slots.exit_code, 1) << slots.err;
+  EXPECT_NE(slots.err.find("kestrove-run: table album, record 1: "), std::string::npos)
+      << slots.err;
+
+  testing::CreateMusicShop([&](const std::string& sql) { Exec(sql); }, IsPostgres());
+  const auto r = Run(profile, true);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Occurrences(r.err, kLookupFailed), 0u) << r.err;
+  EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("completed: 11 tables, 909 records, 909 statements"), std::string::npos)
+      << r.err;
+  ExpectFilledAndLinked();
+  // The lookups spread over their parents.
+  EXPECT_GT(Scalar("SELECT Count(DISTINCT artist_id) FROM album"), 10);
+  // The tables went in parents first, ties in slot order.
+  std::vector<std::string> order;
+  const std::string sent = ReadWhole(Log());
+  for (size_t at = sent.find("Insert into "); at != std::string::npos;
+       at = sent.find("\nInsert into ", at + 1)) {
+    const size_t name = sent.find("Insert into ", at) + 12;
+    const std::string table = sent.substr(name, sent.find(' ', name) - name);
+    if (order.empty() || order.back() != table) order.push_back(table);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"artist", "employee", "client", "genre", "invoice",
+                                             "label", "album", "playlist", "track", "invoice_line",
+                                             "playlist_track"}));
+
+  // With every delete flag set, the rows already there go first, children
+  // before the parents they name (the keys would refuse the other order),
+  // and the tables are filled again.
+  const auto again = Run(WriteProfile(Shop(), true), true);
+  ASSERT_EQ(again.exit_code, 0) << again.err;
+  EXPECT_NE(again.err.find("completed: 11 tables, 909 records, 920 statements"), std::string::npos)
+      << again.err;
+  const std::string resent = ReadWhole(Log());
+  EXPECT_EQ(resent.substr(0, resent.find("\nInsert into ")),
+            "Delete from playlist_track\nDelete from invoice_line\nDelete from track\n"
+            "Delete from playlist\nDelete from album\nDelete from label\nDelete from invoice\n"
+            "Delete from genre\nDelete from client\nDelete from employee\nDelete from artist");
+  ExpectFilledAndLinked();
+  testing::DropMusicShop([&](const std::string& sql) { Exec(sql); });
+}
+
+// From an empty music shop to every table filled in three steps: the draft,
+// the edits it asks for, and one run.
+TEST_P(KestroveRunOrder, FillsEveryTableFromTheDraftInOneRun) {
+  testing::CreateMusicShop([&](const std::string& sql) { Exec(sql); }, IsPostgres());
+  const std::string toml = (dir_ / "music.toml").string();
+  const auto drafted = RunTool("kestrove-profile", {"draft", "--dsn", dsn_, "-o", toml});
+  ASSERT_EQ(drafted.exit_code, 0) << drafted.err;
+  std::string text = ReadWhole(toml);
+  auto edit = [&](const std::string& from, const std::string& to, size_t after = 0) {
+    const size_t at = text.find(from, after);
+    ASSERT_NE(at, std::string::npos) << from << "\n" << text;
+    text.replace(at, from.size(), to);
+  };
+  // The text columns that must hold something and whose names say nothing
+  // a guess could go by.
+  for (int i = 0; i < 2; ++i)
+    edit("# title: left out, no choice guessed for a String column of size 60",
+         R"({ name = "title", choice = "Formatted", "Data Format" = "Title !!~~~" },)");
+  for (int i = 0; i < 3; ++i)
+    edit("# name: left out, no choice guessed for a String column of size 40",
+         R"({ name = "name", choice = "Company" },)");
+  edit("# name: left out, no choice guessed for a String column of size 24",
+       R"({ name = "name", choice = "Choice", List = "Rock;Jazz;Folk;Soul" },)");
+  // A playlist holds a track once: its tracks are counted, 1 to 10.
+  edit(
+      R"({ name = "track_id", class = "integer", choice = "Database Lookup", "Field Name" = "track_id", TableName = "track" },)",
+      R"({ name = "track_id", class = "integer", choice = "Counter" },)",
+      text.find("name = \"playlist_track\""));
+  std::ofstream(toml, std::ios::binary) << text;
+
+  const auto r = RunTool("kestrove-run", {"--profile", toml, "--dsn", dsn_, "--order",
+                                          "parents-first", "--cache-lookups", "--seed", "5"});
+  ASSERT_EQ(r.exit_code, 0) << r.err << text;
+  EXPECT_EQ(Occurrences(r.err, kLookupFailed), 0u) << r.err;
+  EXPECT_NE(r.err.find("completed: 11 tables, 110 records, 110 statements"), std::string::npos)
+      << r.err;
+  ExpectFilledAndLinked(10);
+  testing::DropMusicShop([&](const std::string& sql) { Exec(sql); });
+}
+
+// A cycle of keys is named in a warning, and its tables run in slot order
+// once the table they refer to outside it is filled.
+TEST_P(KestroveRunOrder, CycleIsNamedAndRunsInSlotOrder) {
+  auto drop = [&] {
+    if (IsPostgres())
+      Exec("DROP TABLE IF EXISTS kt_ord_a, kt_ord_b, kt_ord_c CASCADE");
+    else
+      for (const char* table : {"kt_ord_b", "kt_ord_a", "kt_ord_c"}) Drop(table);
+  };
+  drop();
+  Exec("CREATE TABLE kt_ord_c (id INTEGER PRIMARY KEY)");
+  // SQLite adds no key to a table once it is made, and takes one to a
+  // table that is not there yet.
+  Exec(std::string("CREATE TABLE kt_ord_a (id INTEGER PRIMARY KEY, c_id INTEGER REFERENCES "
+                   "kt_ord_c (id), b_id INTEGER") +
+       (IsPostgres() ? ")" : " REFERENCES kt_ord_b (id))"));
+  Exec("CREATE TABLE kt_ord_b (id INTEGER PRIMARY KEY, a_id INTEGER REFERENCES kt_ord_a (id))");
+  if (IsPostgres()) Exec("ALTER TABLE kt_ord_a ADD FOREIGN KEY (b_id) REFERENCES kt_ord_b (id)");
+  const std::vector<Table> tables = {{"kt_ord_a", 2, {{"id", 206, "1", ""}}},
+                                     {"kt_ord_b", 2, {{"id", 206, "1", ""}}},
+                                     {"kt_ord_c", 2, {{"id", 206, "1", ""}}}};
+  const auto r = Run(WriteProfile(tables, true), true);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.err.find("kestrove-run: warning: the foreign keys of tables kt_ord_a and kt_ord_b "
+                       "form a cycle: those tables run in slot order\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(ReadWhole(Log()),
+            "Delete from kt_ord_b\nDelete from kt_ord_a\nDelete from kt_ord_c\n"
+            "Insert into kt_ord_c (id) Values (1);\nInsert into kt_ord_c (id) Values (2);\n"
+            "Insert into kt_ord_a (id) Values (1);\nInsert into kt_ord_a (id) Values (2);\n"
+            "Insert into kt_ord_b (id) Values (1);\nInsert into kt_ord_b (id) Values (2);\n");
+  EXPECT_NE(r.err.find("completed: 3 tables, 6 records, 9 statements"), std::string::npos) << r.err;
+  drop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, KestroveRunOrder,
+                         ::testing::Values(testing::Driver{"Sqlite", "KESTROVE_SQLITE_FK_DSN"},
                                            testing::Driver{"Postgres", "KESTROVE_PG_DSN"}),
                          testing::DriverName);
 

@@ -117,6 +117,8 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
       {"--profile", Shop(), "--commit-every", "4294967296", "--dsn", "none"},
       // A dry run has nothing to commit.
       {"--profile", Shop(), "--commit-every", "10"},
+      {"--profile", Shop(), "--order", "slots", "--dsn", "none"},
+      {"--profile", Shop(), "--order"},
   };
   for (const auto& args : cases) {
     auto r = RunTool("kestrove-run", args);
@@ -124,6 +126,12 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
     EXPECT_NE(r.err.find("kestrove-run: "), std::string::npos);
     EXPECT_EQ(r.out, "");
   }
+  // The order comes from the data source's keys, which a dry run has not.
+  const auto r = RunTool("kestrove-run", {"--profile", Shop(), "--order", "parents-first"});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.err,
+            "kestrove-run: --order parents-first needs --dsn: the order comes from the data "
+            "source's foreign keys\nTry 'kestrove-run --help'.\n");
 }
 
 // Messages say where: the file and line of a profile that cannot be read, a
