@@ -60,8 +60,9 @@ TEST_P(DbLayer, PrimaryKeyColumnsInKeyOrder) {
   Exec("CREATE TABLE kt_pk_none (a INTEGER)");
   std::vector<std::string> key = db_.Catalog.PrimaryKey("kt_pk_two");
   if (!IsPostgres()) std::sort(key.begin(), key.end());
-  EXPECT_EQ(key,
-            IsPostgres() ? std::vector<std::string>{"b", "a"} : std::vector<std::string>{"a", "b"});
+  const std::vector<std::string> expected =
+      IsPostgres() ? std::vector<std::string>{"b", "a"} : std::vector<std::string>{"a", "b"};
+  EXPECT_EQ(key, expected);
   EXPECT_TRUE(db_.Catalog.PrimaryKey("kt_pk_none").empty());
   Drop("kt_pk_two");
   Drop("kt_pk_none");
