@@ -168,7 +168,7 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
     try {
       facts = Facts(db, layout, tables[t]);
     } catch (const EDatabaseError& e) {
-      out += ": cannot be opened: " + DisplayMessage(e.what()) + "\n";
+      out += ": cannot be read: " + DisplayMessage(e.what()) + "\n";
       continue;
     }
     std::vector<const LayoutColumn*> listed, unknown;
@@ -320,8 +320,8 @@ std::string Draft(const std::string& dsn) {
     try {
       facts = Facts(db, layout, tables[t]);
     } catch (const EDatabaseError& e) {
-      out += "\n# " + tables[t] + " cannot be opened: left out (" +
-             Shown(DisplayMessage(e.what())) + ")\n";
+      out += "\n# " + tables[t] + " cannot be read: left out (" + Shown(DisplayMessage(e.what())) +
+             ")\n";
       continue;
     }
     NamedProfile one;
