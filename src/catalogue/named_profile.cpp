@@ -55,6 +55,8 @@ std::string Where(const std::string& source, int64_t line, const std::string* ta
   throw ENamedProfileError(where + what);
 }
 
+// A TOML file is UTF-8 text; names and parameters are the engine's bytes,
+// which may be in another code page and then have no TOML spelling.
 bool IsUtf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
