@@ -55,6 +55,8 @@ std::string Where(const std::string& source, int64_t line, const std::string* ta
   throw ENamedProfileError(where + what);
 }
 
+// A TOML file is UTF-8 text; names and parameters are the engine's bytes,
+// which may be in another code page and then have no TOML spelling.
 bool IsUtf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -132,6 +134,8 @@ class Reader {
     const toml::node* name = block.get("name");
     if (!name) Fail(Where(source_, table.line, nullptr, nullptr), "a [[table]] block needs a name");
     table.name = Text(*name, Where(source_, LineOf(*name), nullptr, nullptr), "name");
+    if (table.name.empty())
+      Fail(Where(source_, LineOf(*name), nullptr, nullptr), "a table's name cannot be empty");
     for (auto&& [key, node] : block) {
       const std::string k(key.str());
       const std::string where = Where(source_, LineOf(node), &table.name, nullptr);
@@ -168,6 +172,8 @@ class Reader {
     const toml::node* name = entry.get("name");
     if (!name) Fail(Where(source_, field.line, &table, nullptr), "a field needs a name");
     field.name = Text(*name, Where(source_, field.line, &table, nullptr), "name");
+    if (field.name.empty())
+      Fail(Where(source_, field.line, &table, nullptr), "a field's name cannot be empty");
     const std::string where = Where(source_, field.line, &table, &field.name);
     const toml::node* choice = entry.get("choice");
     if (!choice) Fail(where, "a field needs a choice (\"Do not update\" leaves it out)");

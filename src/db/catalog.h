@@ -36,8 +36,9 @@ class DbCatalog {
   void MarkStale() { stale_ = true; }
   bool Stale() const { return stale_; }
   const std::vector<CatalogEntry>& Entries() const { return entries_; }
-  // The columns of a table's primary key in key order (SQLPrimaryKeys);
-  // empty when it has none or the driver tells none.
+  // The columns of a table's primary key (SQLPrimaryKeys), ordered by
+  // KEY_SEQ: key order, except on sqliteodbc, which numbers them in column
+  // order. Empty when it has none or the driver tells none.
   std::vector<std::string> PrimaryKey(const std::string& table);
 
   // Object kinds wanted. The Excel driver refuses type lists, so for it all

@@ -56,7 +56,9 @@ keyed by the labels the window shows beside them, and the third parameter's
 value is the text of its item. An omitted parameter is empty, or the first
 item. "class" (text, integer, float, boolean, currency, date, time, datetime)
 is needed only where a choice name belongs to several classes and no data
-source tells the column's type. Fields not named are "Do not update".
+source tells the column's type; where it is written it decides, which is how
+a float column (money columns are float to every driver) gets the currency
+choices. Fields not named are "Do not update".
 `describe` lists every field's choices with their parameter labels.
 )";
 
@@ -166,7 +168,7 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
     try {
       facts = Facts(db, layout, tables[t]);
     } catch (const EDatabaseError& e) {
-      out += ": cannot be opened: " + DisplayMessage(e.what()) + "\n";
+      out += ": cannot be read: " + DisplayMessage(e.what()) + "\n";
       continue;
     }
     std::vector<const LayoutColumn*> listed, unknown;
@@ -287,6 +289,9 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
     return Choice(column.name, "Address");
   if (NameIs(n, {"company", "company_name"})) return Choice(column.name, "Company");
   if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
+  if (NameIs(n, {"initials"})) return Choice(column.name, "Initials");
+  if (NameIs(n, {"spouse", "spouse_name"})) return Choice(column.name, "Spouse Name");
+  if (NameIs(n, {"age"})) return Choice(column.name, "Age", {{"Type", "Random, 16 - 99", 0}});
   if (birth)
     return Choice(column.name, "Date",
                   {{"From", "1940/1/1", 0},
@@ -315,8 +320,8 @@ std::string Draft(const std::string& dsn) {
     try {
       facts = Facts(db, layout, tables[t]);
     } catch (const EDatabaseError& e) {
-      out += "\n# " + tables[t] + " cannot be opened: left out (" +
-             Shown(DisplayMessage(e.what())) + ")\n";
+      out += "\n# " + tables[t] + " cannot be read: left out (" + Shown(DisplayMessage(e.what())) +
+             ")\n";
       continue;
     }
     NamedProfile one;
@@ -325,9 +330,22 @@ std::string Draft(const std::string& dsn) {
     std::vector<std::string> notes;
     for (const LayoutColumn& column : facts.columns) {
       if (column.type == ftUnknown) continue;
-      if (std::optional<NamedField> field = Guess(tables[t], column, facts)) {
-        if (OfferedBySeveralClasses(field->choice))
-          field->type_class = ClassifyType(column.type).type_class;
+      std::optional<NamedField> field = Guess(tables[t], column, facts);
+      const int32_t cls = ClassifyType(column.type).type_class;
+      if (field && cls == kClassText && column.size > 0 && field->choice != "Date") {
+        // A value longer than the column is refused by most servers. (A
+        // text date's length is its format's, which the draft picks short.)
+        const CatalogueEntry& entry =
+            CatalogueEntries(cls)[static_cast<size_t>(FindCatalogueEntry(cls, field->choice))];
+        if (entry.limit && !entry.limit->empty() && std::stoi(*entry.limit) > column.size) {
+          notes.push_back(column.name + ": left out, " + field->choice + " makes up to " +
+                          *entry.limit + " characters, more than its size of " +
+                          std::to_string(column.size));
+          continue;
+        }
+      }
+      if (field) {
+        if (OfferedBySeveralClasses(field->choice)) field->type_class = cls;
         table.fields.push_back(std::move(*field));
       } else {
         const auto r = facts.references.find(column.name);
@@ -418,47 +436,50 @@ int Main(int argc, char** argv) {
   std::optional<std::string> table, out_opt, export_dsn;
 
   CLI::App* describe = app.add_subcommand(
-      "describe",
+      "describe", "list the tables and fields of a data source, with their choices");
+  const std::string describe_text =
       "List the data source's tables in slot order (as the window's table list) and, for\n"
       "each, its fields in field-list order: type name, size, class, primary key, the\n"
       "foreign key it holds (\"references artist(artist_id)\"), and the choices it is offered\n"
-      "with their parameter labels, the keys of a named profile.");
+      "with their parameter labels, the keys of a named profile.";
   describe->add_option("--dsn", dsn, "ODBC data source")->required();
   describe->add_option("--table", table, "describe this table only");
-  describe->footer(kExitCodes);
+  describe->footer("\n" + describe_text + "\n" + kExitCodes);
 
-  CLI::App* draft = app.add_subcommand(
-      "draft",
+  CLI::App* draft = app.add_subcommand("draft", "write a starting named profile for a data source");
+  const std::string draft_text =
       "Write a starting named profile for every table of the data source (views are left\n"
       "out). Choices are guessed from the column names and types: e-mail to Email,\n"
       "surname or last_name to Surname, post codes, towns, counties, phones and dates to\n"
       "theirs, an integer primary key to Counter, a foreign key to a Database Lookup of the\n"
-      "column it references. A column without a guess is left out with a comment.");
+      "column it references. A column without a guess is left out with a comment.";
   draft->add_option("--dsn", dsn, "ODBC data source")->required();
   draft->add_option("-o,--output", out_opt, "write the profile here (default: standard output)");
-  draft->footer(kExitCodes);
+  draft->footer("\n" + draft_text + "\n" + kExitCodes);
 
-  CLI::App* exporter = app.add_subcommand(
-      "export",
+  CLI::App* exporter =
+      app.add_subcommand("export", "write the named profile of a positional profile (.prf)");
+  const std::string exporter_text =
       "Write the named profile of a positional profile's listed slots. With --dsn the\n"
       "fields' types come from the data source, and every table and field must exist there;\n"
       "without it they come from the stored choices. Slots that name no table are left out\n"
-      "with a warning, since a run skips them.");
+      "with a warning, since a run skips them.";
   exporter->add_option("FILE.prf", file, "the positional profile")->required();
   exporter->add_option("--dsn", export_dsn, "ODBC data source to take the field types from");
   exporter->add_option("-o,--output", out_opt, "write the profile here (default: standard output)");
-  exporter->footer(kExitCodes);
+  exporter->footer("\n" + exporter_text + "\n" + kExitCodes);
 
-  CLI::App* importer = app.add_subcommand(
-      "import",
+  CLI::App* importer =
+      app.add_subcommand("import", "write the positional profile (.prf) of a named profile");
+  const std::string importer_text =
       "Write the positional profile of a named profile for the data source, as the window\n"
       "would make it for the same choices: tables at their place in the table list, fields\n"
       "at their place in the field list. The window loads it and shows exactly those\n"
-      "choices. import of export of a window-made profile gives it back byte for byte.");
+      "choices. import of export of a window-made profile gives it back byte for byte.";
   importer->add_option("FILE.toml", file, "the named profile")->required();
   importer->add_option("--dsn", dsn, "ODBC data source")->required();
   importer->add_option("-o,--output", out, "the .prf file to write")->required();
-  importer->footer(kExitCodes);
+  importer->footer("\n" + importer_text + "\n" + kExitCodes);
 
   // CLI11 takes an unknown word for a missing command; say what it is.
   const std::string first = argc > 1 ? argv[1] : "";

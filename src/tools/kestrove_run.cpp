@@ -626,9 +626,15 @@ int Main(int argc, char** argv) {
     } catch (const ENamedProfileError& e) {
       throw UsageError(e.what());
     } catch (const EConvertError& e) {
-      // A line that should hold a number: say which.
-      throw UsageError(options.profile + " line " + std::to_string(line) + ": " +
-                       DisplayMessage(e.what()));
+      // A line that should hold a number: say which. A named profile under
+      // another name fails on its first line.
+      const bool looks_named =
+          line == 1 && ReadProfileFile(options.profile).find("[[table]]") != std::string::npos;
+      throw UsageError(
+          options.profile + " line " + std::to_string(line) + ": " + DisplayMessage(e.what()) +
+          (looks_named
+               ? " A named profile is read as one only when its file name ends in \".toml\"."
+               : ""));
     } catch (const KestroveError& e) {
       throw UsageError("cannot load profile '" + options.profile +
                        "': " + DisplayMessage(e.what()));

@@ -59,6 +59,7 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
        "p.toml:3: table \"customer\": \"records\" must be a whole number from -2147483648 to "
        "2147483647"},
       {"[[table]]\nrecords = 3\n", false, "p.toml:1: a [[table]] block needs a name"},
+      {"[[table]]\nname = \"\"\n", false, "p.toml:2: a table's name cannot be empty"},
       {(c + "{ name = \"id\" }]\n"), false,
        "p.toml:4: table \"customer\", field \"id\": a field needs a choice (\"Do not update\" "
        "leaves it out)"},

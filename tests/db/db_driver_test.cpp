@@ -49,6 +49,25 @@ TEST_P(DbLayer, ListsTablesAndViews) {
   Drop("kt_list_t");
 }
 
+// A key of two columns: in key order on PostgreSQL (sqliteodbc numbers
+// them in column order); a table without a key has none.
+TEST_P(DbLayer, PrimaryKeyColumnsInKeyOrder) {
+  Drop("kt_pk_two");
+  Drop("kt_pk_none");
+  Exec(
+      "CREATE TABLE kt_pk_two (a INTEGER NOT NULL, b INTEGER NOT NULL, c INTEGER, "
+      "PRIMARY KEY (b, a))");
+  Exec("CREATE TABLE kt_pk_none (a INTEGER)");
+  std::vector<std::string> key = db_.Catalog.PrimaryKey("kt_pk_two");
+  if (!IsPostgres()) std::sort(key.begin(), key.end());
+  const std::vector<std::string> expected =
+      IsPostgres() ? std::vector<std::string>{"b", "a"} : std::vector<std::string>{"a", "b"};
+  EXPECT_EQ(key, expected);
+  EXPECT_TRUE(db_.Catalog.PrimaryKey("kt_pk_none").empty());
+  Drop("kt_pk_two");
+  Drop("kt_pk_none");
+}
+
 struct ColumnExpectation {
   const char* column;
   TFieldType type;

@@ -109,11 +109,8 @@ class KestroveProfileDb : public testing::DriverTest {
   void DropShop() {
     for (const char* table : {"sale_line", "sale", "supplier", "product", "customer"}) Drop(table);
   }
-  // Children first, so that PostgreSQL lets every table go.
   void DropMusicShop() {
-    for (const char* table : {"playlist_track", "invoice_line", "invoice", "client", "employee",
-                              "track", "album", "artist", "label", "genre", "playlist"})
-      Drop(table);
+    testing::DropMusicShop([this](const std::string& sql) { Exec(sql); });
   }
   void CreateShop() {
     DropShop();

@@ -153,7 +153,23 @@ TEST_F(KestroveRunTest, MessagesSayWhereAndQuoteBriefly) {
   std::ofstream(huge, std::ios::binary) << std::string(1 << 20, 'x') << "\r\n";
   const std::string nul = (dir / "nul.prf").string();
   std::ofstream(nul, std::ios::binary) << std::string("0\r\nT\0x\r\n", 9);
+  // A named profile: read as one by its name, placed in the order written.
+  const std::string named_text =
+      "[[table]]\nname = \"T\"\nfields = [{ name = \"n\", choice = \"Random\" }]\n";
+  const std::string named = (dir / "named.toml").string();
+  std::ofstream(named, std::ios::binary) << named_text;
+  const std::string misnamed = (dir / "named.txt").string();
+  std::ofstream(misnamed, std::ios::binary) << named_text;
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--profile", named},
+       "kestrove-run: " + named +
+           ":3: table \"T\", field \"n\": the choice \"Random\" is "
+           "offered by the classes \"integer\", \"float\", \"boolean\" and \"currency\": say "
+           "which with class = \"...\", since no data source tells the field's type\n"},
+      {{"--profile", misnamed},
+       "kestrove-run: " + misnamed +
+           " line 1: '[[table]]' is not a valid integer value. A "
+           "named profile is read as one only when its file name ends in \".toml\".\n"},
       {{"--profile", cut},
        "kestrove-run: " + cut + " line 1798: '' is not a valid integer value.\n"},
       {{"--profile", huge},
