@@ -218,6 +218,19 @@ bool NameHas(const std::string& lower, std::initializer_list<const char*> parts)
   return false;
 }
 
+// True when the name is one of `names`, or ends in "_" and one of them
+// (billing_town, home_county).
+bool NameEndsIn(const std::string& lower, std::initializer_list<const char*> names) {
+  for (const char* n : names) {
+    const size_t length = std::char_traits<char>::length(n);
+    if (lower == n ||
+        (lower.size() > length + 1 && lower.compare(lower.size() - length, length, n) == 0 &&
+         lower[lower.size() - length - 1] == '_'))
+      return true;
+  }
+  return false;
+}
+
 NamedField Choice(const std::string& name, const char* choice,
                   std::vector<NamedParam> params = {}) {
   NamedField field;
@@ -281,11 +294,11 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
                   {{"Format", column.size >= 6 ? "Male or Female" : "M or F", 0}});
   if (NameHas(n, {"post_code", "postcode", "postal_code", "zip"}))
     return Choice(column.name, "Post/Zip Code");
-  if (NameIs(n, {"town", "city"})) return Choice(column.name, "Town/City");
-  if (NameIs(n, {"county", "state", "region"})) return Choice(column.name, "County/State");
+  if (NameEndsIn(n, {"town", "city"})) return Choice(column.name, "Town/City");
+  if (NameEndsIn(n, {"county", "state", "region"})) return Choice(column.name, "County/State");
   if (NameHas(n, {"phone", "fax", "mobile"}) || NameIs(n, {"tel"}))
     return Choice(column.name, "Tel/Fax");
-  if (NameIs(n, {"address", "address1", "address_line1", "street"}))
+  if (NameEndsIn(n, {"address", "address1", "address_line1", "street"}))
     return Choice(column.name, "Address");
   if (NameIs(n, {"company", "company_name"})) return Choice(column.name, "Company");
   if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
