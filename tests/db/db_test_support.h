@@ -3,8 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -74,6 +77,26 @@ class DriverTest : public ::testing::TestWithParam<Driver> {
 
   std::string dsn_;
   Database db_;
+};
+
+// A driver test with a scratch folder of its own (named after the suite,
+// the process and the driver), removed afterwards.
+class ScratchDriverTest : public DriverTest {
+ protected:
+  void SetUp() override {
+    DriverTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    std::string suite = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    std::replace(suite.begin(), suite.end(), '/', '-');
+    dir_ = std::filesystem::temp_directory_path() /
+           (suite + "-" + std::to_string(getpid()) + "-" + GetParam().name);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+  std::filesystem::path dir_;
 };
 
 inline std::string DriverName(const ::testing::TestParamInfo<Driver>& info) {

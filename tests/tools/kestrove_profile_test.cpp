@@ -93,19 +93,8 @@ TEST(KestroveProfile, NamedDryRunSendsWhatTheShopProfileSends) {
   fs::remove(toml);
 }
 
-class KestroveProfileDb : public testing::DriverTest {
+class KestroveProfileDb : public testing::ScratchDriverTest {
  protected:
-  void SetUp() override {
-    DriverTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    dir_ = fs::temp_directory_path() /
-           ("kestrove-profile-db-" + std::to_string(getpid()) + "-" + GetParam().name);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
-
   void DropShop() {
     for (const char* table : {"sale_line", "sale", "supplier", "product", "customer"}) Drop(table);
   }
@@ -117,8 +106,6 @@ class KestroveProfileDb : public testing::DriverTest {
     for (const std::string& s : SchemaStatements(SourceDir() + "/examples/shop.sql")) Exec(s);
   }
   std::string Path(const char* name) { return (dir_ / name).string(); }
-
-  fs::path dir_;
 };
 
 TEST_P(KestroveProfileDb, ShopRoundTripsAndItsNamedProfileSendsTheSameStatements) {
