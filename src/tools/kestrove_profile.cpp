@@ -219,7 +219,7 @@ bool NameHas(const std::string& lower, std::initializer_list<const char*> parts)
 }
 
 // True when the name is one of `names`, or ends in "_" and one of them
-// (billing_town, home_county).
+// (billing_town, contact_gender).
 bool NameEndsIn(const std::string& lower, std::initializer_list<const char*> names) {
   for (const char* n : names) {
     const size_t length = std::char_traits<char>::length(n);
@@ -282,14 +282,14 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
       return std::nullopt;
   }
   if (NameHas(n, {"email", "e_mail", "mail"})) return Choice(column.name, "Email");
-  if (NameIs(n, {"surname", "last_name", "lastname", "family_name"}))
+  if (NameEndsIn(n, {"surname", "last_name", "lastname", "family_name"}))
     return Choice(column.name, "Surname");
-  if (NameIs(n, {"forename", "first_name", "firstname", "given_name"}))
+  if (NameEndsIn(n, {"forename", "first_name", "firstname", "given_name"}))
     return Choice(column.name, "Forename");
-  if (NameIs(n, {"middlename", "middle_name"})) return Choice(column.name, "Middlename");
-  if (NameIs(n, {"title"}) && column.size > 0 && column.size <= 4)
+  if (NameEndsIn(n, {"middlename", "middle_name"})) return Choice(column.name, "Middlename");
+  if (NameEndsIn(n, {"title"}) && column.size > 0 && column.size <= 4)
     return Choice(column.name, "Title");
-  if (NameIs(n, {"gender", "sex"}))
+  if (NameEndsIn(n, {"gender", "sex"}))
     return Choice(column.name, "Gender",
                   {{"Format", column.size >= 6 ? "Male or Female" : "M or F", 0}});
   if (NameHas(n, {"post_code", "postcode", "postal_code", "zip"}))
@@ -302,7 +302,7 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
     return Choice(column.name, "Address");
   if (NameIs(n, {"company", "company_name"})) return Choice(column.name, "Company");
   if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
-  if (NameIs(n, {"initials"})) return Choice(column.name, "Initials");
+  if (NameEndsIn(n, {"initials"})) return Choice(column.name, "Initials");
   if (NameIs(n, {"spouse", "spouse_name"})) return Choice(column.name, "Spouse Name");
   if (NameIs(n, {"age"})) return Choice(column.name, "Age", {{"Type", "Random, 16 - 99", 0}});
   if (birth)
@@ -345,9 +345,13 @@ std::string Draft(const std::string& dsn) {
       if (column.type == ftUnknown) continue;
       std::optional<NamedField> field = Guess(tables[t], column, facts);
       const int32_t cls = ClassifyType(column.type).type_class;
-      if (field && cls == kClassText && column.size > 0 && field->choice != "Date") {
+      const bool short_format = field && (field->choice == "Date" ||
+                                          (field->choice == "Gender" && !field->params.empty() &&
+                                           field->params[0].value == "M or F"));
+      if (field && cls == kClassText && column.size > 0 && !short_format) {
         // A value longer than the column is refused by most servers. (A
-        // text date's length is its format's, which the draft picks short.)
+        // text date's length is its format's, which the draft picks short,
+        // and "M or F" makes one character.)
         const CatalogueEntry& entry =
             CatalogueEntries(cls)[static_cast<size_t>(FindCatalogueEntry(cls, field->choice))];
         if (entry.limit && !entry.limit->empty() && std::stoi(*entry.limit) > column.size) {

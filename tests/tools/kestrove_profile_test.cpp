@@ -123,6 +123,15 @@ TEST_P(KestroveProfileDb, ShopRoundTripsAndItsNamedProfileSendsTheSameStatements
                 "Counter (Starting Value); Database Lookup (Field Name, TableName)\n"),
             std::string::npos)
       << described.out;
+  // Names with a prefix are guessed as the plain name is, within the size.
+  const auto drafted = RunTool("kestrove-profile", {"draft", "--dsn", dsn_});
+  ASSERT_EQ(drafted.exit_code, 0) << drafted.err;
+  for (const char* line :
+       {"  { name = \"contact_gender\", choice = \"Gender\", Format = \"M or F\" },\n",
+        "  { name = \"contact_title\", choice = \"Title\" },\n",
+        "  # contact_initials: left out, Initials makes up to 3 characters, more "
+        "than its size of 2\n"})
+    EXPECT_NE(drafted.out.find(line), std::string::npos) << line << drafted.out;
 
   const auto exported =
       RunTool("kestrove-profile", {"export", ShopPrf(), "--dsn", dsn_, "-o", Path("shop.toml")});
