@@ -377,6 +377,22 @@ std::string Draft(const std::string& dsn) {
         notes.push_back(column.name + ": left out, no choice guessed for a " + why);
       }
     }
+    // A key made of looked-up values only (a playlist's tracks) repeats as
+    // soon as two records draw the same pair.
+    bool looked_up_key = facts.primary_key.size() > 1;
+    for (const std::string& key : facts.primary_key) {
+      const auto field = std::find_if(table.fields.begin(), table.fields.end(),
+                                      [&](const NamedField& f) { return f.name == key; });
+      looked_up_key &= field != table.fields.end() && field->choice == "Database Lookup";
+    }
+    if (looked_up_key) {
+      std::string columns;
+      for (const std::string& key : facts.primary_key)
+        columns += (columns.empty() ? "" : ", ") + key;
+      notes.push_back("the key (" + columns +
+                      ") is made of looked-up values, which repeat: give one of its columns a "
+                      "Counter, or keep the records to a few");
+    }
     one.tables.push_back(std::move(table));
     std::string text = NamedProfileText(one);
     // The notes go inside the field list, before its closing bracket.
