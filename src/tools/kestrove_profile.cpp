@@ -240,6 +240,10 @@ NamedField Choice(const std::string& name, const char* choice,
   return field;
 }
 
+// Dates other than birth dates (joined, hired, invoiced) are drawn from this
+// day to today rather than from 1900.
+const char* const kRecentFrom = "2000/1/1";
+
 // A choice guessed from the column's name and type, or nullopt.
 std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& column,
                                 const TableFacts& facts) {
@@ -271,11 +275,13 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
         return Choice(
             column.name, "Random Date",
             {{"From", "1940/1/1", 0}, {"To", "2005/12/31", 0}, {"Style", "yyyy-mm-dd", 0}});
-      return Choice(column.name, "Random Date", {{"Style", "yyyy-mm-dd", 0}});
+      return Choice(column.name, "Random Date",
+                    {{"From", kRecentFrom, 0}, {"Style", "yyyy-mm-dd", 0}});
     case kClassTime:
       return Choice(column.name, "Random Time", {{"Format", "24 hr, e.g. 16:30:24", 0}});
     case kClassDateTime:
-      return Choice(column.name, "Random DateTime", {{"Format", "yyyy-mm-dd 24:24:24", 0}});
+      return Choice(column.name, "Random DateTime",
+                    {{"From", kRecentFrom, 0}, {"Format", "yyyy-mm-dd 24:24:24", 0}});
     case kClassText:
       break;
     default:
@@ -310,7 +316,8 @@ std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& co
                   {{"From", "1940/1/1", 0},
                    {"To", "2005/12/31", 0},
                    {"Format", "Date of Birth, yyyy/mm/dd", 0}});
-  if (NameHas(n, {"date"})) return Choice(column.name, "Date", {{"Format", "yyyy-mm-dd", 0}});
+  if (NameHas(n, {"date"}))
+    return Choice(column.name, "Date", {{"From", kRecentFrom, 0}, {"Format", "yyyy-mm-dd", 0}});
   return std::nullopt;
 }
 

@@ -186,6 +186,8 @@ TEST_P(KestroveProfileDb, DescribesAndDraftsTheMusicShop) {
         "  { name = \"last_name\", choice = \"Surname\" },\n",
         "  { name = \"email\", choice = \"Email\" },\n",
         "  { name = \"post_code\", choice = \"Post/Zip Code\" },\n",
+        "  { name = \"hire_date\", choice = \"Random Date\", From = \"2000/1/1\", Style = "
+        "\"yyyy-mm-dd\" },\n",
         "  { name = \"billing_town\", choice = \"Town/City\" },\n",
         "  { name = \"birth_date\", choice = \"Random Date\", From = \"1940/1/1\", To = "
         "\"2005/12/31\", Style = \"yyyy-mm-dd\" },\n",
