@@ -15,24 +15,14 @@
 #include "db/error_text.h"
 #include "db/lookup_cache.h"
 #include "generators/generators.h"
+#include "lookup_bench_support.h"
 
 using namespace kestrove;
 
 namespace {
 
-class NoLists : public ListSource {
- public:
-  std::string_view PickListValue(int, int32_t) override { return {}; }
-};
-
-class CountingReporter : public DatabaseErrorReporter {
- public:
-  void ShowDatabaseError(const EODBC& error, const std::string& text) override {
-    ++errors;
-    std::fprintf(stderr, "%s\n", FormatDatabaseError(error, text).c_str());
-  }
-  int errors = 0;
-};
+using bench::CountingReporter;
+using bench::NoLists;
 
 }  // namespace
 

@@ -311,17 +311,12 @@ TEST_P(KestroveRunBatched, StopCommitsUpToTheRecordUnderWay) {
       Profile("kt_run_stop", {{206, "", ""}, {1, "!!~~~~", ""}}, 2000000000);
   const std::string log = (dir_ / "sent.sql").string();
   const std::string err = (dir_ / "err.txt").string();
-  const pid_t pid = fork();
+  // No commit comes before the stop's.
+  const pid_t pid = testing_support::StartTool("kestrove-run",
+                                               {"--profile", profile, "--dsn", dsn_, "--sql-out",
+                                                log, "--seed", "1", "--commit-every", "100000000"},
+                                               err);
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    freopen(err.c_str(), "w", stderr);
-    const std::string bin = testing_support::BinDir() + "/kestrove-run";
-    // No commit comes before the stop's.
-    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn_.c_str(),
-          "--sql-out", log.c_str(), "--seed", "1", "--commit-every", "100000000",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
   auto lines = [&] {
     const std::string text = ReadWhole(log);
     return std::count(text.begin(), text.end(), '\n');
@@ -450,16 +445,10 @@ TEST_P(KestroveRunCancel, StopWhileWaitingForALockComesWithinTwoSeconds) {
   }
   const std::string log = (dir_ / "sent.sql").string();
   const std::string profile = Profile("kt_cancel", {{206, "", ""}}, 2000000000);
-  const pid_t pid = fork();
+  const pid_t pid = testing_support::StartTool(
+      "kestrove-run", {"--profile", profile, "--dsn", dsn, "--sql-out", log, "--seed", "1"},
+      (dir_ / "err.txt").string(), ini);
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (!ini.empty()) setenv("ODBCINI", ini.c_str(), 1);
-    freopen((dir_ / "err.txt").c_str(), "w", stderr);
-    const std::string bin = testing_support::BinDir() + "/kestrove-run";
-    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn.c_str(), "--sql-out",
-          log.c_str(), "--seed", "1", static_cast<char*>(nullptr));
-    _exit(127);
-  }
   // Once rows are going in, another session takes a lock the next Insert
   // has to wait for.
   usleep(500000);
@@ -734,15 +723,9 @@ TEST_P(KestroveRunLostConnection, EndsTheRunAndTheNextRunConnectsAfresh) {
       Profile("kt_run_lost", {{206, "", ""}, {1, "!!~~~~", ""}}, 2000000000);
   const std::string log = (dir_ / "sent.sql").string();
   const std::string err = (dir_ / "err.txt").string();
-  const pid_t pid = fork();
+  const pid_t pid = testing_support::StartTool(
+      "kestrove-run", {"--profile", profile, "--dsn", dsn_, "--sql-out", log, "--seed", "1"}, err);
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    freopen(err.c_str(), "w", stderr);
-    const std::string bin = testing_support::BinDir() + "/kestrove-run";
-    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--dsn", dsn_.c_str(),
-          "--sql-out", log.c_str(), "--seed", "1", static_cast<char*>(nullptr));
-    _exit(127);
-  }
   // Once rows are going in, end every other connection to the database.
   for (int i = 0; i < 500 && Scalar("SELECT Count(*) FROM kt_run_lost") < 200; ++i) usleep(10000);
   Exec(

@@ -268,14 +268,8 @@ TEST_P(KestroveRunStopTest, StopsAfterTheRecordUnderWay) {
   const auto [signal, expected_exit] = GetParam();
   const std::string profile = Profile({{206, "", ""}}, 2000000000);
   const std::string out = (dir / "long.sql").string();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const std::string bin = testing_support::BinDir() + "/kestrove-run";
-    freopen("/dev/null", "w", stderr);
-    execl(bin.c_str(), bin.c_str(), "--profile", profile.c_str(), "--sql-out", out.c_str(),
-          "--seed", "1", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const pid_t pid = testing_support::StartTool(
+      "kestrove-run", {"--profile", profile, "--sql-out", out, "--seed", "1"}, "/dev/null");
   // Wait until the run has written something, then press "Stop".
   for (int i = 0; i < 200 && (!fs::exists(out) || fs::file_size(out) < 100000); ++i) usleep(20000);
   kill(pid, signal);

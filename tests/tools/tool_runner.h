@@ -39,6 +39,26 @@ inline std::string ReadWhole(const std::string& path) {
   return s.str();
 }
 
+// Starts BinDir()/tool in the background with the arguments, its standard
+// error to `err_path` (and ODBCINI set to `odbc_ini` when given); returns
+// its process id, for the caller to signal and wait for.
+inline pid_t StartTool(const std::string& tool, const std::vector<std::string>& args,
+                       const std::string& err_path, const std::string& odbc_ini = "") {
+  std::vector<std::string> all = {BinDir() + "/" + tool};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!odbc_ini.empty()) setenv("ODBCINI", odbc_ini.c_str(), 1);
+    if (!freopen(err_path.c_str(), "w", stderr)) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
 // Runs BinDir()/tool with the arguments, standard output and error to files.
 inline ToolResult RunTool(const std::string& tool, const std::vector<std::string>& args) {
   char out_name[] = "/tmp/kestrove-tool-out.XXXXXX";
