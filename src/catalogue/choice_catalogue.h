@@ -1,6 +1,8 @@
-// The choice catalogue: for every choice of every type class, what the field
-// panel shows (help text, the three parameter controls and their labels, the
-// Param3 items, the character limit line) and the choice base it yields.
+// The choice catalogue: the choice list of every type class and, for every
+// choice, what the field panel shows (help text, the three parameter controls
+// and their labels, the Param3 items, the character limit line) and the choice
+// base it yields. It is the one table of choices: the window's choice list,
+// the profile files and the named profiles all read it.
 // Show choice turns an entry into the state of those controls; the window
 // applies it, and a headless tool reads the same entries.
 #pragma once

@@ -1,10 +1,8 @@
-// Column data types, their type classes, and the choice lists with their
-// choice bases: the numbering that turns a picked choice into a choice code.
+// Column data types, their type classes, and the code ranges of the generator
+// families. The choice lists and their bases are the choice catalogue's.
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace kestrove {
 
@@ -58,17 +56,6 @@ struct TypeInfo {
 
 // Name shown and type class of a column data type.
 TypeInfo ClassifyType(TFieldType type);
-
-// One entry of a class's choice list.
-struct ChoiceEntry {
-  const char* text;
-  int32_t base;          // 0 for "Do not update"
-  int32_t param3_items;  // number of Param3 items; 0 when the choice has none
-};
-
-// The choice list of a type class, entry 0 being "Do not update"; empty for
-// classes 1 and 7 (and for anything outside 1..10).
-const std::vector<ChoiceEntry>& ChoiceList(int32_t type_class);
 
 // The generator families, by choice code range.
 enum class Family {

@@ -644,7 +644,7 @@ void TMainForm::FieldListClick(int row) {
   FTLabel->setText(info.name);
   updating_ = true;
   ChoiceList->clear();
-  for (const ChoiceEntry& entry : kestrove::ChoiceList(info.type_class))
+  for (const CatalogueEntry& entry : CatalogueEntries(info.type_class))
     ChoiceList->addItem(entry.text);
   state.CurrentClass = info.type_class;
   ChoiceList->setVisible(ChoiceList->count() > 0);

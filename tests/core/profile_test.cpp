@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "core/field_types.h"
 
 namespace kestrove {
@@ -93,40 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
         TypeRow{ftBytes, "Byte", 3}, TypeRow{ftVarBytes, "", 1}, TypeRow{ftAutoInc, "", 1},
         TypeRow{ftBlob, "BLOB", 7}, TypeRow{ftMemo, "Memo", 2}, TypeRow{ftGraphic, "Graphic", 7},
         TypeRow{ftFmtMemo, "", 1}, TypeRow{ftWideString, "", 1}, TypeRow{ftLargeint, "", 1}));
-
-TEST(ChoiceListTest, SizesPerClass) {
-  const std::vector<std::pair<int32_t, size_t>> sizes = {{1, 0}, {2, 26}, {3, 6}, {4, 4}, {5, 3},
-                                                         {6, 4}, {7, 0},  {8, 3}, {9, 3}, {10, 3}};
-  for (auto [cls, size] : sizes) EXPECT_EQ(ChoiceList(cls).size(), size) << "class " << cls;
-}
-
-// Every code of every class falls in that class's family range, codes never
-// overlap, and the text codes left unassigned are exactly the documented gaps.
-TEST(ChoiceListTest, CodesStayInTheirFamilyWithoutOverlap) {
-  const std::vector<std::pair<int32_t, Family>> families = {
-      {2, Family::kText},     {3, Family::kInteger}, {4, Family::kFloat}, {5, Family::kBoolean},
-      {6, Family::kCurrency}, {8, Family::kDate},    {9, Family::kTime},  {10, Family::kDateTime}};
-  std::set<int32_t> used;
-  for (auto [cls, family] : families) {
-    const auto& list = ChoiceList(cls);
-    EXPECT_STREQ(list[0].text, "Do not update");
-    EXPECT_EQ(list[0].base, 0);
-    for (size_t e = 1; e < list.size(); ++e) {
-      const int32_t last = list[e].base + std::max(list[e].param3_items, 1) - 1;
-      for (int32_t code = list[e].base; code <= last; ++code) {
-        EXPECT_EQ(FamilyOfCode(code), family) << list[e].text;
-        EXPECT_TRUE(used.insert(code).second) << "code " << code << " used twice";
-      }
-    }
-  }
-  std::set<int32_t> unassigned;
-  for (int32_t code = 1; code <= 199; ++code)
-    if (!used.count(code)) unassigned.insert(code);
-  std::set<int32_t> gaps = {47, 48, 49, 50, 60};
-  for (int32_t c = 66; c <= 83; ++c) gaps.insert(c);
-  for (int32_t c = 110; c <= 199; ++c) gaps.insert(c);
-  EXPECT_EQ(unassigned, gaps);
-}
 
 }  // namespace
 }  // namespace kestrove
