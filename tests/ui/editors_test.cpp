@@ -23,6 +23,21 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// The messages Qt prints (on standard error) while it lives.
+class QtMessages {
+ public:
+  QtMessages() : previous_(qInstallMessageHandler(&Record)) { Lines().clear(); }
+  ~QtMessages() { qInstallMessageHandler(previous_); }
+  static QStringList& Lines() {
+    static QStringList lines;
+    return lines;
+  }
+
+ private:
+  static void Record(QtMsgType, const QMessageLogContext&, const QString& text) { Lines() << text; }
+  QtMessageHandler previous_;
+};
+
 class EditorTest : public MainFormTest {
  protected:
   std::string PathOf(int list) const { return (dir_ / kLookupFileNames[list]).string(); }
@@ -382,10 +397,14 @@ TEST_F(EditorTest, EveryMenuItemOpensItsEditor) {
       {f.UserTables[0], "User1Form", "Lookup Table 1 Editor", {"Data"}, ""},
       {f.UserTables[5], "User6Form", "Lookup Table 6 Editor", {"Data"}, ""},
   };
+  const QtMessages messages;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const bool user = QString(c.name).startsWith("User");
     WithEditor(c.item, [&](ui::TTownForm& editor) {
+      // Drawn as it shows, it prints nothing.
+      editor.grab();
+      EXPECT_EQ(messages.Lines(), QStringList()) << messages.Lines().join("\n").toStdString();
       EXPECT_EQ(editor.objectName(), c.name);
       EXPECT_EQ(editor.windowTitle(), user ? "User Table Editor" : "Lookup Table Editor");
       EXPECT_EQ(editor.size(), QSize(627, 459));
