@@ -453,27 +453,40 @@ TEST_F(EditorTest, StreetGuidanceKeepsItsExampleLines) {
 
 // --- A save that fails ---
 
-TEST_F(EditorTest, AFailingSaveKeepsTheEditorOpenWithItsEdits) {
-  WriteList(kForenamesFList, {{"Ann"}});
+TEST_F(EditorTest, AFailedSaveOffersToTryAgainOrToCloseWithoutSaving) {
   const std::string path = PathOf(kForenamesFList);
-  WithEditor(form_->LookupForenamesF, [&](ui::TTownForm& editor) {
-    // The list file cannot be replaced: a folder stands in its place (a
-    // read-only folder would not stop a test run as root).
-    std::filesystem::remove(path);
-    std::filesystem::create_directories(path + "/blocked");
-    Nav(editor, "Last")->click();
-    QTest::keyClick(Grid(editor), Qt::Key_Down);
-    TypeInto(*Grid(editor), 1, 0, "Beth");
-    Ok(editor);
-    EXPECT_EQ(prompts_.errors, QStringList{ui::FromEngine("Cannot create file " + path + ".")});
-    EXPECT_TRUE(editor.isVisible());
-    EXPECT_EQ(Shown(*Grid(editor)), (QStringList{"Ann", "Beth"}));
-    // Once the file can be written, OK saves the edits and closes.
-    std::filesystem::remove_all(path);
-    Ok(editor);
-    EXPECT_FALSE(editor.isVisible());
-  });
-  EXPECT_EQ(ReadList(kForenamesFList), (Rows{{"Ann"}, {"Beth"}}));
+  for (const bool retry : {true, false}) {
+    SCOPED_TRACE(retry ? "try again" : "close without saving");
+    WriteList(kForenamesFList, {{"Ann"}});
+    prompts_.save_failures.clear();
+    prompts_.retry_save = [&] {
+      // Once the user has freed the file's place, trying again saves.
+      if (retry) std::filesystem::remove_all(path);
+      return retry;
+    };
+    WithEditor(form_->LookupForenamesF, [&](ui::TTownForm& editor) {
+      // The list file cannot be replaced: a folder stands in its place (a
+      // read-only folder would not stop a test run as root).
+      std::filesystem::remove(path);
+      std::filesystem::create_directories(path + "/blocked");
+      Nav(editor, "Last")->click();
+      QTest::keyClick(Grid(editor), Qt::Key_Down);
+      TypeInto(*Grid(editor), 1, 0, "Beth");
+      Ok(editor);
+      EXPECT_FALSE(editor.isVisible());
+    });
+    EXPECT_EQ(prompts_.save_failures,
+              QStringList{ui::FromEngine("Cannot create file " + path +
+                                         ".\n\nThe list has not been saved.")});
+    EXPECT_TRUE(prompts_.errors.isEmpty());
+    if (retry) {
+      EXPECT_EQ(ReadList(kForenamesFList), (Rows{{"Ann"}, {"Beth"}}));
+    } else {
+      // What stands at the file's place is left as it was.
+      EXPECT_TRUE(std::filesystem::is_directory(path + "/blocked"));
+      std::filesystem::remove_all(path);
+    }
+  }
 }
 
 }  // namespace
