@@ -814,10 +814,10 @@ void TMainForm::ExitClick() {
 // --- 16 to 19. Lists, style, help, closing ---
 
 void TMainForm::LookupListClick(int list) {
-  TdxMemData& store = Work().Lists.List(list);
-  store.DisableControls();
-  Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
-  store.EnableControls();
+  {
+    const ControlsDisabled quiet(Work().Lists.List(list));
+    Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
+  }
   const std::unique_ptr<TTownForm> editor = MakeListEditor(list, *this);
   UserPrompts().ShowModal(*editor);
 }
