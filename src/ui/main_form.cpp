@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 
 #include "catalogue/choice_catalogue.h"
@@ -270,7 +271,9 @@ void TMainForm::BuildControls() {
   // Data source panel.
   MainPanel = MakePanel(client, "MainPanel", QRect(0, 0, 190, 108), &Grad1, "Grad1", false);
   L1 = MakeLabel(MainPanel, "L1", "Data Source", 10, 10, 170);
-  dbList = Place(new QComboBox(MainPanel), "dbList", 10, 28, 170, 22);
+  auto* data_source_box = Place(new DataSourceBox(MainPanel), "dbList", 10, 28, 170, 22);
+  data_source_box->BeforePopup = [this] { RunGuarded([this] { dbListEnter(); }); };
+  dbList = data_source_box;
   dbList->setEditable(false);
   dbList->installEventFilter(this);
   L1->setBuddy(dbList);
@@ -502,7 +505,19 @@ void TMainForm::dbListEnter() {
   data_sources_ = DbEnvironment::Get().ListDataSources();
   dbList->clear();
   for (const std::string& name : data_sources_) dbList->addItem(FromEngine(name));
-  dbList->setCurrentIndex(data_sources_.empty() ? -1 : 0);
+  // The box keeps showing the data source last picked, connected or not (a
+  // failed one stays named beside its error). While one is connected that
+  // is no longer listed, no other name may stand in for it.
+  const DbConnection& connector = Work().Db.Connector;
+  int shown = data_sources_.empty() ? -1 : 0;
+  if (!connector.DataSource.empty()) {
+    const auto found = std::find(data_sources_.begin(), data_sources_.end(), connector.DataSource);
+    if (found != data_sources_.end())
+      shown = static_cast<int>(found - data_sources_.begin());
+    else if (connector.Connected())
+      shown = -1;
+  }
+  dbList->setCurrentIndex(shown);
 }
 
 void TMainForm::dbListChange(int index) {
