@@ -542,11 +542,34 @@ void TMainForm::dbListChange(int index) {
     profile_ready_ = true;
     LoadProfile->setEnabled(true);
     SaveProfile->setEnabled(true);
+    connection_failed_ = false;
   } catch (const EODBC& error) {
     updating_ = false;
+    ShowConnectionFailed();
     environment_.prompts->ShowDatabaseError(this, error, kCommunicationFailure);
     DiscardError(error);
   }
+}
+
+void TMainForm::ShowConnectionFailed() {
+  // Nothing usable is connected, so the window looks as it does without a
+  // data source: no tables of the previous connection, no Generate, no
+  // profile commands. The profile itself is kept for the next connection.
+  connection_failed_ = true;
+  updating_ = true;
+  TableList->clear();
+  FieldList->clear();
+  ChoiceList->hide();
+  updating_ = false;
+  table_names_.clear();
+  field_names_.clear();
+  field_defs_.clear();
+  shown_table_ = -1;
+  shown_field_ = -1;
+  HideParameters();
+  ShowPanels(false, false, false);
+  LoadProfile->setEnabled(false);
+  SaveProfile->setEnabled(false);
 }
 
 void TMainForm::FillTableList() {
@@ -753,6 +776,8 @@ void TMainForm::GenerateBtnClick() {
     Work().Run.GenerateBtnClick();
     return;
   }
+  // No run starts against a connection that failed.
+  if (connection_failed_) return;
   in_run_ = true;
   try {
     Work().Run.GenerateBtnClick();
