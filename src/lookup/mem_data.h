@@ -184,4 +184,24 @@ class TdxMemData {
   std::vector<char> swap_;  // scratch slot for exchanges
 };
 
+// Suspends a list's change notifications while it lives, so that an
+// exception in between cannot leave them suspended for good.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(TdxMemData& list) : list_(list) { list_.DisableControls(); }
+  ~ControlsDisabled() {
+    // The count is back down before the view is told; a view that fails
+    // then catches up at the list's next change.
+    try {
+      list_.EnableControls();
+    } catch (...) {
+    }
+  }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  TdxMemData& list_;
+};
+
 }  // namespace kestrove

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 
 #include "catalogue/choice_catalogue.h"
@@ -270,7 +271,9 @@ void TMainForm::BuildControls() {
   // Data source panel.
   MainPanel = MakePanel(client, "MainPanel", QRect(0, 0, 190, 108), &Grad1, "Grad1", false);
   L1 = MakeLabel(MainPanel, "L1", "Data Source", 10, 10, 170);
-  dbList = Place(new QComboBox(MainPanel), "dbList", 10, 28, 170, 22);
+  auto* data_source_box = Place(new DataSourceBox(MainPanel), "dbList", 10, 28, 170, 22);
+  data_source_box->BeforePopup = [this] { RunGuarded([this] { dbListEnter(); }); };
+  dbList = data_source_box;
   dbList->setEditable(false);
   dbList->installEventFilter(this);
   L1->setBuddy(dbList);
@@ -502,7 +505,19 @@ void TMainForm::dbListEnter() {
   data_sources_ = DbEnvironment::Get().ListDataSources();
   dbList->clear();
   for (const std::string& name : data_sources_) dbList->addItem(FromEngine(name));
-  dbList->setCurrentIndex(data_sources_.empty() ? -1 : 0);
+  // The box keeps showing the data source last picked, connected or not (a
+  // failed one stays named beside its error). While one is connected that
+  // is no longer listed, no other name may stand in for it.
+  const DbConnection& connector = Work().Db.Connector;
+  int shown = data_sources_.empty() ? -1 : 0;
+  if (!connector.DataSource.empty()) {
+    const auto found = std::find(data_sources_.begin(), data_sources_.end(), connector.DataSource);
+    if (found != data_sources_.end())
+      shown = static_cast<int>(found - data_sources_.begin());
+    else if (connector.Connected())
+      shown = -1;
+  }
+  dbList->setCurrentIndex(shown);
 }
 
 void TMainForm::dbListChange(int index) {
@@ -527,11 +542,34 @@ void TMainForm::dbListChange(int index) {
     profile_ready_ = true;
     LoadProfile->setEnabled(true);
     SaveProfile->setEnabled(true);
+    connection_failed_ = false;
   } catch (const EODBC& error) {
     updating_ = false;
+    ShowConnectionFailed();
     environment_.prompts->ShowDatabaseError(this, error, kCommunicationFailure);
     DiscardError(error);
   }
+}
+
+void TMainForm::ShowConnectionFailed() {
+  // Nothing usable is connected, so the window looks as it does without a
+  // data source: no tables of the previous connection, no Generate, no
+  // profile commands. The profile itself is kept for the next connection.
+  connection_failed_ = true;
+  updating_ = true;
+  TableList->clear();
+  FieldList->clear();
+  ChoiceList->hide();
+  updating_ = false;
+  table_names_.clear();
+  field_names_.clear();
+  field_defs_.clear();
+  shown_table_ = -1;
+  shown_field_ = -1;
+  HideParameters();
+  ShowPanels(false, false, false);
+  LoadProfile->setEnabled(false);
+  SaveProfile->setEnabled(false);
 }
 
 void TMainForm::FillTableList() {
@@ -738,6 +776,8 @@ void TMainForm::GenerateBtnClick() {
     Work().Run.GenerateBtnClick();
     return;
   }
+  // No run starts against a connection that failed.
+  if (connection_failed_) return;
   in_run_ = true;
   try {
     Work().Run.GenerateBtnClick();
@@ -814,10 +854,10 @@ void TMainForm::ExitClick() {
 // --- 16 to 19. Lists, style, help, closing ---
 
 void TMainForm::LookupListClick(int list) {
-  TdxMemData& store = Work().Lists.List(list);
-  store.DisableControls();
-  Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
-  store.EnableControls();
+  {
+    const ControlsDisabled quiet(Work().Lists.List(list));
+    Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
+  }
   const std::unique_ptr<TTownForm> editor = MakeListEditor(list, *this);
   UserPrompts().ShowModal(*editor);
 }

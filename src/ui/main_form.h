@@ -150,6 +150,7 @@ class TMainForm : public QMainWindow {
   void EmptyInfoLabels();
   void HideParameters();
   void FillTableList();
+  void ShowConnectionFailed();
   void ShowChoiceOf(int entry, const TFieldStruct* field);
   void CommitParam(QLineEdit* edit, std::string TFieldStruct::*param);
   void FlushMonitor();
@@ -166,6 +167,8 @@ class TMainForm : public QMainWindow {
   bool close_pending_ = false;
   bool exit_pending_ = false;
   bool in_run_ = false;
+  // The last data source picked could not be used.
+  bool connection_failed_ = false;
   int shown_table_ = -1;  // TableList index whose fields are listed
   int shown_field_ = -1;  // FieldList row shown in the field panel
   std::vector<std::string> data_sources_;

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/db_error_dialog.h"
 #include "ui/error_display.h"
@@ -58,6 +59,15 @@ std::optional<LoginAnswer> QtPrompts::AskLogin(QWidget* parent, const QString& d
   LoginDialog dialog(data_source, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return LoginAnswer{ToEngine(dialog.UserEdit->text()), ToEngine(dialog.PasswordEdit->text())};
+}
+
+bool QtPrompts::RetryListSave(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, kApplicationTitle, message, QMessageBox::NoButton, parent);
+  QPushButton* retry = box.addButton(QMessageBox::Retry);
+  box.addButton("Close &Without Saving", QMessageBox::DestructiveRole);
+  box.setDefaultButton(retry);
+  box.exec();
+  return box.clickedButton() == retry;
 }
 
 void QtPrompts::ShowModal(QDialog& dialog) {

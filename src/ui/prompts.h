@@ -38,6 +38,10 @@ class Prompts {
   virtual void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) = 0;
   // The login dialog for a data source; nothing when cancelled.
   virtual std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) = 0;
+  // A list file that could not be written: `message` says why and that the
+  // list was not saved. True to try again, false to close the editor
+  // without saving.
+  virtual bool RetryListSave(QWidget* parent, const QString& message) = 0;
   // Shows a window of the program's own modally (the list editors, the
   // About box) and returns once it has closed.
   virtual void ShowModal(QDialog& dialog) = 0;
@@ -53,6 +57,7 @@ class QtPrompts : public Prompts {
   QString SaveProfileName(QWidget* parent, const QString& folder) override;
   void ShowDatabaseError(QWidget* parent, const EODBC& error, const QString& text) override;
   std::optional<LoginAnswer> AskLogin(QWidget* parent, const QString& data_source) override;
+  bool RetryListSave(QWidget* parent, const QString& message) override;
   void ShowModal(QDialog& dialog) override;
 };
 

@@ -106,4 +106,9 @@ void MonitorLabel::SetFullText(const QString& text) {
   setText(shown.join('\n'));
 }
 
+void DataSourceBox::showPopup() {
+  if (BeforePopup) BeforePopup();
+  QComboBox::showPopup();
+}
+
 }  // namespace kestrove::ui

@@ -1,13 +1,15 @@
 // Small widgets of the main window: the gradient background of a panel, the
-// blinking "Processing" label, the gradient Generate button, and the
-// statement monitor that shows long statements cut short.
+// blinking "Processing" label, the gradient Generate button, the statement
+// monitor that shows long statements cut short, and the data source box.
 #pragma once
 
 #include <QColor>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace kestrove::ui {
 
@@ -64,6 +66,19 @@ class MonitorLabel : public QLabel {
 
  private:
   QString full_;
+};
+
+// A pick-only combo box that is filled afresh just before its drop-down
+// opens. A click may reach the box before it has the focus (the window
+// manager activates the window only after the press), and a box that is
+// still empty then would open nothing.
+class DataSourceBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> BeforePopup;
+  void showPopup() override;
 };
 
 }  // namespace kestrove::ui

@@ -194,6 +194,20 @@ TEST(ListStoreEditTest, ChangeNotificationsCanBeSuspended) {
   EXPECT_EQ(calls, 0);
   list.EnableControls();
   EXPECT_EQ(calls, 1);
+
+  // Suspended by a guard, they come back however its scope is left.
+  for (const bool throws : {false, true}) {
+    calls = 0;
+    try {
+      const ControlsDisabled quiet(list);
+      AddRecord(list, {"Cole"});
+      if (throws) throw EListError("load failed");
+    } catch (const EListError&) {
+    }
+    EXPECT_EQ(calls, 1) << throws;
+    AddRecord(list, {"Dale"});
+    EXPECT_GT(calls, 1) << throws;
+  }
 }
 
 // --- Sorting ---

@@ -23,6 +23,21 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// The messages Qt prints (on standard error) while it lives.
+class QtMessages {
+ public:
+  QtMessages() : previous_(qInstallMessageHandler(&Record)) { Lines().clear(); }
+  ~QtMessages() { qInstallMessageHandler(previous_); }
+  static QStringList& Lines() {
+    static QStringList lines;
+    return lines;
+  }
+
+ private:
+  static void Record(QtMsgType, const QMessageLogContext&, const QString& text) { Lines() << text; }
+  QtMessageHandler previous_;
+};
+
 class EditorTest : public MainFormTest {
  protected:
   std::string PathOf(int list) const { return (dir_ / kLookupFileNames[list]).string(); }
@@ -382,10 +397,14 @@ TEST_F(EditorTest, EveryMenuItemOpensItsEditor) {
       {f.UserTables[0], "User1Form", "Lookup Table 1 Editor", {"Data"}, ""},
       {f.UserTables[5], "User6Form", "Lookup Table 6 Editor", {"Data"}, ""},
   };
+  const QtMessages messages;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const bool user = QString(c.name).startsWith("User");
     WithEditor(c.item, [&](ui::TTownForm& editor) {
+      // Drawn as it shows, it prints nothing.
+      editor.grab();
+      EXPECT_EQ(messages.Lines(), QStringList()) << messages.Lines().join("\n").toStdString();
       EXPECT_EQ(editor.objectName(), c.name);
       EXPECT_EQ(editor.windowTitle(), user ? "User Table Editor" : "Lookup Table Editor");
       EXPECT_EQ(editor.size(), QSize(627, 459));
@@ -434,27 +453,40 @@ TEST_F(EditorTest, StreetGuidanceKeepsItsExampleLines) {
 
 // --- A save that fails ---
 
-TEST_F(EditorTest, AFailingSaveKeepsTheEditorOpenWithItsEdits) {
-  WriteList(kForenamesFList, {{"Ann"}});
+TEST_F(EditorTest, AFailedSaveOffersToTryAgainOrToCloseWithoutSaving) {
   const std::string path = PathOf(kForenamesFList);
-  WithEditor(form_->LookupForenamesF, [&](ui::TTownForm& editor) {
-    // The list file cannot be replaced: a folder stands in its place (a
-    // read-only folder would not stop a test run as root).
-    std::filesystem::remove(path);
-    std::filesystem::create_directories(path + "/blocked");
-    Nav(editor, "Last")->click();
-    QTest::keyClick(Grid(editor), Qt::Key_Down);
-    TypeInto(*Grid(editor), 1, 0, "Beth");
-    Ok(editor);
-    EXPECT_EQ(prompts_.errors, QStringList{ui::FromEngine("Cannot create file " + path + ".")});
-    EXPECT_TRUE(editor.isVisible());
-    EXPECT_EQ(Shown(*Grid(editor)), (QStringList{"Ann", "Beth"}));
-    // Once the file can be written, OK saves the edits and closes.
-    std::filesystem::remove_all(path);
-    Ok(editor);
-    EXPECT_FALSE(editor.isVisible());
-  });
-  EXPECT_EQ(ReadList(kForenamesFList), (Rows{{"Ann"}, {"Beth"}}));
+  for (const bool retry : {true, false}) {
+    SCOPED_TRACE(retry ? "try again" : "close without saving");
+    WriteList(kForenamesFList, {{"Ann"}});
+    prompts_.save_failures.clear();
+    prompts_.retry_save = [&] {
+      // Once the user has freed the file's place, trying again saves.
+      if (retry) std::filesystem::remove_all(path);
+      return retry;
+    };
+    WithEditor(form_->LookupForenamesF, [&](ui::TTownForm& editor) {
+      // The list file cannot be replaced: a folder stands in its place (a
+      // read-only folder would not stop a test run as root).
+      std::filesystem::remove(path);
+      std::filesystem::create_directories(path + "/blocked");
+      Nav(editor, "Last")->click();
+      QTest::keyClick(Grid(editor), Qt::Key_Down);
+      TypeInto(*Grid(editor), 1, 0, "Beth");
+      Ok(editor);
+      EXPECT_FALSE(editor.isVisible());
+    });
+    EXPECT_EQ(prompts_.save_failures,
+              QStringList{ui::FromEngine("Cannot create file " + path +
+                                         ".\n\nThe list has not been saved.")});
+    EXPECT_TRUE(prompts_.errors.isEmpty());
+    if (retry) {
+      EXPECT_EQ(ReadList(kForenamesFList), (Rows{{"Ann"}, {"Beth"}}));
+    } else {
+      // What stands at the file's place is left as it was.
+      EXPECT_TRUE(std::filesystem::is_directory(path + "/blocked"));
+      std::filesystem::remove_all(path);
+    }
+  }
 }
 
 }  // namespace

@@ -36,6 +36,10 @@ class FakePrompts : public ui::Prompts {
   // window while it is "open" (it is shown, not run modally, meanwhile).
   QStringList modals;
   std::function<void(QDialog&)> on_modal;
+  // The failed list saves shown; `retry_save` answers each (no answer:
+  // close without saving).
+  QStringList save_failures;
+  std::function<bool()> retry_save;
 
   void ShowError(QWidget*, const QString& message) override {
     errors << message;
@@ -63,6 +67,10 @@ class FakePrompts : public ui::Prompts {
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override {
     ++logins_asked;
     return login;
+  }
+  bool RetryListSave(QWidget*, const QString& message) override {
+    save_failures << message;
+    return retry_save && retry_save();
   }
   void ShowModal(QDialog& dialog) override {
     modals << dialog.objectName();

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <cstdlib>
 #include <fstream>
 
 #include "catalogue/profile_file.h"
@@ -39,7 +42,24 @@ class MainFormDbTest : public MainFormTest {
       Exec(dsn_, "DROP TABLE IF EXISTS ui_person");
       DropExtraTables();
     }
+    if (!saved_ini_.empty()) setenv("ODBCINI", saved_ini_.c_str(), 1);
     MainFormTest::TearDown();
+  }
+
+  // Adds a data source whose database cannot be opened (its folder does not
+  // exist) to those listed; returns its name.
+  std::string AddBrokenDataSource() {
+    const char* ini = std::getenv("ODBCINI");
+    if (ini && saved_ini_.empty()) saved_ini_ = ini;
+    const std::filesystem::path path = dir_ / "odbc.ini";
+    std::ofstream(path) << (ini ? ReadFile(ini) : "") << "\n[KestroveUiMissing]\nDriver=SQLite3\n"
+                        << "Database=" << (dir_ / "missing" / "none.sqlite").string() << "\n";
+    setenv("ODBCINI", path.c_str(), 1);
+    return "KestroveUiMissing";
+  }
+  static void Enter(QWidget* widget, Qt::FocusReason reason) {
+    QFocusEvent in(QEvent::FocusIn, reason);
+    QCoreApplication::sendEvent(widget, &in);
   }
 
   // The tables a case adds beside ui_person.
@@ -64,6 +84,7 @@ class MainFormDbTest : public MainFormTest {
   int64_t Rows() { return Scalar(dsn_, "SELECT Count(*) FROM ui_person"); }
 
   std::string dsn_;
+  std::string saved_ini_;
 };
 
 TEST_F(MainFormDbTest, WorkflowStatesShowAndHideThePanels) {
@@ -121,6 +142,66 @@ TEST_F(MainFormDbTest, WorkflowStatesShowAndHideThePanels) {
   EXPECT_EQ(f.dbList->currentIndex(), -1);
   EXPECT_FALSE(f.LoadProfile->isEnabled());
   EXPECT_TRUE(f.State().Tables[0].TableName.empty() && f.State().Tables[1].TableName.empty());
+}
+
+TEST_F(MainFormDbTest, TheDataSourceBoxShowsTheConnectedDataSource) {
+  std::string second;
+  KESTROVE_REQUIRE_DSN("KESTROVE_SQLITE_FK_DSN", second);
+  auto& f = *form_;
+  // A fresh window: the press on the arrow can come before the box's focus
+  // does, and still opens the list.
+  f.dbList->setFocus();
+  f.dbList->clear();
+  QStyleOptionComboBox option;
+  option.initFrom(f.dbList);
+  const QRect arrow = f.dbList->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                        QStyle::SC_ComboBoxArrow, f.dbList);
+  QTest::mousePress(f.dbList, Qt::LeftButton, {}, arrow.center());
+  EXPECT_TRUE(f.dbList->view()->isVisible());
+  EXPECT_GE(f.dbList->findText(ui::FromEngine(second)), 0);
+  f.dbList->hidePopup();
+
+  Connect(second);
+  ASSERT_NE(f.dbList->itemText(0), ui::FromEngine(second)) << "needs a data source listed first";
+  // Every way back into the box shows the connected one.
+  for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason,
+                                       Qt::MouseFocusReason, Qt::ActiveWindowFocusReason}) {
+    Enter(f.dbList, reason);
+    EXPECT_EQ(f.dbList->currentText(), ui::FromEngine(second)) << reason;
+  }
+}
+
+TEST_F(MainFormDbTest, AFailedConnectLeavesNothingToRunAgainst) {
+  const std::string broken = AddBrokenDataSource();
+  SetUpPerson(5);
+  Choose("id", "Counter");
+  form_->dbListEnter();
+  Pick(form_->dbList, ui::FromEngine(broken));
+  ASSERT_EQ(prompts_.database_errors.size(), 1u);
+  EXPECT_EQ(prompts_.database_errors[0].text,
+            "Communication Failure. Please select another Data Source.");
+  auto& f = *form_;
+  EXPECT_FALSE(f.TablePanel->isVisible() || f.FieldPanel->isVisible() || f.TableLable->isVisible());
+  EXPECT_TRUE(f.Label2->isVisible());
+  EXPECT_FALSE(f.LoadProfile->isEnabled() || f.SaveProfile->isEnabled());
+  EXPECT_EQ(f.TableList->count(), 0);
+
+  // Generate, however it is pressed, starts nothing.
+  int sent = 0;
+  f.Work().StatementSent = [&](const std::string&) { ++sent; };
+  f.AltGenerateBtn->click();
+  f.GenerateBtn->click();
+  EXPECT_EQ(sent, 0);
+  EXPECT_TRUE(prompts_.errors.isEmpty() && prompts_.database_errors.size() == 1);
+  // Back in the box after the error, the failed pick is still named.
+  Enter(f.dbList, Qt::ActiveWindowFocusReason);
+  EXPECT_EQ(f.dbList->currentText(), ui::FromEngine(broken));
+
+  // A good data source again: the profile was kept, and runs.
+  Connect(dsn_);
+  EXPECT_TRUE(f.TablePanel->isVisible() && f.SaveProfile->isEnabled());
+  Generate();
+  EXPECT_EQ(Rows(), 5);
 }
 
 TEST_F(MainFormDbTest, TheWholeJobFillsTheTable) {

@@ -107,7 +107,10 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
   }
   if (role == Qt::TextAlignmentRole) return Qt::AlignCenter;
-  if (role != Qt::DisplayRole || !list_.Active() || section != list_.RecNo()) return QString();
+  // Every other role gets no value at all: the header reads a text given
+  // for its font role as a font description, and warns.
+  if (role != Qt::DisplayRole) return {};
+  if (!list_.Active() || section != list_.RecNo()) return QString();
   switch (list_.GetState()) {
     case State::Insert:
       return QString(QChar(kInsertMark));

@@ -8,12 +8,14 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "core/errors.h"
 #include "core/lookup_ids.h"
 #include "lookup/list_file.h"
 #include "ui/editors/list_grid.h"
 #include "ui/editors/list_navigator.h"
 #include "ui/error_display.h"
 #include "ui/main_form.h"
+#include "ui/text.h"
 #include "ui/widgets.h"
 
 namespace kestrove::ui {
@@ -177,7 +179,21 @@ void TTownForm::BitBtn1Click() {
   // The row still being typed is part of what the user sees, so it is
   // saved too. A save that fails leaves the window open with its edits.
   if (list_.Active()) SettleRow(list_);
-  SaveListFile(list_, path_);
+  // A file that cannot be written must not hold the user in the window: the
+  // old file is left as it was, and the user tries again or leaves.
+  for (;;) {
+    try {
+      SaveListFile(list_, path_);
+      break;
+    } catch (const EInOutError& error) {
+      const QString message =
+          FromEngine(DisplayMessage(error.what())) + "\n\nThe list has not been saved.";
+      if (!owner_.UserPrompts().RetryListSave(this, message)) {
+        done(QDialog::Rejected);
+        return;
+      }
+    }
+  }
   accept();
 }
 

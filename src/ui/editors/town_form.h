@@ -1,6 +1,7 @@
 // The lookup list editor: a modal window with a grid and a navigator over
 // one of the main window's lists, a Sort box, guidance texts and OK, which
-// saves the list to its file. TTownForm is the town editor and the base of
+// saves the list to its file (a save that fails offers to try again or to
+// close without saving). TTownForm is the town editor and the base of
 // the eleven others, which change only their texts, the grid's columns and
 // the list, file and sort key they work on.
 #pragma once
@@ -71,7 +72,8 @@ class TTownForm : public QDialog {
  protected:
   TTownForm(TMainForm& owner, const EditorKind& kind);
 
-  // OK is the only way out: Esc and the window system's close do nothing.
+  // OK is the way out (or, after a failed save, closing without saving):
+  // Esc and the window system's close do nothing.
   void reject() override;
   void done(int result) override;
 
