@@ -30,6 +30,17 @@ std::string InfoText(void* dbc, SQLUSMALLINT info) {
   return reinterpret_cast<const char*>(buffer);
 }
 
+// The connection's current catalog (the database it works in), or empty
+// when the driver has no catalogs or does not tell.
+std::string CurrentCatalog(void* dbc) {
+  SQLCHAR buffer[256] = {};
+  SQLINTEGER length = 0;
+  if (Succeeded(
+          SQLGetConnectAttr(dbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof buffer - 1, &length)))
+    return reinterpret_cast<const char*>(buffer);
+  return InfoText(dbc, SQL_DATABASE_NAME);
+}
+
 }  // namespace
 
 std::string ObjectTypeText(bool tables, bool views, bool system_tables) {
@@ -73,11 +84,22 @@ void DbCatalog::List() {
     for (size_t at = types.find(", "); at != std::string::npos; at = types.find(", ", at))
       types.erase(at + 1, 1);
   }
+  // Only the tables of the data source's own database are listed: their
+  // bare names are what gets written into it. MariaDB Connector/ODBC lists
+  // every database the account can see when the catalog argument is null.
+  // Naming the catalog in SQLTables would not do: under ODBC 3 the argument
+  // is a search pattern, so "shop_db" would also list "shop2db", and drivers
+  // without catalogs may refuse it. TABLE_CAT is reported alike by every
+  // driver, so the rows are filtered on it instead; a row without a catalog
+  // (a driver that has none) is always kept.
+  const std::string catalog = CurrentCatalog(connection_.Handle());
   // A fresh handle for every listing.
   statement_.Terminate();
   statement_.Tables("%", types);
   entries_.clear();
   while (statement_.FetchNext()) {
+    const std::string table_catalog = statement_.ColumnText(1);
+    if (!catalog.empty() && !table_catalog.empty() && table_catalog != catalog) continue;
     CatalogEntry entry;
     entry.Schema = statement_.ColumnText(2);
     entry.Name = statement_.ColumnText(3);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "db/odbc_internal.h"
+#include "db/secret.h"
 #include "db/statement.h"
 
 namespace kestrove {
@@ -99,11 +100,18 @@ TeardownScope::~TeardownScope() {
 
 namespace {
 
-// Overwrites a text that held a password before its memory is released.
-void Wipe(std::string& text) {
-  std::fill(text.begin(), text.end(), '\0');
-  text.clear();
-}
+// Wipes a text that holds a password when it goes out of scope, whichever
+// way the scope is left.
+class WipeOnExit {
+ public:
+  explicit WipeOnExit(std::string& text) : text_(text) {}
+  ~WipeOnExit() { WipeSecret(text_); }
+  WipeOnExit(const WipeOnExit&) = delete;
+  WipeOnExit& operator=(const WipeOnExit&) = delete;
+
+ private:
+  std::string& text_;
+};
 
 // True when the failed connect's records say that a login is missing: an
 // invalid authorization (28000), or a connection failure (08001) that
@@ -164,34 +172,36 @@ void DbConnection::Connect() {
   ApplyCursorUse();
   SQLRETURN rc;
   if (InfoPrompt == kDriverNoPrompt) {
-    // User and password are empty strings, not null pointers.
-    SQLCHAR empty[1] = {0};
-    rc = SQLConnect(handle_.get(), reinterpret_cast<SQLCHAR*>(DataSource.data()), SQL_NTS, empty,
-                    SQL_NTS, empty, SQL_NTS);
+    // No login given: null pointers, so that every driver falls back on the
+    // data source's own user and password. psqlODBC reads an empty string
+    // that way too and sqliteodbc has no login, but MariaDB Connector/ODBC
+    // takes an empty user as given and then logs in as the operating-system
+    // user instead of the data source's.
+    rc = SQLConnect(handle_.get(), reinterpret_cast<SQLCHAR*>(DataSource.data()), SQL_NTS, nullptr,
+                    0, nullptr, 0);
   } else if (InfoPrompt == kDriverPrompt && LoginPrompt) {
     // The drivers here have no login dialog of their own: psqlODBC built
     // for Linux, given SQL_DRIVER_PROMPT and no password, fails with 08001
     // just as with SQL_DRIVER_COMPLETE. So the program asks before every
     // connect.
-    std::string user, password;
+    std::string user, password, in;
+    WipeOnExit wipe_password(password), wipe_in(in);
     if (!AskLogin(user, password)) return;
-    std::string in = ConnectionString(user, password);
+    in = ConnectionString(user, password);
     rc = DriverConnect(in);
-    Wipe(in);
-    Wipe(password);
   } else {
     // The completed string the driver hands back is not kept: every connect
     // starts again from the bare DSN.
-    rc = DriverConnect(ConnectionString());
+    std::string bare = ConnectionString();
+    rc = DriverConnect(bare);
     if (rc == SQL_ERROR && InfoPrompt == kDriverComplete && LoginPrompt &&
         LoginMissing(handle_.get())) {
       // The data source lacks its login: ask once, and try once more.
-      std::string user, password;
+      std::string user, password, in;
+      WipeOnExit wipe_password(password), wipe_in(in);
       if (!AskLogin(user, password)) return;
-      std::string in = ConnectionString(user, password);
+      in = ConnectionString(user, password);
       rc = DriverConnect(in);
-      Wipe(in);
-      Wipe(password);
     }
   }
   last_rc_ = rc;
@@ -255,7 +265,7 @@ std::string DbConnection::InfoText(uint16_t info) {
   return Succeeded(rc) ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
-int16_t DbConnection::DriverConnect(const std::string& in) {
+int16_t DbConnection::DriverConnect(std::string& in) {
   // unixODBC refuses SQL_DRIVER_PROMPT without a window (HY092); the other
   // completions go through without one. It hands the window on to the
   // driver as given, and reads it as an ODBCINSTWND (the window in hWnd, an
@@ -265,14 +275,13 @@ int16_t DbConnection::DriverConnect(const std::string& in) {
   std::memset(&window, 0, sizeof window);
   window.hWnd = static_cast<HWND>(WindowHandle);
   SQLHWND parent = WindowHandle ? reinterpret_cast<SQLHWND>(&window) : nullptr;
-  std::string text = in;
+  // The completed string that comes back holds the password as well.
   SQLCHAR out[256] = {};
   SQLSMALLINT out_length = 0;
   const SQLRETURN rc =
-      SQLDriverConnect(handle_.get(), parent, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, out,
+      SQLDriverConnect(handle_.get(), parent, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out,
                        sizeof out, &out_length, InfoPrompt);
-  Wipe(text);
-  std::memset(out, 0, sizeof out);
+  WipeBytes(out, sizeof out);
   return rc;
 }
 
@@ -286,16 +295,36 @@ bool DbConnection::AskLogin(std::string& user, std::string& password) {
 
 std::string DbConnection::ConnectionString(const std::string& user,
                                            const std::string& password) const {
-  auto value = [](const std::string& text) {
-    if (text.find_first_of(";{}") == std::string::npos) return text;
-    std::string braced = "{";
-    for (char c : text) {
-      braced += c;
-      if (c == '}') braced += '}';
-    }
-    return braced + "}";
+  // Written into one buffer of its final size: no temporary and no
+  // reallocation leaves a copy of the password in released memory.
+  auto braced = [](const std::string& text) {
+    return text.find_first_of(";{}") != std::string::npos;
   };
-  return ConnectionString() + "UID=" + value(user) + ";PWD=" + value(password) + ";";
+  auto length = [&](const std::string& text) {
+    return braced(text) ? text.size() + 2 + std::count(text.begin(), text.end(), '}') : text.size();
+  };
+  auto append = [&](std::string& out, const std::string& text) {
+    if (!braced(text)) {
+      out += text;
+      return;
+    }
+    out += '{';
+    for (char c : text) {
+      out += c;
+      if (c == '}') out += '}';
+    }
+    out += '}';
+  };
+  std::string out;
+  out.reserve(4 + DataSource.size() + 5 + length(user) + 5 + length(password) + 1);
+  out += "DSN=";
+  out += DataSource;
+  out += ";UID=";
+  append(out, user);
+  out += ";PWD=";
+  append(out, password);
+  out += ';';
+  return out;
 }
 
 void DbConnection::TerminateStatements() {

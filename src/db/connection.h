@@ -167,7 +167,7 @@ class DbConnection {
   void EndTransaction(int16_t completion);
   void TerminateStatements();
   // SQLDriverConnect with `in`; returns the return code.
-  int16_t DriverConnect(const std::string& in);
+  int16_t DriverConnect(std::string& in);
   // Asks LoginPrompt; a cancel raises the "No Data Found" error.
   bool AskLogin(std::string& user, std::string& password);
   // Releases everything without raising (destructor, environment teardown).

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <type_traits>
 
 #include "core/errors.h"
@@ -214,16 +215,31 @@ void DbStatement::Close() {
 
 void DbStatement::Terminate() {
   if (!handle_) return;
-  connection_.UnregisterStatement(this);
-  Close();
+  // A failed Close still frees the handle (which ends its result too), and
+  // its error is raised afterwards. The statement leaves its connection's
+  // list only once its handle is gone: one that cannot be freed stays listed,
+  // so that a disconnect terminates it again rather than SQLDisconnect
+  // freeing it behind the statement's back.
+  std::exception_ptr close_error;
+  try {
+    Close();
+  } catch (const EODBC&) {
+    close_error = std::current_exception();
+  }
   SQLHANDLE handle = handle_.get();
-  SQLRETURN rc = handle_.Free();
-  CheckOdbc(rc, SQL_HANDLE_STMT, handle, OdbcObject::kStatement, &connection_);
+  const SQLRETURN rc = handle_.Free();
+  prepared_ = false;
+  executed_ = false;
   // While a lost connection is torn down a handle that cannot be freed is
   // given up with its connection.
   if (handle_ && DbEnvironment::Get().Teardown()) handle_.Abandon();
-  prepared_ = false;
-  executed_ = false;
+  if (!handle_) {
+    connection_.UnregisterStatement(this);
+    parameters_.clear();
+    ReleaseResult();
+  }
+  if (close_error) std::rethrow_exception(close_error);
+  if (handle_) CheckOdbc(rc, SQL_HANDLE_STMT, handle, OdbcObject::kStatement, &connection_);
 }
 
 void DbStatement::TerminateQuietly() noexcept {

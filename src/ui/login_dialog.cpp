@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kestrove::ui {
 
@@ -38,9 +39,13 @@ LoginDialog::LoginDialog(const QString& data_source, QWidget* parent) : QDialog(
 }
 
 LoginDialog::~LoginDialog() {
-  // Overwrite the typed password before the edit's memory is released.
-  PasswordEdit->setText(QString(PasswordEdit->text().size(), QChar(' ')));
-  PasswordEdit->clear();
+  // Overwrite the typed password before its memory is released. Setting
+  // another text would release the edit's buffer unwiped; so the buffer is
+  // taken over first (the text shares it), the edit let go of it, and then
+  // it is overwritten in place, alone and not copied.
+  QString typed = PasswordEdit->text();
+  PasswordEdit->setText(QString());
+  std::fill(typed.begin(), typed.end(), QChar(u'\0'));
 }
 
 }  // namespace kestrove::ui

@@ -58,7 +58,13 @@ void QtPrompts::ShowDatabaseError(QWidget* parent, const EODBC& error, const QSt
 std::optional<LoginAnswer> QtPrompts::AskLogin(QWidget* parent, const QString& data_source) {
   LoginDialog dialog(data_source, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return LoginAnswer{ToEngine(dialog.UserEdit->text()), ToEngine(dialog.PasswordEdit->text())};
+  LoginAnswer answer{ToEngine(dialog.UserEdit->text()), {}};
+  // The bytes of the password are wiped once copied; the dialog wipes the
+  // edit's own text when it goes.
+  QByteArray bytes = dialog.PasswordEdit->text().toLocal8Bit();
+  answer.password.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+  bytes.fill('\0');
+  return answer;
 }
 
 bool QtPrompts::RetryListSave(QWidget* parent, const QString& message) {

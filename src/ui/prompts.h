@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "db/secret.h"
+
 class QDialog;
 class QWidget;
 
@@ -15,9 +17,12 @@ class EODBC;
 
 namespace kestrove::ui {
 
+// What the login dialog was given. The password is wiped when an answer
+// goes, so that no copy of it is left behind.
 struct LoginAnswer {
   std::string user;
   std::string password;
+  ~LoginAnswer() { WipeSecret(password); }
 };
 
 class Prompts {

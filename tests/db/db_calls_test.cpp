@@ -64,7 +64,7 @@ class DbCalls : public testing::DriverTest {
   }
 };
 
-TEST_P(DbCalls, ConnectWithoutPromptUsesEmptyUserAndPassword) {
+TEST_P(DbCalls, ConnectWithoutPromptGivesNoLogin) {
   db_.Connector.Terminate();
   RecordCalls record;
   db_.Connector.Connect();
@@ -72,11 +72,11 @@ TEST_P(DbCalls, ConnectWithoutPromptUsesEmptyUserAndPassword) {
                                       "SQLDriverConnect", "SQLSetConnectAttr 110"});
   // The cursor use is read when the handle is made and again before the
   // connect; it is the driver's own already, so it is not written.
-  EXPECT_EQ(
-      calls,
-      (Calls{"SQLAllocHandle " + N(SQL_HANDLE_DBC), "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
-             "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS), "SQLConnect " + dsn_ + "||",
-             "SQLGetConnectAttr " + N(SQL_ATTR_TXN_ISOLATION)}));
+  EXPECT_EQ(calls, (Calls{"SQLAllocHandle " + N(SQL_HANDLE_DBC),
+                          "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
+                          "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
+                          "SQLConnect " + dsn_ + "|<null>|<null>",
+                          "SQLGetConnectAttr " + N(SQL_ATTR_TXN_ISOLATION)}));
   // The isolation is written only when the driver's differs from read committed.
   const Calls writes = CallLog().Only({"SQLSetConnectAttr"});
   EXPECT_TRUE(writes.empty() || writes == Calls{"SQLSetConnectAttr " + N(SQL_ATTR_TXN_ISOLATION) +
@@ -98,7 +98,8 @@ TEST_P(DbCalls, ConnectionAttributesWrittenOnlyWhenTheyDiffer) {
                             "SQLSetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS), "SQLConnect"}),
             (Calls{"SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
                    "SQLSetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS) + "=" + N(SQL_CUR_USE_IF_NEEDED),
-                   "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS), "SQLConnect " + dsn_ + "||"}));
+                   "SQLGetConnectAttr " + N(SQL_ATTR_ODBC_CURSORS),
+                   "SQLConnect " + dsn_ + "|<null>|<null>"}));
   // Without the driver's own cursors a prepared statement is executed
   // without closing it first.
   CallLog().calls.clear();
@@ -566,6 +567,38 @@ TEST_P(DbCalls, DisconnectTerminatesStatementsFirst) {
   db_.Connector.Disconnect();
   EXPECT_EQ(CallLog().calls, (Calls{"SQLFreeStmt CLOSE", "SQLFreeStmt RESET_PARAMS",
                                     "SQLFreeStmt UNBIND", "SQLFreeHandle 3", "SQLDisconnect"}));
+}
+
+// A Terminate whose Close or free fails loses no handle: a statement whose
+// handle is still held stays on its connection's list, and the disconnect
+// then terminates it before SQLDisconnect.
+TEST_P(DbCalls, TerminateThatFailsKeepsTheStatementListed) {
+  struct Case {
+    const char* failing;
+    bool freed;  // a failed Close still frees the handle
+  };
+  for (const Case& c : {Case{"SQLFreeStmt CLOSE", true}, Case{"SQLFreeStmt UNBIND", true},
+                        Case{"SQLFreeHandle 3", false}}) {
+    SCOPED_TRACE(c.failing);
+    Exec("SELECT 1");
+    DbStatement& st = db_.Hstmt1;
+    RecordCalls record;
+    CallLog().answer = [&](const std::string& call) -> std::optional<SQLRETURN> {
+      if (call == c.failing) return SQL_ERROR;
+      return std::nullopt;
+    };
+    EXPECT_THROW(st.Terminate(), EODBC);
+    CallLog().answer = nullptr;
+    const auto& listed = db_.Connector.Statements();
+    EXPECT_EQ(st.Allocated(), !c.freed);
+    EXPECT_EQ(std::find(listed.begin(), listed.end(), &st) != listed.end(), !c.freed);
+    CallLog().calls.clear();
+    db_.Connector.Disconnect();
+    EXPECT_FALSE(st.Allocated());
+    EXPECT_TRUE(db_.Connector.Statements().empty());
+    const Calls want = c.freed ? Calls{"SQLDisconnect"} : Calls{"SQLFreeHandle 3", "SQLDisconnect"};
+    EXPECT_EQ(CallLog().Only({"SQLFreeHandle", "SQLDisconnect"}), want);
+  }
 }
 
 // A lost connection (SQLSTATE class 08) is torn down once its error has been

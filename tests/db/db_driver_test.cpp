@@ -1,9 +1,12 @@
 // The database layer against the real drivers: every case runs on SQLite
 // (sqliteodbc) and on PostgreSQL (psqlodbc, ANSI).
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include "core/errors.h"
@@ -32,6 +35,9 @@ TEST_P(DbLayer, ListsTablesAndViews) {
   const auto& names = db_.Catalog.TableNames();
   EXPECT_NE(std::find(names.begin(), names.end(), "kt_list_t"), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), "kt_list_v"), names.end());
+  // Only the data source's own database: the scratch servers hold
+  // kt_elsewhere in another database that the account can read.
+  EXPECT_EQ(std::find(names.begin(), names.end(), "kt_elsewhere"), names.end());
   std::map<std::string, int> kinds;
   for (const CatalogEntry& entry : db_.Catalog.Entries()) kinds[entry.Name] = entry.Kind;
   EXPECT_EQ(kinds["kt_list_t"], 0);
@@ -382,6 +388,54 @@ TEST_P(DbLayer, DisconnectReleasesStatementsAndReconnects) {
   EXPECT_FALSE(DbEnvironment::Get().IsRegistered(&db_.Connector));
   db_.Connector.Connect();
   EXPECT_TRUE(db_.Connector.Connected());
+}
+
+// Without a login the connection is the data source's own account (its
+// User=, UID= or Username= in odbc.ini), by SQLConnect as by SQLDriverConnect;
+// SQLite has none. The account is read by a statement the run would send.
+TEST_P(DbLayer, ConnectsAsTheDataSourcesAccount) {
+  std::string account;
+  for (const char* key : {"User", "UID", "Username"}) {
+    char value[256] = {};
+    if (SQLGetPrivateProfileString(dsn_.c_str(), key, "", value, sizeof value, "odbc.ini") > 0)
+      account = value;
+  }
+  const char* current = IsMariaDb() ? "CURRENT_USER()" : IsPostgres() ? "current_user" : "''";
+  if (!IsMariaDb() && !IsPostgres()) account.clear();
+  ASSERT_NE(account.empty(), IsMariaDb() || IsPostgres());
+  Drop("kt_who");
+  Exec("CREATE TABLE kt_who (prompt INTEGER, who VARCHAR(200))");
+  for (uint16_t prompt : {kDriverNoPrompt, kDriverComplete}) {
+    db_.Connector.Disconnect();
+    db_.Connector.InfoPrompt = prompt;
+    db_.ExecuteStatement("INSERT INTO kt_who (prompt, who) SELECT " + std::to_string(prompt) +
+                         ", " + current);
+  }
+  DbStatement st(db_.Connector);
+  st.SetSQL("SELECT who FROM kt_who ORDER BY prompt");
+  st.Execute();
+  int rows = 0;
+  for (; st.FetchNext(); ++rows) {
+    // MariaDB names the account with its host.
+    const std::string who = st.ColumnText(1);
+    EXPECT_EQ(who.substr(0, who.find('@')), account) << "prompt " << rows;
+  }
+  EXPECT_EQ(rows, 2);
+  st.Terminate();
+  Drop("kt_who");
+}
+
+// The drivers write no log of this process into the temporary folder.
+TEST_P(DbLayer, LeavesNoDriverLogBehind) {
+  Exec("SELECT 1");
+  db_.Connector.Terminate();
+  const std::string pid = std::to_string(getpid());
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_FALSE(name.find("db_tests") != std::string::npos && name.find(pid) != std::string::npos)
+        << entry.path();
+  }
 }
 
 TEST_P(DbLayer, DriverConnectWithCompletion) {

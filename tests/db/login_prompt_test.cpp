@@ -13,6 +13,7 @@
 
 #include "db/connection.h"
 #include "db_test_support.h"
+#include "freed_memory.h"
 #include "odbc_call_log.h"
 
 namespace kestrove {
@@ -109,7 +110,7 @@ TEST_F(LoginPrompt, WithoutPromptingTheDriverRefusesAndNobodyIsAsked) {
   }
   EXPECT_FALSE(connection.Connected());
   EXPECT_EQ(asked_, 0);
-  EXPECT_EQ(ConnectCalls(), Calls{"SQLConnect " + dsn_ + "||"});
+  EXPECT_EQ(ConnectCalls(), Calls{"SQLConnect " + dsn_ + "|<null>|<null>"});
 }
 
 TEST_F(LoginPrompt, PromptAsksBeforeEveryConnect) {
@@ -197,6 +198,26 @@ TEST_F(LoginPrompt, WrongPasswordIsAskedOnceAndNotShownInTheError) {
     Calls calls = c.calls;
     calls.push_back("login");
     EXPECT_EQ(ConnectCalls(), Spelled(calls, connection, wrong));
+  }
+}
+
+// No buffer the layer releases still holds a typed password, plain or
+// braced, whether the login is taken or refused. The passwords are long
+// enough to live outside the string objects, where a released copy shows.
+TEST_F(LoginPrompt, NoReleasedBufferHoldsThePassword) {
+  const std::string tail(48, 'q');
+  for (const std::string& password :
+       {login_.password, "W1pe-me-" + tail, "W1pe-me-;{" + tail + "}"}) {
+    SCOPED_TRACE(password);
+    DbConnection connection;
+    Prepare(connection, dsn_, kDriverPrompt, Login{login_.user, password});
+    testing::FreedMemoryWatch watch(password.substr(0, 6));
+    try {
+      connection.Connect();
+    } catch (const EODBC&) {
+      EXPECT_NE(password, login_.password);
+    }
+    EXPECT_EQ(watch.Found(), 0);
   }
 }
 

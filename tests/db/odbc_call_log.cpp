@@ -150,9 +150,11 @@ SQLRETURN __wrap_SQLConnect(SQLHDBC dbc, SQLCHAR* dsn, SQLSMALLINT dsn_length, S
 SQLRETURN __wrap_SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR* in, SQLSMALLINT in_length,
                                   SQLCHAR* out, SQLSMALLINT out_size, SQLSMALLINT* out_length,
                                   SQLUSMALLINT completion) {
-  if (auto rc = Record("SQLDriverConnect " + Text(in, in_length) + "|" + N(out_size) + "|" +
-                       N(completion)))
-    return *rc;
+  // The text holds any password: it is copied only when recording.
+  if (CallLog().recording)
+    if (auto rc = Record("SQLDriverConnect " + Text(in, in_length) + "|" + N(out_size) + "|" +
+                         N(completion)))
+      return *rc;
   return __real_SQLDriverConnect(dbc, window, in, in_length, out, out_size, out_length, completion);
 }
 

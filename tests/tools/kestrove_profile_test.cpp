@@ -79,6 +79,14 @@ TEST(KestroveProfile, BadInputExitsTwoAndAnUnreachableDataSourceOne) {
 // for the shop is the order of its slots.
 TEST(KestroveProfile, NamedDryRunSendsWhatTheShopProfileSends) {
   const fs::path toml = fs::temp_directory_path() / ("shop-" + std::to_string(getpid()) + ".toml");
+  // Removed however the case ends, so that a failure leaves nothing behind.
+  struct RemoveOnExit {
+    fs::path path;
+    ~RemoveOnExit() {
+      std::error_code ignored;
+      fs::remove(path, ignored);
+    }
+  } remove_toml{toml};
   const auto exported = RunTool("kestrove-profile", {"export", ShopPrf(), "-o", toml.string()});
   ASSERT_EQ(exported.exit_code, 0) << exported.err;
   for (const char* seed : {"1", "4000000000"}) {
@@ -90,7 +98,6 @@ TEST(KestroveProfile, NamedDryRunSendsWhatTheShopProfileSends) {
     EXPECT_GT(prf.out.size(), 300000u);
     EXPECT_EQ(named.out, prf.out) << "seed " << seed;
   }
-  fs::remove(toml);
 }
 
 class KestroveProfileDb : public testing::ScratchDriverTest {
