@@ -4,21 +4,20 @@
 // and back.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/database_schema.h"
 #include "app/profile_layout.h"
 #include "catalogue/choice_catalogue.h"
+#include "catalogue/draft.h"
 #include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
 #include "core/errors.h"
 #include "db/database.h"
 #include "db/error_text.h"
-#include "db/foreign_keys.h"
 
 namespace {
 
@@ -106,11 +105,6 @@ void WriteOut(const std::optional<std::string>& path, const std::string& text) {
   if (std::fclose(file) != 0 || !written) throw UsageError("cannot write '" + *path + "'");
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // "Counter (Starting Value)", "Date (From, To, Format)".
 std::string ChoiceWithKeys(const CatalogueEntry& entry) {
   std::string out = entry.text;
@@ -123,36 +117,13 @@ std::string ChoiceWithKeys(const CatalogueEntry& entry) {
   return keys.empty() ? out : out + " (" + keys + ")";
 }
 
-struct TableFacts {
-  std::vector<LayoutColumn> columns;
-  std::vector<std::string> primary_key;
-  // By column: the table and column it references. A column of a key of
-  // several columns references its own column of the other table.
-  std::map<std::string, std::pair<std::string, std::string>> references;
-};
-
-TableFacts Facts(Database& db, DatabaseLayout& layout, const std::string& table) {
-  TableFacts facts;
-  facts.columns = layout.Columns(table);
-  facts.primary_key = db.Catalog.PrimaryKey(table);
-  for (const ForeignKey& key : ReadForeignKeys(db.Connector, table))
-    for (size_t i = 0; i < key.Columns.size() && i < key.ReferencedColumns.size(); ++i)
-      facts.references.emplace(key.Columns[i],
-                               std::make_pair(key.ReferencedTable, key.ReferencedColumns[i]));
-  return facts;
-}
-
-std::string ReferenceText(const std::pair<std::string, std::string>& r) {
-  return "references " + r.first + "(" + r.second + ")";
-}
-
 // --- describe ---------------------------------------------------------------
 
 void Describe(const std::string& dsn, const std::optional<std::string>& only) {
   Database db;
   Connect(db, dsn);
-  DatabaseLayout layout(db);
-  const std::vector<std::string>& tables = layout.TableNames();
+  DatabaseSchema schema(db);
+  const std::vector<std::string>& tables = schema.TableNames();
   if (only && std::find(tables.begin(), tables.end(), *only) == tables.end()) {
     const std::string nearest = NearestName(*only, tables);
     throw UsageError("the data source lists no table '" + *only + "'" +
@@ -166,17 +137,17 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
     out += "\ntable " + std::to_string(t) + ": " + tables[t];
     TableFacts facts;
     try {
-      facts = Facts(db, layout, tables[t]);
+      facts = schema.Facts(tables[t]);
     } catch (const EDatabaseError& e) {
       out += ": cannot be read: " + DisplayMessage(e.what()) + "\n";
       continue;
     }
-    std::vector<const LayoutColumn*> listed, unknown;
-    for (const LayoutColumn& c : facts.columns)
+    std::vector<const ColumnFacts*> listed, unknown;
+    for (const ColumnFacts& c : facts.columns)
       (c.type == ftUnknown ? unknown : listed).push_back(&c);
     out += " (" + std::to_string(listed.size()) + " fields)\n";
     for (size_t f = 0; f < listed.size(); ++f) {
-      const LayoutColumn& c = *listed[f];
+      const ColumnFacts& c = *listed[f];
       const TypeInfo info = ClassifyType(c.type);
       out += "  field " + std::to_string(f) + ": " + c.name + ": " +
              (*info.name ? info.name : "unnamed type") + ", size " + std::to_string(c.size);
@@ -196,7 +167,7 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
         out += "\n";
       }
     }
-    for (const LayoutColumn* c : unknown)
+    for (const ColumnFacts* c : unknown)
       out += "  (column " + c->name +
              " has a data type the program cannot read: it is not in "
              "the field list)\n";
@@ -206,209 +177,11 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
 
 // --- draft ------------------------------------------------------------------
 
-bool NameIs(const std::string& lower, std::initializer_list<const char*> names) {
-  for (const char* n : names)
-    if (lower == n) return true;
-  return false;
-}
-
-bool NameHas(const std::string& lower, std::initializer_list<const char*> parts) {
-  for (const char* p : parts)
-    if (lower.find(p) != std::string::npos) return true;
-  return false;
-}
-
-// True when the name is one of `names`, or ends in "_" and one of them
-// (billing_town, contact_gender).
-bool NameEndsIn(const std::string& lower, std::initializer_list<const char*> names) {
-  for (const char* n : names) {
-    const size_t length = std::char_traits<char>::length(n);
-    if (lower == n ||
-        (lower.size() > length + 1 && lower.compare(lower.size() - length, length, n) == 0 &&
-         lower[lower.size() - length - 1] == '_'))
-      return true;
-  }
-  return false;
-}
-
-NamedField Choice(const std::string& name, const char* choice,
-                  std::vector<NamedParam> params = {}) {
-  NamedField field;
-  field.name = name;
-  field.choice = choice;
-  field.params = std::move(params);
-  return field;
-}
-
-// Dates other than birth dates (joined, hired, invoiced) are drawn from this
-// day to today rather than from 1900.
-const char* const kRecentFrom = "2000/1/1";
-
-// A choice guessed from the column's name and type, or nullopt.
-std::optional<NamedField> Guess(const std::string& table, const LayoutColumn& column,
-                                const TableFacts& facts) {
-  const int32_t cls = ClassifyType(column.type).type_class;
-  const std::string n = Lower(column.name);
-  if (auto r = facts.references.find(column.name); r != facts.references.end()) {
-    // The first record of a table that looks itself up finds no row, and an
-    // empty value breaks its statement.
-    if (r->second.first == table || FindCatalogueEntry(cls, "Database Lookup") < 0)
-      return std::nullopt;
-    return Choice(column.name, "Database Lookup",
-                  {{"Field Name", r->second.second, 0}, {"TableName", r->second.first, 0}});
-  }
-  const bool birth = NameHas(n, {"birth", "dob", "born"});
-  switch (cls) {
-    case kClassInteger:
-      if (facts.primary_key.size() == 1 && facts.primary_key[0] == column.name)
-        return Choice(column.name, "Counter");
-      if (NameHas(n, {"age"})) return Choice(column.name, "Age", {{"Type", "Random, 16 - 99", 0}});
-      return Choice(column.name, "Random", {{"From", "1", 0}, {"To", "1000", 0}});
-    case kClassFloat:
-      return Choice(column.name, "Random", {{"From", "0.00", 0}, {"To", "1000.00", 0}});
-    case kClassCurrency:
-      return Choice(column.name, "Random", {{"From", "1.00", 0}, {"To", "999.99", 0}});
-    case kClassBoolean:
-      return Choice(column.name, "Random", {{"Style", "False and True", 0}});
-    case kClassDate:
-      if (birth)
-        return Choice(
-            column.name, "Random Date",
-            {{"From", "1940/1/1", 0}, {"To", "2005/12/31", 0}, {"Style", "yyyy-mm-dd", 0}});
-      return Choice(column.name, "Random Date",
-                    {{"From", kRecentFrom, 0}, {"Style", "yyyy-mm-dd", 0}});
-    case kClassTime:
-      return Choice(column.name, "Random Time", {{"Format", "24 hr, e.g. 16:30:24", 0}});
-    case kClassDateTime:
-      return Choice(column.name, "Random DateTime",
-                    {{"From", kRecentFrom, 0}, {"Format", "yyyy-mm-dd 24:24:24", 0}});
-    case kClassText:
-      break;
-    default:
-      return std::nullopt;
-  }
-  if (NameHas(n, {"email", "e_mail", "mail"})) return Choice(column.name, "Email");
-  if (NameEndsIn(n, {"surname", "last_name", "lastname", "family_name"}))
-    return Choice(column.name, "Surname");
-  if (NameEndsIn(n, {"forename", "first_name", "firstname", "given_name"}))
-    return Choice(column.name, "Forename");
-  if (NameEndsIn(n, {"middlename", "middle_name"})) return Choice(column.name, "Middlename");
-  if (NameEndsIn(n, {"title"}) && column.size > 0 && column.size <= 4)
-    return Choice(column.name, "Title");
-  if (NameEndsIn(n, {"gender", "sex"}))
-    return Choice(column.name, "Gender",
-                  {{"Format", column.size >= 6 ? "Male or Female" : "M or F", 0}});
-  if (NameHas(n, {"post_code", "postcode", "postal_code", "zip"}))
-    return Choice(column.name, "Post/Zip Code");
-  if (NameEndsIn(n, {"town", "city"})) return Choice(column.name, "Town/City");
-  if (NameEndsIn(n, {"county", "state", "region"})) return Choice(column.name, "County/State");
-  if (NameHas(n, {"phone", "fax", "mobile"}) || NameIs(n, {"tel"}))
-    return Choice(column.name, "Tel/Fax");
-  if (NameEndsIn(n, {"address", "address1", "address_line1", "street"}))
-    return Choice(column.name, "Address");
-  if (NameIs(n, {"company", "company_name"})) return Choice(column.name, "Company");
-  if (NameIs(n, {"marital_status"})) return Choice(column.name, "Marital Status");
-  if (NameEndsIn(n, {"initials"})) return Choice(column.name, "Initials");
-  if (NameIs(n, {"spouse", "spouse_name"})) return Choice(column.name, "Spouse Name");
-  if (NameIs(n, {"age"})) return Choice(column.name, "Age", {{"Type", "Random, 16 - 99", 0}});
-  if (birth)
-    return Choice(column.name, "Date",
-                  {{"From", "1940/1/1", 0},
-                   {"To", "2005/12/31", 0},
-                   {"Format", "Date of Birth, yyyy/mm/dd", 0}});
-  if (NameHas(n, {"date"}))
-    return Choice(column.name, "Date", {{"From", kRecentFrom, 0}, {"Format", "yyyy-mm-dd", 0}});
-  return std::nullopt;
-}
-
 std::string Draft(const std::string& dsn) {
   Database db;
   Connect(db, dsn);
-  DatabaseLayout layout(db);
-  const std::vector<std::string>& tables = layout.TableNames();
-  std::string out = "# A named profile drafted by kestrove-profile from the data source " + dsn +
-                    ".\n# Choices are guessed from the column names and types: check them, and "
-                    "give\n# the columns left out (see the comments) a choice where they need a "
-                    "value.\n";
-  const std::vector<CatalogEntry>& entries = db.Catalog.Entries();
-  for (size_t t = 0; t < tables.size(); ++t) {
-    if (t < entries.size() && entries[t].Kind == 1) {
-      out += "\n# " + tables[t] + " is a view: left out.\n";
-      continue;
-    }
-    TableFacts facts;
-    try {
-      facts = Facts(db, layout, tables[t]);
-    } catch (const EDatabaseError& e) {
-      out += "\n# " + tables[t] + " cannot be read: left out (" + Shown(DisplayMessage(e.what())) +
-             ")\n";
-      continue;
-    }
-    NamedProfile one;
-    NamedTable table;
-    table.name = tables[t];
-    std::vector<std::string> notes;
-    for (const LayoutColumn& column : facts.columns) {
-      if (column.type == ftUnknown) continue;
-      std::optional<NamedField> field = Guess(tables[t], column, facts);
-      const int32_t cls = ClassifyType(column.type).type_class;
-      const bool short_format = field && (field->choice == "Date" ||
-                                          (field->choice == "Gender" && !field->params.empty() &&
-                                           field->params[0].value == "M or F"));
-      if (field && cls == kClassText && column.size > 0 && !short_format) {
-        // A value longer than the column is refused by most servers. (A
-        // text date's length is its format's, which the draft picks short,
-        // and "M or F" makes one character.)
-        const CatalogueEntry& entry =
-            CatalogueEntries(cls)[static_cast<size_t>(FindCatalogueEntry(cls, field->choice))];
-        if (entry.limit && !entry.limit->empty() && std::stoi(*entry.limit) > column.size) {
-          notes.push_back(column.name + ": left out, " + field->choice + " makes up to " +
-                          *entry.limit + " characters, more than its size of " +
-                          std::to_string(column.size));
-          continue;
-        }
-      }
-      if (field) {
-        if (OfferedBySeveralClasses(field->choice)) field->type_class = cls;
-        table.fields.push_back(std::move(*field));
-      } else {
-        const auto r = facts.references.find(column.name);
-        if (r != facts.references.end() && r->second.first == tables[t]) {
-          notes.push_back(column.name + ": left out, it " + ReferenceText(r->second) +
-                          ", its own table, where the first record finds no row to look up");
-          continue;
-        }
-        const TypeInfo info = ClassifyType(column.type);
-        std::string why = std::string(*info.name ? info.name : "unknown") + " column";
-        if (column.size > 0) why += " of size " + std::to_string(column.size);
-        notes.push_back(column.name + ": left out, no choice guessed for a " + why);
-      }
-    }
-    // A key made of looked-up values only (a playlist's tracks) repeats as
-    // soon as two records draw the same pair.
-    bool looked_up_key = facts.primary_key.size() > 1;
-    for (const std::string& key : facts.primary_key) {
-      const auto field = std::find_if(table.fields.begin(), table.fields.end(),
-                                      [&](const NamedField& f) { return f.name == key; });
-      looked_up_key &= field != table.fields.end() && field->choice == "Database Lookup";
-    }
-    if (looked_up_key) {
-      std::string columns;
-      for (const std::string& key : facts.primary_key)
-        columns += (columns.empty() ? "" : ", ") + key;
-      notes.push_back("the key (" + columns +
-                      ") is made of looked-up values, which repeat: give one of its columns a "
-                      "Counter, or keep the records to a few");
-    }
-    one.tables.push_back(std::move(table));
-    std::string text = NamedProfileText(one);
-    // The notes go inside the field list, before its closing bracket.
-    std::string comments;
-    for (const std::string& note : notes) comments += "  # " + Shown(note) + "\n";
-    text.insert(text.size() - 2, comments);
-    out += "\n" + text;
-  }
-  return out;
+  DatabaseSchema schema(db);
+  return DraftProfile(schema, dsn);
 }
 
 // --- export and import ------------------------------------------------------
