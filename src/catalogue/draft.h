@@ -15,12 +15,40 @@
 
 namespace kestrove {
 
-// One result column of a table. What else a data source tells about a column
-// (NOT NULL, its default, CHECKs, enum labels) belongs here too.
+// A CHECK constraint on one column, as far as it is simple enough to honour:
+// a range of constants (BETWEEN, >=, <=, >, <), a list of allowed values
+// (IN (...)), or, for dates, a range of days. `text` is the constraint as the
+// database states it; the bounds are empty where the text says none.
+struct CheckFacts {
+  std::string text;
+  std::string low, high;            // inclusive bounds, as SQL constants
+  bool low_open = false, high_open = false;  // > or < rather than >= or <=
+  std::vector<std::string> allowed;  // IN (...): the values, unquoted
+};
+
+// One result column of a table, with what the data source tells about it.
+// Every fact has a default that says "not known", so a reader that cannot
+// find one out leaves it.
 struct ColumnFacts {
   std::string name;
   TFieldType type = ftUnknown;
   int32_t size = 0;
+
+  std::string type_name;       // the database's own name of the type: "uuid", "year", "tinyint(1)"
+  int16_t sql_type = 0;        // the ODBC SQL type the driver reports (SQL_BIGINT, SQL_GUID, ...)
+  bool nullable = true;        // false for NOT NULL
+  std::string default_value;   // the DEFAULT expression, empty when none
+  int32_t precision = 0;       // digits of a DECIMAL/NUMERIC (0: not known)
+  int32_t scale = 0;           // digits after the point
+  bool is_unsigned = false;
+  bool auto_increment = false;  // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
+  bool generated = false;       // a computed column: the database makes its value
+  bool always_generated = false;  // GENERATED ALWAYS identity: no value may be given
+  std::vector<std::string> enum_labels;  // ENUM (and MariaDB SET) labels, in order
+  bool is_set = false;                   // a MariaDB SET: any combination of the labels
+  std::string domain;                    // the domain's name, where the column has one
+  std::vector<CheckFacts> checks;        // CHECKs on this column alone
+  std::string sequence;  // the sequence that feeds it (PostgreSQL), empty when none
 };
 
 // The table and column a foreign key column refers to.
@@ -29,13 +57,31 @@ struct ColumnReference {
   std::string column;
 };
 
+// A unique constraint or unique index (the primary key is kept apart).
+struct UniqueKey {
+  std::string name;
+  std::vector<std::string> columns;  // in key order
+};
+
+// What kind of object a listed name is.
+enum class TableKind {
+  kTable,
+  kView,
+  kMaterializedView,
+  kPartition,    // a partition of a partitioned table: rows go in through the parent
+  kPartitioned,  // the parent of partitions
+};
+
 // What the draft knows of one table.
 struct TableFacts {
   std::vector<ColumnFacts> columns;  // every result column, in order
   std::vector<std::string> primary_key;
+  std::vector<UniqueKey> unique_keys;
   // By column. A column of a key of several columns references its own
   // column of the other table.
   std::map<std::string, ColumnReference> references;
+  std::vector<std::string> table_checks;  // CHECKs over several columns, as stated
+  TableKind kind = TableKind::kTable;
 };
 
 // The schema of a connected data source, as the draft asks for it.
