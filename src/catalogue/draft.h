@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/named_profile.h"
@@ -30,6 +31,10 @@ struct CheckFacts {
 // Every fact has a default that says "not known", so a reader that cannot
 // find one out leaves it.
 struct ColumnFacts {
+  ColumnFacts() = default;
+  ColumnFacts(std::string name, TFieldType type, int32_t size)
+      : name(std::move(name)), type(type), size(size) {}
+
   std::string name;
   TFieldType type = ftUnknown;
   int32_t size = 0;
