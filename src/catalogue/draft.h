@@ -81,10 +81,10 @@ enum class TableKind {
 struct TableFacts {
   std::vector<ColumnFacts> columns;  // every result column, in order
   std::vector<std::string> primary_key;
-  std::vector<UniqueKey> unique_keys;
   // By column. A column of a key of several columns references its own
   // column of the other table.
   std::map<std::string, ColumnReference> references;
+  std::vector<UniqueKey> unique_keys;
   std::vector<std::string> table_checks;  // CHECKs over several columns, as stated
   TableKind kind = TableKind::kTable;
 };

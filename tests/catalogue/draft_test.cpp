@@ -87,18 +87,25 @@ TEST(Draft, GuessesEachColumnFromItsNameAndType) {
 TEST(Draft, LooksUpForeignKeysAndSaysWhatItLeavesOut) {
   FakeSchema schema;
   schema.names = {"employee", "playlist_track", "staff_view", "locked"};
-  schema.tables["employee"] = {{{"employee_id", ftInteger, 0},
-                                {"reports_to", ftInteger, 0},
-                                {"dept_id", ftInteger, 0},
-                                {"day", ftDate, 0}},
-                               {"employee_id"},
-                               {{"reports_to", {"employee", "employee_id"}},
-                                {"dept_id", {"dept", "id"}},
-                                {"day", {"calendar", "day"}}}};
-  schema.tables["playlist_track"] = {
-      {{"playlist_id", ftInteger, 0}, {"track_id", ftInteger, 0}},
-      {"playlist_id", "track_id"},
-      {{"playlist_id", {"playlist", "playlist_id"}}, {"track_id", {"track", "track_id"}}}};
+  auto table = [&](const std::string& name, std::vector<ColumnFacts> columns,
+                   std::vector<std::string> key, std::map<std::string, ColumnReference> refs) {
+    TableFacts& facts = schema.tables[name];
+    facts.columns = std::move(columns);
+    facts.primary_key = std::move(key);
+    facts.references = std::move(refs);
+  };
+  table("employee",
+        {{"employee_id", ftInteger, 0},
+         {"reports_to", ftInteger, 0},
+         {"dept_id", ftInteger, 0},
+         {"day", ftDate, 0}},
+        {"employee_id"},
+        {{"reports_to", {"employee", "employee_id"}},
+         {"dept_id", {"dept", "id"}},
+         {"day", {"calendar", "day"}}});
+  table("playlist_track", {{"playlist_id", ftInteger, 0}, {"track_id", ftInteger, 0}},
+        {"playlist_id", "track_id"},
+        {{"playlist_id", {"playlist", "playlist_id"}}, {"track_id", {"track", "track_id"}}});
   EXPECT_EQ(
       DraftProfile(schema, "shop"),
       kHeader +
