@@ -777,8 +777,7 @@ const std::string& TMainForm::SqlMonitor() const {
   return monitor_->SqlMonitor();
 }
 
-bool TMainForm::AskLogin(const std::string& data_source, std::string& user,
-                         std::string& password) {
+bool TMainForm::AskLogin(const std::string& data_source, std::string& user, std::string& password) {
   auto answer = environment_.prompts->AskLogin(this, FromEngine(data_source));
   if (!answer) return false;
   user = std::move(answer->user);

@@ -156,8 +156,7 @@ class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompte
   class Monitor;
   class Reporter;
 
-  bool AskLogin(const std::string& data_source, std::string& user,
-                std::string& password) override;
+  bool AskLogin(const std::string& data_source, std::string& user, std::string& password) override;
 
   void BuildControls();
   void BuildMenus();

@@ -106,9 +106,8 @@ TEST_F(GenerationRunTest, AllFieldsDoNotUpdateStillDeletesAndCounts) {
   state->Tables[0].Fields[0].FieldName = "Id";  // set back to "Do not update": base and code 0
   run.GenerateBtnClick();
   EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Orders"});
-  EXPECT_EQ(host.recno_history,
-            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
-                                      "Rec No: 2", "Rec No: 3"}));
+  EXPECT_EQ(host.recno_history, (std::vector<std::string>{"Loading Lookups", "Generating Template",
+                                                          "Rec No: 1", "Rec No: 2", "Rec No: 3"}));
 }
 
 TEST_F(GenerationRunTest, DeleteWithRecordCountZeroOrNegative) {
@@ -316,9 +315,8 @@ TEST_F(GenerationRunTest, TableSettingsEditedWhileTheTableStartsAreUsed) {
   EXPECT_EQ(services.executed,
             (std::vector<std::string>{"Delete from U", "Insert into U (a) Values (1);",
                                       "Insert into U (a) Values (1);"}));
-  EXPECT_EQ(host.recno_history,
-            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
-                                      "Rec No: 2"}));
+  EXPECT_EQ(host.recno_history, (std::vector<std::string>{"Loading Lookups", "Generating Template",
+                                                          "Rec No: 1", "Rec No: 2"}));
 }
 
 TEST_F(GenerationRunTest, PressWhileStoppingResumesInsteadOfNesting) {
@@ -643,8 +641,8 @@ TEST_F(GenerationRunTest, HostHearsTypedEventsInOrder) {
        false,
        0,
        false,
-       {"table 0 A 2", "delete A", "insert A 1", "record 1", "insert A 1", "record 2", "table 1 B 1",
-        "insert B 1", "record 1", "ended completed"}},
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "insert A 1", "record 2",
+        "table 1 B 1", "insert B 1", "record 1", "ended completed"}},
       {"records two to a statement",
        2,
        false,
@@ -660,10 +658,18 @@ TEST_F(GenerationRunTest, HostHearsTypedEventsInOrder) {
        {"table 0 A 0", "delete A", "table 0 A 2", "insert A 1", "record 1", "insert A 1",
         "record 2", "table 1 B 1", "insert B 1", "record 1", "ended completed"}},
       // Message call 3 is record 1's.
-      {"stopped", 1, false, 3, false, {"table 0 A 2", "delete A", "insert A 1", "record 1",
-                                        "ended stopped"}},
-      {"failed", 1, false, 0, true, {"table 0 A 2", "delete A", "insert A 1", "record 1",
-                                       "insert A 1", "ended failed"}},
+      {"stopped",
+       1,
+       false,
+       3,
+       false,
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "ended stopped"}},
+      {"failed",
+       1,
+       false,
+       0,
+       true,
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "insert A 1", "ended failed"}},
   };
   host.listed = 1;
   for (int slot : {0, 1}) {

@@ -62,8 +62,7 @@ class LoginPrompt : public ::testing::Test, public LoginPrompter {
     connection.LoginPrompt = this;
     answer_ = std::move(answer);
   }
-  bool AskLogin(const std::string& data_source, std::string& user,
-                std::string& password) override {
+  bool AskLogin(const std::string& data_source, std::string& user, std::string& password) override {
     ++asked_;
     if (CallLog().recording) CallLog().calls.push_back(kAsked);
     EXPECT_FALSE(data_source.empty());
