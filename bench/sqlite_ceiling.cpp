@@ -32,30 +32,33 @@ class CaptureServices : public RunServices {
     row.push_back(generators_.Generate(code, p1, p2));
     return row.back();
   }
-  void ExecuteStatement(const std::string& sql) override {
-    if (sql.rfind("Insert", 0) == 0) rows.push_back(std::move(row));
+  void ExecuteStatement(const RunStatement& statement) override {
+    if (statement.Kind == StatementKind::kInsert) rows.push_back(std::move(row));
     row.clear();
   }
   void LoadLookupList(int list, const std::string& path) override { lists_.Load(list, path); }
   int32_t LookupRecordCount(int list) override { return lists_.RecordCount(list); }
-  void ProcessMessages() override {}
 
  private:
   Generators& generators_;
   LookupLists& lists_;
 };
 
-class NullMonitor : public RunMonitor {
+class NullHost : public RunHost {
  public:
+  explicit NullHost(int32_t tables) : tables_(tables) {}
+  int32_t TableListCount() override { return tables_; }
+  void ProcessMessages() override {}
   void SetCaptions(const std::string&, const std::string&) override {}
   void ShowRunMonitor() override {}
   void HideRunMonitor() override {}
-  void SetMonitorTable(const std::string&, int, int32_t) override {}
+  void SetMonitorTable(const std::string&) override {}
   void SetMonitorRecNo(const std::string&, int32_t) override {}
   void SetSqlMonitor(const std::string& text) override { sql_ = text; }
   const std::string& SqlMonitor() const override { return sql_; }
 
  private:
+  int32_t tables_;
   std::string sql_;
 };
 
@@ -84,10 +87,9 @@ int main(int argc, char** argv) {
   LookupLists lists;
   Generators generators(*state, random, lists, clock);
   CaptureServices services(generators, lists);
-  NullMonitor monitor;
-  GenerationRun run(*state, services, monitor);
+  NullHost host(tables);
+  GenerationRun run(*state, services, host);
   run.ProgramDir = std::string(argv[4]) + "/";
-  run.TableListCount = [tables] { return tables; };
   run.GenerateBtnClick();
 
   // Column list and placeholders from the generated fields, in field order.

@@ -10,11 +10,12 @@
 
 namespace kestrove {
 
-Workspace::Workspace(const Clock& clock, RunMonitor& monitor, DatabaseErrorReporter& reporter)
+Workspace::Workspace(const Clock& clock, WorkspaceHost& host, DatabaseErrorReporter& reporter)
     : state_(ProfileState::Create()),
       Values(*state_, Random, Lists, clock),
-      Run(*state_, *this, monitor),
+      Run(*state_, *this, host),
       clock_(clock),
+      host_(host),
       reporter_(reporter) {
   state_->ClearProfile();
   Values.SetDatabase(&Db.LookupTable, &reporter_);
@@ -119,37 +120,14 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
   Values.AppendValue(code, param1, param2, out);
 }
 
-void Workspace::ExecuteStatement(const std::string& sql) {
-  Send(sql, 0);
-}
-
-void Workspace::ExecuteInsert(const std::string& sql, int32_t records) {
-  Send(sql, records);
-}
-
-namespace {
-
-// The table a generated statement works on: "Delete from T" or
-// "Insert into T (...".
-std::string TableOfStatement(const std::string& sql) {
-  if (sql.compare(0, 12, "Delete from ") == 0) return sql.substr(12);
-  if (sql.compare(0, 12, "Insert into ") == 0) {
-    const size_t end = sql.find(" (", 12);
-    return sql.substr(12, end == std::string::npos ? std::string::npos : end - 12);
-  }
-  return {};
-}
-
-}  // namespace
-
-void Workspace::Send(const std::string& sql, int32_t records) {
-  if (StatementSent) StatementSent(sql);
+void Workspace::ExecuteStatement(const RunStatement& statement) {
   if (dry_run_) return;
+  const std::string& sql = statement.Sql;
   if (!failed_statement_.empty()) failed_statement_.clear();
   // A table the lookups keep in memory is read afresh once the run has
   // changed it, so that a table that looks itself up (an employee's
   // manager) sees the rows inserted so far.
-  if (cache_lookups_) lookup_cache_.MarkStale(TableOfStatement(sql));
+  if (cache_lookups_) lookup_cache_.MarkStale(statement.Table);
   try {
     if (direct_)
       Db.ExecuteDirect(sql);
@@ -157,28 +135,25 @@ void Workspace::Send(const std::string& sql, int32_t records) {
       Db.ExecuteStatement(sql);
   } catch (...) {
     failed_statement_ = sql;
-    failed_records_ = records;
+    failed_records_ = statement.Records;
     throw;
   }
+  const auto records = static_cast<uint64_t>(statement.Records);
   if (commit_every_ == 0) {
-    committed_rows_ += static_cast<uint64_t>(records);
+    committed_rows_ += records;
     return;
   }
   ++open_statements_;
-  open_rows_ += static_cast<uint64_t>(records);
+  open_rows_ += records;
   if (open_statements_ >= commit_every_) CommitOpen();
 }
 
 void Workspace::LoadLookupList(int list, const std::string& path) {
-  if (!Lists.Load(list, path) && ListNotLoaded) ListNotLoaded(list, path);
+  if (!Lists.Load(list, path)) host_.ListNotLoaded(list, path);
 }
 
 int32_t Workspace::LookupRecordCount(int list) {
   return Lists.RecordCount(list);
-}
-
-void Workspace::ProcessMessages() {
-  ProcessMessagesHook();
 }
 
 bool Workspace::BackslashEscapes() {

@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/workspace_host.h"
 #include "core/clock.h"
 #include "core/generation_run.h"
 #include "core/profile.h"
@@ -25,10 +25,10 @@ namespace kestrove {
 
 class Workspace : private RunServices {
  public:
-  // `clock` seeds nothing by itself (see SeedRandom); `monitor` shows the
-  // run and `reporter` shows the database errors a lookup survives. All
-  // three must outlive the workspace.
-  Workspace(const Clock& clock, RunMonitor& monitor, DatabaseErrorReporter& reporter);
+  // `clock` seeds nothing by itself (see SeedRandom); `host` is the front
+  // end the run reports to and `reporter` shows the database errors a lookup
+  // survives. All three must outlive the workspace.
+  Workspace(const Clock& clock, WorkspaceHost& host, DatabaseErrorReporter& reporter);
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
 
@@ -55,7 +55,7 @@ class Workspace : private RunServices {
   const std::string& ProgramDir() const { return Run.ProgramDir; }
 
   // A dry run executes nothing and database lookups yield empty text;
-  // statements still reach StatementSent.
+  // statements still reach the host's StatementSent.
   void SetDryRun(bool dry);
   bool DryRun() const { return dry_run_; }
 
@@ -95,16 +95,6 @@ class Workspace : private RunServices {
   // Raises EDatabaseError naming the table whose keys cannot be read.
   std::vector<std::vector<std::string>> OrderParentsFirst(int32_t table_count);
 
-  // Called with every statement just before it is executed (and, in a dry
-  // run, instead of executing it): logs and dry-run output.
-  std::function<void(const std::string&)> StatementSent;
-  // "Let pending window messages run": the window's event loop, or the
-  // headless runner's check for a stop signal.
-  std::function<void()> ProcessMessagesHook = [] {};
-  // Called when a run's load of a lookup list finds its file missing or
-  // unreadable (the list then stays as it was): the headless runner warns.
-  std::function<void(int list, const std::string& path)> ListNotLoaded;
-
   // The statement whose execution raised the last error; emptied as the next
   // statement is executed.
   const std::string& FailedStatement() const { return failed_statement_; }
@@ -116,17 +106,15 @@ class Workspace : private RunServices {
                             const std::string& param2) override;
   void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                    std::string& out) override;
-  void ExecuteStatement(const std::string& sql) override;
-  void ExecuteInsert(const std::string& sql, int32_t records) override;
-  void Send(const std::string& sql, int32_t records);
+  void ExecuteStatement(const RunStatement& statement) override;
   void ApplyLookupReader();
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
-  void ProcessMessages() override;
   bool BackslashEscapes() override;
   void RequireListOpen(int list) override;
 
   const Clock& clock_;
+  WorkspaceHost& host_;
   DatabaseErrorReporter& reporter_;
   bool dry_run_ = false;
   bool direct_ = false;

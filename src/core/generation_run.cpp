@@ -77,16 +77,16 @@ std::string GenerationRun::StatementHead(const TTableStruct& table, bool show_qu
 }
 
 void GenerationRun::GenerateBtnClick() {
-  CommitPendingEdit();
-  monitor_.ShowRunMonitor();
+  host_.CommitPendingEdit();
+  host_.ShowRunMonitor();
   RunStopped = !RunStopped;
-  monitor_.SetSqlMonitor("");
+  host_.SetSqlMonitor("");
   if (RunStopped) {
     // A press while running: ask the pass to stop at its next check.
-    monitor_.SetCaptions(kGenerate, kGeneratePlain);
+    host_.SetCaptions(kGenerate, kGeneratePlain);
     return;
   }
-  monitor_.SetCaptions(kStop, kStopPlain);
+  host_.SetCaptions(kStop, kStopPlain);
   if (in_pass_) {
     // A press while a stop was pending and the pass is still winding down:
     // the pass simply goes on; a second run is never started inside it.
@@ -98,9 +98,10 @@ void GenerationRun::GenerateBtnClick() {
   } catch (...) {
     in_pass_ = false;
     // Back to idle before the error is shown, so the window is usable again.
-    monitor_.HideRunMonitor();
-    monitor_.SetCaptions(kGenerate, kGeneratePlain);
+    host_.HideRunMonitor();
+    host_.SetCaptions(kGenerate, kGeneratePlain);
     RunStopped = true;
+    host_.RunEnded(RunOutcome::kFailed);
     throw;
   }
   in_pass_ = false;
@@ -109,15 +110,15 @@ void GenerationRun::GenerateBtnClick() {
 
 void GenerationRun::RunProper() {
   statements_ = 0;
-  monitor_.SetMonitorRecNo("Loading Lookups", 0);
-  services_.ProcessMessages();
+  host_.SetMonitorRecNo("Loading Lookups", 0);
+  host_.ProcessMessages();
   for (int list = 0; list < kLookupListCount; ++list)
     services_.LoadLookupList(list, ProgramDir + kLookupFileNames[list]);
   for (int list = 0; list < kLookupListCount; ++list)
     state_.LookupCounts[list] = services_.LookupRecordCount(list);
 
   // Slots 0..N for N listed tables; the profile has no slot past 99.
-  const int32_t last = std::min<int32_t>(TableListCount(), kMaxTables - 1);
+  const int32_t last = std::min<int32_t>(host_.TableListCount(), kMaxTables - 1);
   // A run that would draw a street address while the street list is still
   // closed (its file never loaded) ends here, with the list's own error,
   // before any table's Delete has run.
@@ -146,11 +147,11 @@ void GenerationRun::RunInOrder(int32_t last) {
     for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
       const TTableStruct& table = state_.Tables[*it];
       if (table.TableName.empty() || table.DeleteExisting != 1) continue;
-      monitor_.SetMonitorTable("Table: " + table.TableName, *it, 0);
-      services_.ProcessMessages();
+      host_.TableStarted(*it, table.TableName, 0);
+      host_.SetMonitorTable("Table: " + table.TableName);
+      host_.ProcessMessages();
       if (RunStopped) return;
-      services_.ExecuteStatement("Delete from " + table.TableName);
-      ++statements_;
+      Send(StatementKind::kDelete, table.TableName, "Delete from " + table.TableName, 0);
     }
   }
   for (const int slot : slots) {
@@ -180,22 +181,21 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   state_.TableCounter = 1;
   state_.ClearTableScratch();
 
-  monitor_.SetMonitorTable("Table: " + table.TableName, slot, LowCount(table.RecordCount));
-  monitor_.SetMonitorRecNo("Generating Template", 0);
-  services_.ProcessMessages();
+  host_.TableStarted(slot, table.TableName, LowCount(table.RecordCount));
+  host_.SetMonitorTable("Table: " + table.TableName);
+  host_.SetMonitorRecNo("Generating Template", 0);
+  host_.ProcessMessages();
 
   for (auto& field : table.Fields) UpdateChoiceCode(field);
   const std::string head = StatementHead(table, ShowQuotes);
 
-  if (with_delete && table.DeleteExisting == 1) {
-    services_.ExecuteStatement("Delete from " + table.TableName);
-    ++statements_;
-  }
+  if (with_delete && table.DeleteExisting == 1)
+    Send(StatementKind::kDelete, table.TableName, "Delete from " + table.TableName, 0);
 
   // The count is read once, here, after the table start has let pending
   // messages run: a record count committed meanwhile is the one used.
   const int32_t count = LowCount(table.RecordCount);
-  const bool texts = monitor_.ShowsEachRecord();
+  const bool texts = host_.ShowsEachRecord();
   static const std::string kNoText;
   // The fields in use, worked out again whenever the profile has changed in
   // a way that can switch a field on or off (the window may change it while
@@ -210,8 +210,8 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       const auto end = std::to_chars(digits, digits + sizeof digits, record).ptr;
       recno_.append(digits, end);
     }
-    monitor_.SetMonitorRecNo(texts ? recno_ : kNoText, record);
-    services_.ProcessMessages();
+    host_.SetMonitorRecNo(texts ? recno_ : kNoText, record);
+    host_.ProcessMessages();
     state_.ClearRecordScratch();
     state_.RecordGender = 0;
 
@@ -273,20 +273,20 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     }
     if (made && !batched) {
       statement_ += ");";
-      if (texts) monitor_.SetSqlMonitor(statement_);
-      services_.ExecuteInsert(statement_, 1);
-      ++statements_;
+      if (texts) host_.SetSqlMonitor(statement_);
+      Send(StatementKind::kInsert, table.TableName, statement_, 1);
     } else if (made) {
       statement_ += ')';
-      if (++batched_ == RowsPerInsert) SendBatch(texts);
+      if (++batched_ == RowsPerInsert) SendBatch(texts, table.TableName);
     } else if (batched) {
       statement_.resize(record_start);
     }
+    host_.RecordDone(record);
     if (RunStopped) break;
     if (record == INT32_MAX) break;
   }
   // The rest of the table's records, also after a stop.
-  if (batched_ > 0) SendBatch(texts);
+  if (batched_ > 0) SendBatch(texts, table.TableName);
 }
 
 void GenerationRun::DoubleInTexts(bool quotes, bool backslashes) {
@@ -307,20 +307,30 @@ void GenerationRun::DoubleInTexts(bool quotes, bool backslashes) {
   }
 }
 
-void GenerationRun::SendBatch(bool texts) {
+void GenerationRun::SendBatch(bool texts, const std::string& table) {
   statement_ += ';';
   const int32_t records = batched_;
   batched_ = 0;
-  if (texts) monitor_.SetSqlMonitor(statement_);
-  services_.ExecuteInsert(statement_, records);
+  if (texts) host_.SetSqlMonitor(statement_);
+  Send(StatementKind::kInsert, table, statement_, records);
+}
+
+void GenerationRun::Send(StatementKind kind, const std::string& table, const std::string& sql,
+                         int32_t records) {
+  const RunStatement statement{kind, table, sql, records};
+  host_.StatementSent(statement);
+  services_.ExecuteStatement(statement);
   ++statements_;
 }
 
 void GenerationRun::EndRun() {
-  monitor_.HideRunMonitor();
-  monitor_.SetSqlMonitor(monitor_.SqlMonitor() + "    Completed");
-  monitor_.SetCaptions(kGenerate, kGeneratePlain);
+  // RunStopped is still false unless a press asked for the stop.
+  const RunOutcome outcome = RunStopped ? RunOutcome::kStopped : RunOutcome::kCompleted;
+  host_.HideRunMonitor();
+  host_.SetSqlMonitor(host_.SqlMonitor() + "    Completed");
+  host_.SetCaptions(kGenerate, kGeneratePlain);
   RunStopped = true;
+  host_.RunEnded(outcome);
 }
 
 }  // namespace kestrove

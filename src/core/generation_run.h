@@ -3,19 +3,19 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/profile.h"
+#include "core/run_host.h"
 #include "core/run_services.h"
 
 namespace kestrove {
 
 class GenerationRun {
  public:
-  GenerationRun(ProfileState& state, RunServices& services, RunMonitor& monitor)
-      : state_(state), services_(services), monitor_(monitor) {}
+  GenerationRun(ProfileState& state, RunServices& services, RunHost& host)
+      : state_(state), services_(services), host_(host) {}
 
   // True when no run is under way or a stop has been asked for.
   bool RunStopped = true;
@@ -28,14 +28,8 @@ class GenerationRun {
   int32_t RowsPerInsert = 1;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
-  // Number of tables in the table list; read once as the table loop starts.
-  // The run visits slots 0 up to and including this number.
-  std::function<int32_t()> TableListCount = [] { return 0; };
-  // Called first on every press: moves the focus off a parameter edit so that
-  // its text is committed to the profile.
-  std::function<void()> CommitPendingEdit = [] {};
-  // The slots to visit, in this order, instead of slot 0 up to the table
-  // list count (slots past it are left out). Empty, as in the window: index
+  // The slots to visit, in this order, instead of slot 0 up to the host's
+  // table list count (slots past it are left out). Empty, as in the window: index
   // order.
   std::vector<int> SlotOrder;
   // Every Delete first, in the reverse of the visiting order (so children
@@ -67,12 +61,14 @@ class GenerationRun {
   // address field.
   bool WouldDrawStreet(int32_t last) const;
   void EndRun();
+  // Announces a statement to the host, then executes it.
+  void Send(StatementKind kind, const std::string& table, const std::string& sql, int32_t records);
   // Ends the statement of the records collected so far and executes it.
-  void SendBatch(bool texts);
+  void SendBatch(bool texts, const std::string& table);
 
   ProfileState& state_;
   RunServices& services_;
-  RunMonitor& monitor_;
+  RunHost& host_;
   bool in_pass_ = false;
   uint64_t statements_ = 0;
   // Records in the statement being collected (RowsPerInsert from 2 on).

@@ -1,11 +1,26 @@
 // What the generation run asks of the rest of the system, and how it shows
-// its progress. The window and the headless runner each supply both.
+// its progress. The engine supplies the services; the front end (the window,
+// the headless runner) supplies the monitor as part of its host
+// (core/run_host.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace kestrove {
+
+enum class StatementKind { kDelete, kInsert };
+
+// A statement as the run sends it, with what it works on, so that nobody
+// has to read that back out of its text.
+struct RunStatement {
+  StatementKind Kind;
+  const std::string& Table;
+  const std::string& Sql;
+  // Records an Insert carries (more than one with RowsPerInsert); 0 for a
+  // Delete.
+  int32_t Records;
+};
 
 class RunServices {
  public:
@@ -20,23 +35,14 @@ class RunServices {
                            std::string& out) {
     out += GenerateValue(code, param1, param2);
   }
-  // Executes one statement; raises when the data source rejects it.
-  virtual void ExecuteStatement(const std::string& sql) = 0;
-  // Executes an Insert statement that carries `records` records (more than
-  // one when the run sends several value lists in one statement). The run
-  // sends every Insert this way and its Delete through ExecuteStatement;
-  // a service that counts rows (batched commits) tells them apart here.
-  virtual void ExecuteInsert(const std::string& sql, int32_t records) {
-    (void)records;
-    ExecuteStatement(sql);
-  }
+  // Executes one statement, a Delete or an Insert of `Records` records;
+  // raises when the data source rejects it.
+  virtual void ExecuteStatement(const RunStatement& statement) = 0;
   // Loads lookup list `list` (0..11) from `path`; never raises, and leaves
   // the list as it was when the file cannot be read.
   virtual void LoadLookupList(int list, const std::string& path) = 0;
   // Number of entries of lookup list `list`; 0 for an empty or closed list.
   virtual int32_t LookupRecordCount(int list) = 0;
-  // Lets pending window messages run (repaints, the stop press, ...).
-  virtual void ProcessMessages() = 0;
 
   // True when the data source reads a backslash inside a string literal as
   // an escape character, so that a text value's backslashes are doubled as
@@ -58,9 +64,8 @@ class RunMonitor {
   virtual void ShowRunMonitor() = 0;
   // "Processing", the table label and the record number label hidden.
   virtual void HideRunMonitor() = 0;
-  // The table label shown with this text ("Table: " + name). `slot` is the
-  // table slot and `record_count` the count about to be made.
-  virtual void SetMonitorTable(const std::string& text, int slot, int32_t record_count) = 0;
+  // The table label shown with this text ("Table: " + name).
+  virtual void SetMonitorTable(const std::string& text) = 0;
   // The record number label: "Loading Lookups", "Generating Template",
   // "Rec No: " + n. `record` is n for the last form and 0 otherwise.
   virtual void SetMonitorRecNo(const std::string& text, int32_t record) = 0;

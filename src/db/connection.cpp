@@ -286,7 +286,7 @@ int16_t DbConnection::DriverConnect(std::string& in) {
 }
 
 bool DbConnection::AskLogin(std::string& user, std::string& password) {
-  if (LoginPrompt(user, password)) return true;
+  if (LoginPrompt->AskLogin(DataSource, user, password)) return true;
   // Cancelled: reported as a cancelled driver dialog is.
   last_rc_ = SQL_NO_DATA;
   CheckOdbc(SQL_NO_DATA, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);

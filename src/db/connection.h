@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -72,6 +71,16 @@ class TeardownScope {
   bool previous_;
 };
 
+// Asks the user for a login (the window's login dialog).
+class LoginPrompter {
+ public:
+  virtual ~LoginPrompter() = default;
+  // Fills `user` and `password` for `data_source`; false when the user
+  // cancels.
+  virtual bool AskLogin(const std::string& data_source, std::string& user,
+                        std::string& password) = 0;
+};
+
 // The connection to one data source (the window's `Connector`).
 class DbConnection {
  public:
@@ -92,13 +101,12 @@ class DbConnection {
   // The window that owns any login dialog; null when there is none. It is
   // handed to the driver manager wrapped the way unixODBC expects it.
   void* WindowHandle = nullptr;
-  // Asks for a user name and password (the window's login dialog); false
-  // when the user cancels. Unset, nobody is asked and connecting works on
-  // the data source's own settings alone. With InfoPrompt 2 it is asked
-  // before every connect; with 1 only when the driver reports a missing
-  // login, and the connect is then tried once more. What was typed is not
-  // kept.
-  std::function<bool(std::string& user, std::string& password)> LoginPrompt;
+  // Asks for a user name and password; it must outlive the connection's
+  // connects. Null, nobody is asked and connecting works on the data
+  // source's own settings alone. With InfoPrompt 2 it is asked before every
+  // connect; with 1 only when the driver reports a missing login, and the
+  // connect is then tried once more. What was typed is not kept.
+  LoginPrompter* LoginPrompt = nullptr;
 
   // Connects to DataSource; does nothing when connected. Raises EODBC.
   void Connect();

@@ -374,16 +374,31 @@ class StderrErrorReporter : public DatabaseErrorReporter {
   }
 };
 
-// Progress on standard error while it is a terminal, and the counts for the summary.
-class CliMonitor : public RunMonitor {
- public:
-  CliMonitor() : interactive_(::isatty(STDERR_FILENO) == 1) {}
+class SqlWriter;
+class StopSignals;
 
-  void SetCaptions(const std::string&, const std::string&) override {}
-  void ShowRunMonitor() override {}
-  void HideRunMonitor() override { ClearLine(); }
-  void SetMonitorTable(const std::string& text, int slot, int32_t record_count) override {
-    table_text_ = text;
+// The run's host: progress on standard error while it is a terminal, the
+// counts for the summary, the statement log, the list warnings and the
+// look for a stop signal between records.
+class CliHost : public WorkspaceHost {
+ public:
+  CliHost() : interactive_(::isatty(STDERR_FILENO) == 1) {}
+
+  // What the run works on: the number of listed tables, the log (null for
+  // none), and the stop signals that press Stop on the run.
+  void ListTables(int32_t count) { listed_tables_ = count; }
+  void Log(SqlWriter* writer) { writer_ = writer; }
+  void WatchForStop(const StopSignals* stop, GenerationRun* run) {
+    stop_ = stop;
+    run_ = run;
+  }
+  // True once a stop signal has pressed Stop.
+  bool StopPressed() const { return stop_pressed_; }
+
+  int32_t TableListCount() override { return listed_tables_; }
+  void ProcessMessages() override;
+  void TableStarted(int slot, const std::string& table, int32_t record_count) override {
+    table_ = table;
     table_count_ = record_count;
     // A table whose Delete ran in a pass of its own is visited twice, and
     // counted once.
@@ -391,6 +406,15 @@ class CliMonitor : public RunMonitor {
     table_counted_ = slot >= 0 && slot < kMaxTables && counted_[slot];
     record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
+  }
+  void StatementSent(const RunStatement& statement) override;
+  void ListNotLoaded(int list, const std::string& path) override;
+
+  void SetCaptions(const std::string&, const std::string&) override {}
+  void ShowRunMonitor() override {}
+  void HideRunMonitor() override { ClearLine(); }
+  void SetMonitorTable(const std::string& text) override {
+    table_text_ = text;
     Draw(0, true);
   }
   void SetMonitorRecNo(const std::string&, int32_t record) override {
@@ -408,6 +432,12 @@ class CliMonitor : public RunMonitor {
 
   int tables() const { return tables_; }
   uint64_t records() const { return records_; }
+  // Where the run stands: the table's name (empty before the first table)
+  // and the record number (0 before the first record).
+  const std::string& TableName() const { return table_; }
+  int32_t Record() const { return record_; }
+
+ private:
   // The table under way counts in the summary: it made a record or ran its
   // Delete.
   void TableWorked() {
@@ -415,14 +445,6 @@ class CliMonitor : public RunMonitor {
     table_counted_ = true;
     if (slot_ >= 0 && slot_ < kMaxTables) counted_[slot_] = true;
   }
-  // Where the run stands: the table's name (empty before the first table)
-  // and the record number (0 before the first record).
-  std::string TableName() const {
-    return table_text_.substr(std::min<size_t>(7, table_text_.size()));
-  }
-  int32_t Record() const { return record_; }
-
- private:
   void Draw(int32_t record, bool force) {
     if (!interactive_) return;
     const auto now = std::chrono::steady_clock::now();
@@ -439,7 +461,12 @@ class CliMonitor : public RunMonitor {
   }
 
   bool interactive_;
-  std::string table_text_, sql_;
+  int32_t listed_tables_ = 0;
+  SqlWriter* writer_ = nullptr;
+  const StopSignals* stop_ = nullptr;
+  GenerationRun* run_ = nullptr;
+  bool stop_pressed_ = false;
+  std::string table_, table_text_, sql_;
   int32_t table_count_ = 0;
   int32_t record_ = 0;
   bool table_counted_ = false;
@@ -595,11 +622,29 @@ class StopSignals {
   std::thread thread_;
 };
 
+void CliHost::ProcessMessages() {
+  if (stop_ && stop_->Signal() != 0 && !run_->RunStopped) {
+    stop_pressed_ = true;
+    run_->GenerateBtnClick();  // the Stop press
+  }
+}
+
+void CliHost::StatementSent(const RunStatement& statement) {
+  if (statement.Kind == StatementKind::kDelete) TableWorked();
+  if (writer_) writer_->Write(statement.Sql);
+}
+
+void CliHost::ListNotLoaded(int list, const std::string& path) {
+  const LookupListKind& kind = LookupListInfo(list);
+  std::fprintf(stderr, "kestrove-run: warning: list %s (%s) not loaded from '%s': %s\n",
+               kind.list_name, kind.command_name, Shown(path).c_str(), ReadProblem(path).c_str());
+}
+
 int Main(int argc, char** argv) {
   StopSignals::Block();
   Options options;
   bool help = false;
-  CliMonitor monitor;
+  CliHost host;
   StderrErrorReporter reporter;
   std::unique_ptr<CliClock> clock;
   std::unique_ptr<Workspace> workspace;
@@ -613,7 +658,7 @@ int Main(int argc, char** argv) {
       return kExitOk;
     }
     clock = std::make_unique<CliClock>(options);
-    workspace = std::make_unique<Workspace>(*clock, monitor, reporter);
+    workspace = std::make_unique<Workspace>(*clock, host, reporter);
     int64_t line = 0;
     try {
       if (IsNamedProfilePath(options.profile)) {
@@ -655,9 +700,6 @@ int Main(int argc, char** argv) {
     ws.SeedRandom();
   GenerationRun& run = ws.Run;
   ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
-  // Read as the run starts: a named profile run on a data source is placed
-  // only once connected.
-  run.TableListCount = [&table_count] { return table_count; };
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
@@ -665,15 +707,7 @@ int Main(int argc, char** argv) {
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
-  ws.StatementSent = [&](const std::string& sql) {
-    if (sql.compare(0, 12, "Delete from ") == 0) monitor.TableWorked();
-    if (writer) writer->Write(sql);
-  };
-  ws.ListNotLoaded = [](int list, const std::string& path) {
-    const LookupListKind& kind = LookupListInfo(list);
-    std::fprintf(stderr, "kestrove-run: warning: list %s (%s) not loaded from '%s': %s\n",
-                 kind.list_name, kind.command_name, Shown(path).c_str(), ReadProblem(path).c_str());
-  };
+  host.Log(writer.get());
 
   // From here on a stop signal is seen, also while connecting.
   StopSignals stop;
@@ -736,13 +770,11 @@ int Main(int argc, char** argv) {
     }
   }
 
+  // Set as the run starts: a named profile run on a data source is placed
+  // only once connected.
+  host.ListTables(table_count);
+  host.WatchForStop(&stop, &run);
   bool stopped_by_signal = false;
-  ws.ProcessMessagesHook = [&] {
-    if (stop.Signal() != 0 && !run.RunStopped) {
-      stopped_by_signal = true;
-      run.GenerateBtnClick();  // the Stop press
-    }
-  };
 
   const auto started = std::chrono::steady_clock::now();
   int exit_code = kExitOk;
@@ -773,9 +805,8 @@ int Main(int argc, char** argv) {
       // Where the run stood, then the statement the data source refused.
       exit_code = kExitRunError;
       std::string where;
-      if (!monitor.TableName().empty())
-        where =
-            "table " + monitor.TableName() + ", record " + std::to_string(monitor.Record()) + ": ";
+      if (!host.TableName().empty())
+        where = "table " + host.TableName() + ", record " + std::to_string(host.Record()) + ": ";
       std::fprintf(stderr, "kestrove-run: %s\n", Shown(where + DisplayMessage(e.what())).c_str());
       if (!ws.FailedStatement().empty()) {
         std::fprintf(stderr, "%s\n", Shown(ws.FailedStatement()).c_str());
@@ -789,6 +820,7 @@ int Main(int argc, char** argv) {
       }
     }
   }
+  if (host.StopPressed()) stopped_by_signal = true;
   if (roll_back && ws.CommitEvery() != 0) {
     // What the error leaves: the transactions committed before it stay, the
     // open one goes.
@@ -820,7 +852,7 @@ int Main(int argc, char** argv) {
       exit_code != kExitOk ? "ended by an error"
       : stopped_by_signal  ? "stopped"
                            : "completed",
-      monitor.tables(), static_cast<unsigned long long>(monitor.records()),
+      host.tables(), static_cast<unsigned long long>(host.records()),
       static_cast<unsigned long long>(run.StatementsExecuted()), committed.c_str(), seconds);
   if (exit_code == kExitOk && stopped_by_signal) exit_code = 128 + stop.Signal();
   return exit_code;

@@ -131,40 +131,40 @@ QList<QPixmap> MenuImages(QStyle* style) {
 // The run's monitor: the labels of the table panel and the statement line.
 // The labels change every record, so the texts are kept here and pushed to
 // the labels only when the window can show them, a few times a second.
-class TMainForm::Monitor : public RunMonitor {
+class TMainForm::Monitor {
  public:
   explicit Monitor(TMainForm& form) : form_(form) { since_flush_.start(); }
 
-  void SetCaptions(const std::string& gradient, const std::string& plain) override {
+  void SetCaptions(const std::string& gradient, const std::string& plain) {
     form_.GenerateBtn->setText(QString::fromStdString(gradient));
     form_.AltGenerateBtn->setText(QString::fromStdString(plain));
   }
-  void ShowRunMonitor() override {
+  void ShowRunMonitor() {
     form_.ProcLabel->show();
     form_.ProcLabel->SetBlinking(true);
     form_.MonitorRecNo->show();
   }
-  void HideRunMonitor() override {
+  void HideRunMonitor() {
     form_.ProcLabel->SetBlinking(false);
     form_.ProcLabel->hide();
     form_.MonitorTable->hide();
     form_.MonitorRecNo->hide();
   }
-  void SetMonitorTable(const std::string& text, int, int32_t) override {
+  void SetMonitorTable(const std::string& text) {
     form_.MonitorTable->setText(FromEngine(text));
     form_.MonitorTable->show();
   }
-  void SetMonitorRecNo(const std::string& text, int32_t record) override {
+  void SetMonitorRecNo(const std::string& text, int32_t record) {
     recno_ = text;
     dirty_ = true;
     if (record == 0) Flush();
   }
-  void SetSqlMonitor(const std::string& text) override {
+  void SetSqlMonitor(const std::string& text) {
     sql_ = text;
     dirty_ = true;
     if (text.empty()) Flush();
   }
-  const std::string& SqlMonitor() const override { return sql_; }
+  const std::string& SqlMonitor() const { return sql_; }
 
   // Pushes the texts to the labels when they changed.
   void Flush() {
@@ -210,7 +210,7 @@ TMainForm::TMainForm(const MainFormEnvironment& environment, QWidget* parent)
   setObjectName("MainForm");
   monitor_ = std::make_unique<Monitor>(*this);
   reporter_ = std::make_unique<Reporter>(*this);
-  workspace_ = std::make_unique<Workspace>(*environment_.clock, *monitor_, *reporter_);
+  workspace_ = std::make_unique<Workspace>(*environment_.clock, *this, *reporter_);
   setWindowTitle(" Kestrove v3.1");
   setWindowIcon(ProgramIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -227,26 +227,8 @@ TMainForm::TMainForm(const MainFormEnvironment& environment, QWidget* parent)
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
-  ProcessMessages = [this] {
-    monitor_->Tick();
-    QCoreApplication::processEvents();
-  };
-  Workspace& ws = *workspace_;
-  ws.ProcessMessagesHook = [this] { ProcessMessages(); };
-  ws.Run.TableListCount = [this] { return static_cast<int32_t>(TableList->count()); };
-  ws.Run.CommitPendingEdit = [this] {
-    if (Param1->hasFocus()) Param1Exit();
-    if (Param2->hasFocus()) Param2Exit();
-    TargetTableFrom->setFocus();
-  };
-  ws.Db.Connector.WindowHandle = this;
-  ws.Db.Connector.LoginPrompt = [this](std::string& user, std::string& password) {
-    auto answer = environment_.prompts->AskLogin(this, FromEngine(Work().Db.Connector.DataSource));
-    if (!answer) return false;
-    user = std::move(answer->user);
-    password = std::move(answer->password);
-    return true;
-  };
+  workspace_->Db.Connector.WindowHandle = this;
+  workspace_->Db.Connector.LoginPrompt = this;
   // Errors no handler catches are shown over this window.
   previous_display_ = SetStandardErrorDisplay([this](const std::string& message) {
     environment_.prompts->ShowError(this, FromEngine(message));
@@ -782,15 +764,65 @@ void TMainForm::GenerateBtnClick() {
   try {
     Work().Run.GenerateBtnClick();
   } catch (...) {
-    // The run is back to idle; show where it stood, then the error.
+    // The run is back to idle and shows where it stood; then the error.
     in_run_ = false;
-    monitor_->FlushNow();
     FinishPendingClose();
     throw;
   }
   in_run_ = false;
-  monitor_->FlushNow();
   FinishPendingClose();
+}
+
+// --- The run's host ---
+
+int32_t TMainForm::TableListCount() {
+  return static_cast<int32_t>(TableList->count());
+}
+
+void TMainForm::CommitPendingEdit() {
+  if (Param1->hasFocus()) Param1Exit();
+  if (Param2->hasFocus()) Param2Exit();
+  TargetTableFrom->setFocus();
+}
+
+void TMainForm::ProcessMessages() {
+  monitor_->Tick();
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::RunEnded(RunOutcome) {
+  // Ended whichever way: the labels show where the run stood.
+  monitor_->FlushNow();
+}
+
+void TMainForm::SetCaptions(const std::string& gradient, const std::string& plain) {
+  monitor_->SetCaptions(gradient, plain);
+}
+void TMainForm::ShowRunMonitor() {
+  monitor_->ShowRunMonitor();
+}
+void TMainForm::HideRunMonitor() {
+  monitor_->HideRunMonitor();
+}
+void TMainForm::SetMonitorTable(const std::string& text) {
+  monitor_->SetMonitorTable(text);
+}
+void TMainForm::SetMonitorRecNo(const std::string& text, int32_t record) {
+  monitor_->SetMonitorRecNo(text, record);
+}
+void TMainForm::SetSqlMonitor(const std::string& text) {
+  monitor_->SetSqlMonitor(text);
+}
+const std::string& TMainForm::SqlMonitor() const {
+  return monitor_->SqlMonitor();
+}
+
+bool TMainForm::AskLogin(const std::string& data_source, std::string& user, std::string& password) {
+  auto answer = environment_.prompts->AskLogin(this, FromEngine(data_source));
+  if (!answer) return false;
+  user = std::move(answer->user);
+  password = std::move(answer->password);
+  return true;
 }
 
 void TMainForm::FinishPendingClose() {

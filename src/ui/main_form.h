@@ -5,12 +5,12 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/workspace.h"
+#include "app/workspace_host.h"
 #include "core/clock.h"
 #include "db/table.h"
 #include "ui/error_display.h"
@@ -41,7 +41,9 @@ struct MainFormEnvironment {
   Prompts* prompts = nullptr;
 };
 
-class TMainForm : public QMainWindow {
+// The window is the run's host: its labels show the run, its event loop
+// runs between records, and it asks for logins.
+class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompter {
   Q_OBJECT
 
  public:
@@ -57,10 +59,6 @@ class TMainForm : public QMainWindow {
   Prompts& UserPrompts() { return *environment_.prompts; }
   // The selected field's slot of the current table; null when none.
   TFieldStruct* SelectedField();
-
-  // "Let pending window messages run" during a run: the event loop.
-  // Replaceable so tests can act between records.
-  std::function<void()> ProcessMessages;
 
   // Controls, by their names.
   QWidget* MainPanel;
@@ -139,9 +137,26 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // The run's host. A test's window overrides these to act between records
+  // or to see the statements sent.
+  int32_t TableListCount() override;
+  void CommitPendingEdit() override;
+  // The event loop, with the monitor labels brought up to date.
+  void ProcessMessages() override;
+  void RunEnded(RunOutcome outcome) override;
+  void SetCaptions(const std::string& gradient, const std::string& plain) override;
+  void ShowRunMonitor() override;
+  void HideRunMonitor() override;
+  void SetMonitorTable(const std::string& text) override;
+  void SetMonitorRecNo(const std::string& text, int32_t record) override;
+  void SetSqlMonitor(const std::string& text) override;
+  const std::string& SqlMonitor() const override;
+
  private:
   class Monitor;
   class Reporter;
+
+  bool AskLogin(const std::string& data_source, std::string& user, std::string& password) override;
 
   void BuildControls();
   void BuildMenus();

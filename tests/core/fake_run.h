@@ -1,4 +1,4 @@
-// A recording run services object and monitor for driving the run in tests.
+// A recording run services object and host for driving the run in tests.
 #pragma once
 
 #include <functional>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/run_host.h"
 #include "core/run_services.h"
 
 namespace kestrove::testing_support {
@@ -17,29 +18,23 @@ class FakeServices : public RunServices {
       [](int32_t code, const std::string&, const std::string&) {
         return "v" + std::to_string(code);
       };
-  // Called by ProcessMessages, with the number of calls so far.
-  std::function<void(int)> on_messages = [](int) {};
   std::function<void(const std::string&)> on_execute = [](const std::string&) {};
 
   std::vector<std::string> executed;
   std::vector<std::string> loads;
   std::vector<int32_t> codes_asked;
-  int message_calls = 0;
   int32_t list_count = 7;
 
   std::string GenerateValue(int32_t code, const std::string& p1, const std::string& p2) override {
     codes_asked.push_back(code);
     return value(code, p1, p2);
   }
-  void ExecuteStatement(const std::string& sql) override {
-    on_execute(sql);
-    executed.push_back(sql);
-  }
   // The records each Insert carried, in the order executed.
   std::vector<int32_t> insert_records;
-  void ExecuteInsert(const std::string& sql, int32_t records) override {
-    insert_records.push_back(records);
-    ExecuteStatement(sql);
+  void ExecuteStatement(const RunStatement& statement) override {
+    if (statement.Kind == StatementKind::kInsert) insert_records.push_back(statement.Records);
+    on_execute(statement.Sql);
+    executed.push_back(statement.Sql);
   }
   // Whether the data source escapes backslashes, and how often it was asked.
   bool backslash_escapes = false;
@@ -59,11 +54,17 @@ class FakeServices : public RunServices {
     loads.push_back(std::to_string(list) + ":" + path);
   }
   int32_t LookupRecordCount(int list) override { return list_count + list; }
-  void ProcessMessages() override { on_messages(++message_calls); }
 };
 
-class FakeMonitor : public RunMonitor {
+class FakeHost : public RunHost {
  public:
+  int32_t listed = 1;
+  // Called by ProcessMessages, with the number of calls so far.
+  std::function<void(int)> on_messages = [](int) {};
+  int message_calls = 0;
+  // The typed events, one line each: "table 0 T 3", "delete T", "insert T 2"
+  // (records), "record 1", "ended stopped".
+  std::vector<std::string> events;
   std::string gradient = "Generate", plain = "   Generate";
   bool monitor_shown = false;
   std::string table_text, recno_text, sql;
@@ -75,13 +76,30 @@ class FakeMonitor : public RunMonitor {
   }
   void ShowRunMonitor() override { monitor_shown = true; }
   void HideRunMonitor() override { monitor_shown = false; }
-  void SetMonitorTable(const std::string& text, int, int32_t) override { table_text = text; }
+  void SetMonitorTable(const std::string& text) override { table_text = text; }
   void SetMonitorRecNo(const std::string& text, int32_t) override {
     recno_text = text;
     recno_history.push_back(text);
   }
   void SetSqlMonitor(const std::string& text) override { sql = text; }
   const std::string& SqlMonitor() const override { return sql; }
+
+  int32_t TableListCount() override { return listed; }
+  void ProcessMessages() override { on_messages(++message_calls); }
+  void TableStarted(int slot, const std::string& table, int32_t records) override {
+    events.push_back("table " + std::to_string(slot) + " " + table + " " + std::to_string(records));
+  }
+  void StatementSent(const RunStatement& s) override {
+    events.push_back(s.Kind == StatementKind::kDelete
+                         ? "delete " + s.Table
+                         : "insert " + s.Table + " " + std::to_string(s.Records));
+  }
+  void RecordDone(int32_t record) override { events.push_back("record " + std::to_string(record)); }
+  void RunEnded(RunOutcome outcome) override {
+    events.push_back(outcome == RunOutcome::kCompleted ? "ended completed"
+                     : outcome == RunOutcome::kStopped ? "ended stopped"
+                                                       : "ended failed");
+  }
 };
 
 }  // namespace kestrove::testing_support

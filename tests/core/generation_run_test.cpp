@@ -12,15 +12,14 @@
 namespace kestrove {
 namespace {
 
-using testing_support::FakeMonitor;
+using testing_support::FakeHost;
 using testing_support::FakeServices;
 
 class GenerationRunTest : public testing::Test {
  protected:
-  GenerationRunTest() : state(ProfileState::Create()), run(*state, services, monitor) {
+  GenerationRunTest() : state(ProfileState::Create()), run(*state, services, host) {
     state->ClearProfile();
     run.ProgramDir = "/opt/kestrove/";
-    run.TableListCount = [this] { return listed; };
   }
 
   // Gives field `index` of table `slot` a generated choice.
@@ -36,9 +35,8 @@ class GenerationRunTest : public testing::Test {
 
   std::unique_ptr<ProfileState> state;
   FakeServices services;
-  FakeMonitor monitor;
+  FakeHost host;
   GenerationRun run;
-  int32_t listed = 1;
 };
 
 TEST_F(GenerationRunTest, CustomerExample) {
@@ -50,7 +48,7 @@ TEST_F(GenerationRunTest, CustomerExample) {
   run.GenerateBtnClick();
   ASSERT_EQ(services.executed.size(), 1u);
   EXPECT_EQ(services.executed[0], "Insert into Customer (Id,Name) Values (17,'Smith');");
-  EXPECT_EQ(monitor.sql, "Insert into Customer (Id,Name) Values (17,'Smith');    Completed");
+  EXPECT_EQ(host.sql, "Insert into Customer (Id,Name) Values (17,'Smith');    Completed");
 }
 
 TEST_F(GenerationRunTest, QuotedFieldNamesLeaveTableNameBare) {
@@ -108,9 +106,8 @@ TEST_F(GenerationRunTest, AllFieldsDoNotUpdateStillDeletesAndCounts) {
   state->Tables[0].Fields[0].FieldName = "Id";  // set back to "Do not update": base and code 0
   run.GenerateBtnClick();
   EXPECT_EQ(services.executed, std::vector<std::string>{"Delete from Orders"});
-  EXPECT_EQ(monitor.recno_history,
-            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
-                                      "Rec No: 2", "Rec No: 3"}));
+  EXPECT_EQ(host.recno_history, (std::vector<std::string>{"Loading Lookups", "Generating Template",
+                                                          "Rec No: 1", "Rec No: 2", "Rec No: 3"}));
 }
 
 TEST_F(GenerationRunTest, DeleteWithRecordCountZeroOrNegative) {
@@ -158,15 +155,15 @@ TEST_F(GenerationRunTest, LoadsTwelveListsInOrderAndTakesCounts) {
 TEST_F(GenerationRunTest, NoNamedTableExecutesNothing) {
   run.GenerateBtnClick();
   EXPECT_TRUE(services.executed.empty());
-  EXPECT_EQ(monitor.sql, "    Completed");
+  EXPECT_EQ(host.sql, "    Completed");
   EXPECT_TRUE(run.RunStopped);
-  EXPECT_EQ(monitor.gradient, "Generate");
-  EXPECT_EQ(monitor.plain, "   Generate");
-  EXPECT_FALSE(monitor.monitor_shown);
+  EXPECT_EQ(host.gradient, "Generate");
+  EXPECT_EQ(host.plain, "   Generate");
+  EXPECT_FALSE(host.monitor_shown);
 }
 
 TEST_F(GenerationRunTest, VisitsOneSlotPastTheListedTables) {
-  listed = 2;
+  host.listed = 2;
   for (int slot : {0, 2, 3}) {
     state->Tables[slot].TableName = "T" + std::to_string(slot);
     state->Tables[slot].RecordCount = 0;
@@ -177,7 +174,7 @@ TEST_F(GenerationRunTest, VisitsOneSlotPastTheListedTables) {
 }
 
 TEST_F(GenerationRunTest, NeverVisitsPastTheLastSlot) {
-  listed = 250;
+  host.listed = 250;
   state->Tables[99].TableName = "Last";
   state->Tables[99].RecordCount = 0;
   state->Tables[99].DeleteExisting = 1;
@@ -188,7 +185,7 @@ TEST_F(GenerationRunTest, NeverVisitsPastTheLastSlot) {
 // An order of slots, and the Deletes run first in its reverse: T2 refers to
 // T0, which refers to T1; slot 3 lies past the listed tables.
 TEST_F(GenerationRunTest, SlotOrderAndDeletesFirst) {
-  listed = 2;
+  host.listed = 2;
   for (int slot : {0, 1, 2, 3}) {
     state->Tables[slot].TableName = "T" + std::to_string(slot);
     state->Tables[slot].RecordCount = 1;
@@ -212,8 +209,8 @@ TEST_F(GenerationRunTest, SlotOrderAndDeletesFirst) {
   // A stop pressed before a Delete of the first pass (message call 1 comes
   // after loading, 2 before the first Delete) ends the run there.
   services.executed.clear();
-  services.message_calls = 0;
-  services.on_messages = [&](int call) {
+  host.message_calls = 0;
+  host.on_messages = [&](int call) {
     if (call == 3) run.GenerateBtnClick();
   };
   run.GenerateBtnClick();
@@ -233,7 +230,7 @@ TEST_F(GenerationRunTest, ChoiceCodesWorkedOutPerTable) {
 }
 
 TEST_F(GenerationRunTest, ScratchStateResetPerTableAndRecord) {
-  listed = 1;
+  host.listed = 1;
   for (int slot : {0, 1}) {
     state->Tables[slot].TableName = "T" + std::to_string(slot);
     state->Tables[slot].RecordCount = 2;
@@ -263,18 +260,18 @@ TEST_F(GenerationRunTest, StopAfterTheRecordUnderWay) {
   state->Tables[1].TableName = "U";
   SetField(0, 0, "a", 206);
   SetField(1, 0, "a", 206);
-  listed = 2;
+  host.listed = 2;
   // Message calls: 1 after loading, 2 at the table start, then one per record.
-  services.on_messages = [&](int call) {
+  host.on_messages = [&](int call) {
     if (call == 2 + 3) {  // while record 3 starts
       run.GenerateBtnClick();
       EXPECT_TRUE(run.RunStopped);
-      EXPECT_EQ(monitor.gradient, "Generate");
+      EXPECT_EQ(host.gradient, "Generate");
     }
   };
   run.GenerateBtnClick();
   EXPECT_EQ(services.executed.size(), 3u);  // records 1, 2 and the one under way
-  EXPECT_EQ(monitor.sql, services.executed.back() + "    Completed");
+  EXPECT_EQ(host.sql, services.executed.back() + "    Completed");
   EXPECT_TRUE(run.RunStopped);
 }
 
@@ -284,13 +281,13 @@ TEST_F(GenerationRunTest, StopBeforeTheFirstRecordStillRunsDeleteAndFirstRecord)
   for (int press_at : {1, 2}) {
     SCOPED_TRACE(press_at == 1 ? "Loading Lookups" : "Generating Template");
     services.executed.clear();
-    services.message_calls = 0;
+    host.message_calls = 0;
     state->Tables[0].TableName = "T";
     state->Tables[0].RecordCount = 10;
     state->Tables[0].DeleteExisting = 1;
     SetField(0, 0, "a", 206);
     services.value = [](auto, auto&, auto&) { return "1"; };
-    services.on_messages = [&](int call) {
+    host.on_messages = [&](int call) {
       if (call == press_at) run.GenerateBtnClick();
     };
     run.GenerateBtnClick();
@@ -307,7 +304,7 @@ TEST_F(GenerationRunTest, TableSettingsEditedWhileTheTableStartsAreUsed) {
   state->Tables[0].RecordCount = 5;
   SetField(0, 0, "a", 206);
   services.value = [](auto, auto&, auto&) { return "1"; };
-  services.on_messages = [&](int call) {
+  host.on_messages = [&](int call) {
     if (call == 2) {  // "Generating Template"
       state->Tables[0].RecordCount = 2;
       state->Tables[0].DeleteExisting = 1;
@@ -318,22 +315,21 @@ TEST_F(GenerationRunTest, TableSettingsEditedWhileTheTableStartsAreUsed) {
   EXPECT_EQ(services.executed,
             (std::vector<std::string>{"Delete from U", "Insert into U (a) Values (1);",
                                       "Insert into U (a) Values (1);"}));
-  EXPECT_EQ(monitor.recno_history,
-            (std::vector<std::string>{"Loading Lookups", "Generating Template", "Rec No: 1",
-                                      "Rec No: 2"}));
+  EXPECT_EQ(host.recno_history, (std::vector<std::string>{"Loading Lookups", "Generating Template",
+                                                          "Rec No: 1", "Rec No: 2"}));
 }
 
 TEST_F(GenerationRunTest, PressWhileStoppingResumesInsteadOfNesting) {
   state->Tables[0].TableName = "T";
   state->Tables[0].RecordCount = 5;
   SetField(0, 0, "a", 206);
-  services.on_messages = [&](int call) {
+  host.on_messages = [&](int call) {
     if (call == 3) {
       run.GenerateBtnClick();  // stop
       run.GenerateBtnClick();  // and start again before the pass noticed
       EXPECT_FALSE(run.RunStopped);
-      EXPECT_EQ(monitor.gradient, "Stop");
-      EXPECT_EQ(monitor.plain, "   Stop");
+      EXPECT_EQ(host.gradient, "Stop");
+      EXPECT_EQ(host.plain, "   Stop");
     }
   };
   run.GenerateBtnClick();
@@ -347,11 +343,11 @@ TEST_F(GenerationRunTest, CaptionsWhileRunning) {
   state->Tables[0].RecordCount = 1;
   SetField(0, 0, "a", 206);
   services.on_execute = [&](const std::string&) {
-    EXPECT_EQ(monitor.gradient, "Stop");
-    EXPECT_EQ(monitor.plain, "   Stop");
+    EXPECT_EQ(host.gradient, "Stop");
+    EXPECT_EQ(host.plain, "   Stop");
     EXPECT_FALSE(run.RunStopped);
-    EXPECT_TRUE(monitor.monitor_shown);
-    EXPECT_EQ(monitor.table_text, "Table: T");
+    EXPECT_TRUE(host.monitor_shown);
+    EXPECT_EQ(host.table_text, "Table: T");
   };
   run.GenerateBtnClick();
   EXPECT_EQ(services.executed.size(), 1u);
@@ -375,10 +371,10 @@ TEST_F(GenerationRunTest, GeneratorErrorEndsRunBackInIdle) {
   }
   EXPECT_EQ(services.executed.size(), 2u);
   EXPECT_TRUE(run.RunStopped);
-  EXPECT_FALSE(monitor.monitor_shown);
-  EXPECT_EQ(monitor.gradient, "Generate");
-  EXPECT_EQ(monitor.plain, "   Generate");
-  EXPECT_EQ(monitor.sql, "Insert into T (a) Values (1);");  // no "Completed" after an error
+  EXPECT_FALSE(host.monitor_shown);
+  EXPECT_EQ(host.gradient, "Generate");
+  EXPECT_EQ(host.plain, "   Generate");
+  EXPECT_EQ(host.sql, "Insert into T (a) Values (1);");  // no "Completed" after an error
   // The next press starts a fresh run.
   services.value = [](auto, auto&, auto&) { return "9"; };
   run.GenerateBtnClick();
@@ -391,7 +387,7 @@ TEST_F(GenerationRunTest, ExecuteErrorKeepsFailingStatementShown) {
   SetField(0, 0, "a", 64);
   services.on_execute = [](const std::string&) { throw EDatabaseError("rejected"); };
   EXPECT_THROW(run.GenerateBtnClick(), EDatabaseError);
-  EXPECT_EQ(monitor.sql, "Insert into T (a) Values ('v64');");
+  EXPECT_EQ(host.sql, "Insert into T (a) Values ('v64');");
   EXPECT_TRUE(run.RunStopped);
 }
 
@@ -428,7 +424,7 @@ TEST_F(GenerationRunTest, ChangesDuringTheRunAreSeenAtTheNextRecord) {
   state->Tables[0].RecordCount = 3;
   SetField(0, 0, "a", 64);
   SetField(0, 1, "b", 90);
-  services.on_messages = [this](int call) {
+  host.on_messages = [this](int call) {
     // Calls: lists, table start, then one per record.
     if (call == 4) {  // record 2
       TFieldStruct& b = state->Tables[0].Fields[1];
@@ -505,7 +501,7 @@ TEST_F(GenerationRunTest, ClosedStreetListEndsTheRunBeforeTheDelete) {
   state->Tables[1].TableName = "Address";
   state->Tables[1].RecordCount = 2;
   SetField(1, 0, "street", 92, 2);  // code 94: street address up to 1999
-  listed = 2;
+  host.listed = 2;
   services.on_require_list = [](int) {
     throw EListError("StreetTable: Cannot perform this operation on a closed dataset");
   };
@@ -567,7 +563,7 @@ TEST_F(GenerationRunTest, RowsPerInsertSendsTheOneRecordRunsValueLists) {
   state->Tables[1].RecordCount = 2;
   state->Tables[1].DeleteExisting = 1;
   SetField(1, 0, "b", 56);
-  listed = 2;
+  host.listed = 2;
   // Records 3 and 6 of T have an empty value, so no value list at all.
   int asked = 0;
   services.value = [&](int32_t code, auto&, auto&) -> std::string {
@@ -615,8 +611,8 @@ TEST_F(GenerationRunTest, RowsPerInsertSendsTheOneRecordRunsValueLists) {
     asked = 0;
     services.executed.clear();
     services.insert_records.clear();
-    services.message_calls = 0;
-    services.on_messages = [&](int call) {
+    host.message_calls = 0;
+    host.on_messages = [&](int call) {
       if (call == c.stop_at_message) run.GenerateBtnClick();
     };
     run.RowsPerInsert = c.rows_per_insert;
@@ -624,7 +620,82 @@ TEST_F(GenerationRunTest, RowsPerInsertSendsTheOneRecordRunsValueLists) {
     EXPECT_EQ(services.executed, c.statements);
     EXPECT_EQ(services.insert_records, c.records);
     EXPECT_EQ(run.StatementsExecuted(), c.statements.size());
-    EXPECT_EQ(monitor.sql, c.statements.back() + "    Completed");
+    EXPECT_EQ(host.sql, c.statements.back() + "    Completed");
+  }
+}
+
+// What the host hears, in order, for the run's ways through a table: typed,
+// so that no front end reads a statement's text back.
+TEST_F(GenerationRunTest, HostHearsTypedEventsInOrder) {
+  struct Case {
+    const char* name;
+    int32_t rows_per_insert;
+    bool deletes_first;
+    int stop_at_message;  // 0: no stop
+    bool fail;            // the second Insert is rejected
+    std::vector<std::string> events;
+  };
+  const std::vector<Case> cases = {
+      {"one statement a record",
+       1,
+       false,
+       0,
+       false,
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "insert A 1", "record 2",
+        "table 1 B 1", "insert B 1", "record 1", "ended completed"}},
+      {"records two to a statement",
+       2,
+       false,
+       0,
+       false,
+       {"table 0 A 2", "delete A", "record 1", "insert A 2", "record 2", "table 1 B 1", "record 1",
+        "insert B 1", "ended completed"}},
+      {"deletes first",
+       1,
+       true,
+       0,
+       false,
+       {"table 0 A 0", "delete A", "table 0 A 2", "insert A 1", "record 1", "insert A 1",
+        "record 2", "table 1 B 1", "insert B 1", "record 1", "ended completed"}},
+      // Message call 3 is record 1's.
+      {"stopped",
+       1,
+       false,
+       3,
+       false,
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "ended stopped"}},
+      {"failed",
+       1,
+       false,
+       0,
+       true,
+       {"table 0 A 2", "delete A", "insert A 1", "record 1", "insert A 1", "ended failed"}},
+  };
+  host.listed = 1;
+  for (int slot : {0, 1}) {
+    state->Tables[slot].TableName = slot == 0 ? "A" : "B";
+    state->Tables[slot].RecordCount = 2 - slot;
+    SetField(slot, 0, "a", 206);
+  }
+  state->Tables[0].DeleteExisting = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.events.clear();
+    host.message_calls = 0;
+    host.on_messages = [&](int call) {
+      if (call == c.stop_at_message) run.GenerateBtnClick();
+    };
+    int inserts = 0;
+    services.on_execute = [&](const std::string& sql) {
+      if (c.fail && sql.rfind("Insert", 0) == 0 && ++inserts == 2) throw EDatabaseError("no");
+    };
+    run.RowsPerInsert = c.rows_per_insert;
+    run.DeletesFirst = c.deletes_first;
+    if (c.fail)
+      EXPECT_THROW(run.GenerateBtnClick(), EDatabaseError);
+    else
+      run.GenerateBtnClick();
+    EXPECT_EQ(host.events, c.events);
   }
 }
 

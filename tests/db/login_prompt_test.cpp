@@ -39,7 +39,7 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-class LoginPrompt : public ::testing::Test {
+class LoginPrompt : public ::testing::Test, public LoginPrompter {
  protected:
   void SetUp() override {
     dsn_ = Env("KESTROVE_PG_LOGIN_DSN");
@@ -52,24 +52,27 @@ class LoginPrompt : public ::testing::Test {
     }
   }
 
-  // Sets `connection` up as the window does: its window, and a hook that
-  // answers `answer` (a cancel when there is none), counts the times it is
-  // asked and marks them in the call log.
+  // Sets `connection` up as the window does: its window, and the fixture as
+  // its prompt, which answers `answer` (a cancel when there is none), counts
+  // the times it is asked and marks them in the call log.
   void Prepare(DbConnection& connection, const std::string& dsn, uint16_t prompt,
                std::optional<Login> answer) {
     connection.DataSource = dsn;
     connection.InfoPrompt = prompt;
     connection.WindowHandle = &window_stand_in;
-    connection.LoginPrompt = [this, answer](std::string& user, std::string& password) {
-      ++asked_;
-      if (CallLog().recording) CallLog().calls.push_back(kAsked);
-      // Nothing typed at an earlier ask comes back.
-      EXPECT_EQ(password, "");
-      if (!answer) return false;
-      user = answer->user;
-      password = answer->password;
-      return true;
-    };
+    connection.LoginPrompt = this;
+    answer_ = std::move(answer);
+  }
+  bool AskLogin(const std::string& data_source, std::string& user, std::string& password) override {
+    ++asked_;
+    if (CallLog().recording) CallLog().calls.push_back(kAsked);
+    EXPECT_FALSE(data_source.empty());
+    // Nothing typed at an earlier ask comes back.
+    EXPECT_EQ(password, "");
+    if (!answer_) return false;
+    user = answer_->user;
+    password = answer_->password;
+    return true;
   }
 
   // The connect calls and asks of the log.
@@ -94,6 +97,7 @@ class LoginPrompt : public ::testing::Test {
 
   std::string dsn_, plain_dsn_;
   Login login_;
+  std::optional<Login> answer_;
   int asked_ = 0;
 };
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "ui/about_box.h"
 #include "ui/db_error_dialog.h"
@@ -45,6 +46,20 @@ void Select(QListWidget* list, const QString& text) {
   if (!found.isEmpty()) list->setCurrentItem(found.first());
 }
 
+// The window with a moment of its own after each of the run's message
+// pumps, for the picture taken during a run.
+class ShotForm : public ui::TMainForm {
+ public:
+  using TMainForm::TMainForm;
+  std::function<void()> after_pump;
+
+ protected:
+  void ProcessMessages() override {
+    TMainForm::ProcessMessages();
+    if (after_pump) after_pump();
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,7 +84,7 @@ int main(int argc, char** argv) {
   FixedClock clock(36000000, {2026, 12, 9});
   testing::FakePrompts prompts;
   ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts};
-  ui::TMainForm form(environment);
+  ShotForm form(environment);
   form.show();
   form.HiRes->trigger();  // the Hi Res style
   Save(form, out, "01-no-data-source.png");
@@ -86,10 +101,8 @@ int main(int argc, char** argv) {
   Save(form, out, "03-field-choice.png");
 
   // During a run: the picture is taken between two records.
-  const auto pump = form.ProcessMessages;
   bool taken = false;
-  form.ProcessMessages = [&] {
-    pump();
+  form.after_pump = [&] {
     if (!taken && form.Work().Run.StatementsExecuted() == 120) {
       taken = true;
       form.ProcLabel->SetBlinking(false);
@@ -98,7 +111,7 @@ int main(int argc, char** argv) {
     }
   };
   form.GenerateBtn->click();
-  form.ProcessMessages = pump;
+  form.after_pump = nullptr;
   Save(form, out, "05-stopped.png");
   for (const QString& error : prompts.errors) std::fprintf(stderr, "%s\n", qPrintable(error));
 

@@ -512,9 +512,8 @@ TEST_F(EditorTest, TheNextRunUsesTheEditedList) {
   table.TableName = "T";
   table.RecordCount = 20;
   table.Fields[0] = {"name", 14, "", "", 0, 64, 0};
-  std::string sent;
-  ws.StatementSent = [&](const std::string& sql) { sent += sql + "\n"; };
   form_->AltGenerateBtn->click();
+  const std::string& sent = form_->sent;
   EXPECT_NE(sent.find("'Quennell'"), std::string::npos) << sent;
   EXPECT_NE(sent.find("'Brown'"), std::string::npos) << sent;
 }

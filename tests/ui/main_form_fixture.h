@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,26 @@ inline bool UnderCi() {
     out = dsn_value;                                                      \
   } while (0)
 
+// The window as the tests host a run in it: it keeps every statement sent,
+// one a line, and lets a test act each time the run lets messages run.
+class HostedForm : public ui::TMainForm {
+ public:
+  using TMainForm::TMainForm;
+  std::string sent;
+  // Called before the window's own event loop runs.
+  std::function<void()> between_records;
+
+ protected:
+  void ProcessMessages() override {
+    if (between_records) between_records();
+    TMainForm::ProcessMessages();
+  }
+  void StatementSent(const RunStatement& statement) override {
+    sent += statement.Sql;
+    sent += '\n';
+  }
+};
+
 class MainFormTest : public ::testing::Test {
  protected:
   static constexpr uint32_t kSeedMs = 4321;
@@ -74,7 +95,7 @@ class MainFormTest : public ::testing::Test {
     environment.clock = &clock_;
     environment.program_dir = dir_.string() + "/";
     environment.prompts = &prompts_;
-    form_ = std::make_unique<ui::TMainForm>(environment);
+    form_ = std::make_unique<HostedForm>(environment);
     form_->show();
   }
 
@@ -130,7 +151,7 @@ class MainFormTest : public ::testing::Test {
   std::filesystem::path dir_;
   FixedClock clock_{kSeedMs, {2026, 12, 9}};
   FakePrompts prompts_;
-  std::unique_ptr<ui::TMainForm> form_;
+  std::unique_ptr<HostedForm> form_;
   std::unique_ptr<Database> direct_;
 };
 

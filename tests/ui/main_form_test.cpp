@@ -245,14 +245,12 @@ TEST_F(MainFormDbTest, StopEndsTheRunAfterTheRecordUnderWay) {
   Choose("id", "Counter");
   bool pressed = false;
   bool stopping_caption = false;
-  const auto pump = form_->ProcessMessages;
-  form_->ProcessMessages = [&] {
+  form_->between_records = [&] {
     if (!pressed && form_->Work().Run.StatementsExecuted() == 5) {
       pressed = true;
       form_->AltGenerateBtn->click();  // the second press, while the run lets messages run
       stopping_caption = form_->AltGenerateBtn->text() == "   Generate";
     }
-    pump();
   };
   Generate();
   EXPECT_TRUE(pressed && stopping_caption);
@@ -460,10 +458,8 @@ TEST_F(MainFormDbTest, EveryMenuCommandDuringARunLeavesTheRunUnharmed) {
       [&] { f.Exit->trigger(); },
   };
   size_t next = 0;
-  const auto pump = f.ProcessMessages;
-  f.ProcessMessages = [&] {
+  form_->between_records = [&] {
     if (next < commands.size()) commands[next++]();
-    pump();
   };
   Generate();
   EXPECT_EQ(next, commands.size());
@@ -480,10 +476,8 @@ TEST_F(MainFormDbTest, EveryMenuCommandDuringARunLeavesTheRunUnharmed) {
 TEST_F(MainFormDbTest, ClosingTheWindowDuringARunClosesOnceThePassHasEnded) {
   SetUpPerson(500);
   Choose("id", "Counter");
-  const auto pump = form_->ProcessMessages;
-  form_->ProcessMessages = [&] {
+  form_->between_records = [&] {
     if (form_->Work().Run.StatementsExecuted() == 3) form_->close();
-    pump();
   };
   Generate();
   EXPECT_EQ(Rows(), 4);

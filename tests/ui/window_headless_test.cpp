@@ -29,9 +29,8 @@ TEST_F(MainFormTest, AWindowRunAndAHeadlessRunSendTheSameStatements) {
   prompts_.open_name = QString::fromStdString(SourceDir() + "/examples/shop.prf");
   form_->LoadProfile->trigger();
   ASSERT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
-  std::string window;
-  form_->Work().StatementSent = [&](const std::string& sql) { window += sql + "\n"; };
   form_->AltGenerateBtn->click();
+  const std::string window = form_->sent;
   ASSERT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
   ASSERT_TRUE(prompts_.database_errors.empty());
   form_.reset();  // the window's connection goes before the headless run starts
