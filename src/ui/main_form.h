@@ -55,14 +55,17 @@ class TMainForm : public QMainWindow {
   const std::string& ProgramDir() const { return program_dir_; }
   // The boxes and modal windows the window shows go through these.
   Prompts& UserPrompts() { return *environment_.prompts; }
-  // The selected field's slot of the current table; null when none.
-  TFieldStruct* SelectedField();
 
   // "Let pending window messages run" during a run: the event loop.
   // Replaceable so tests can act between records.
   std::function<void()> ProcessMessages;
 
-  // Controls, by their names.
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Controls, by their names; tests find them by these names too.
   QWidget* MainPanel;
   QLabel* L1;
   QComboBox* dbList;
@@ -134,14 +137,12 @@ class TMainForm : public QMainWindow {
   void ApplyStyle();
   // Writes the settings file; false when it cannot be written.
   bool WriteSettings() const;
+  // The selected field's slot of the current table; null when none.
+  TFieldStruct* SelectedField();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
   class Monitor;
   class Reporter;
+  class Filling;
 
   void BuildControls();
   void BuildMenus();
@@ -163,7 +164,9 @@ class TMainForm : public QMainWindow {
   std::string program_dir_;
   bool profile_ready_ = false;
   bool hi_res_on_ = false;
-  bool updating_ = false;  // set while a handler fills controls itself
+  // Set while the window fills its lists itself: their row handlers then
+  // ignore the changes. Only a Filling sets it.
+  bool updating_ = false;
   bool close_pending_ = false;
   bool exit_pending_ = false;
   bool in_run_ = false;
