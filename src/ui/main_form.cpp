@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
+#include <utility>
 
 #include "catalogue/choice_catalogue.h"
 #include "catalogue/profile_file.h"
@@ -127,6 +128,20 @@ QList<QPixmap> MenuImages(QStyle* style) {
 }
 
 }  // namespace
+
+// Marks the window as filling its own controls for as long as it lives, so
+// the row handlers ignore the changes the fill makes, a fill that throws too.
+class TMainForm::Filling {
+ public:
+  explicit Filling(TMainForm& form) : flag_(form.updating_), was_(std::exchange(flag_, true)) {}
+  ~Filling() { flag_ = was_; }
+  Filling(const Filling&) = delete;
+  Filling& operator=(const Filling&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
 
 // The run's monitor: the labels of the table panel and the statement line.
 // The labels change every record, so the texts are kept here and pushed to
@@ -511,9 +526,10 @@ void TMainForm::dbListChange(int index) {
     db.Connector.Disconnect();
     db.Connector.DataSource = data_sources_[index];
     db.Connector.Connect();
-    updating_ = true;
-    FieldList->clear();
-    updating_ = false;
+    {
+      const Filling filling(*this);
+      FieldList->clear();
+    }
     field_names_.clear();
     field_defs_.clear();
     shown_field_ = -1;
@@ -526,7 +542,6 @@ void TMainForm::dbListChange(int index) {
     SaveProfile->setEnabled(true);
     connection_failed_ = false;
   } catch (const EODBC& error) {
-    updating_ = false;
     ShowConnectionFailed();
     environment_.prompts->ShowDatabaseError(this, error, kCommunicationFailure);
     DiscardError(error);
@@ -538,11 +553,12 @@ void TMainForm::ShowConnectionFailed() {
   // data source: no tables of the previous connection, no Generate, no
   // profile commands. The profile itself is kept for the next connection.
   connection_failed_ = true;
-  updating_ = true;
-  TableList->clear();
-  FieldList->clear();
-  ChoiceList->hide();
-  updating_ = false;
+  {
+    const Filling filling(*this);
+    TableList->clear();
+    FieldList->clear();
+    ChoiceList->hide();
+  }
   table_names_.clear();
   field_names_.clear();
   field_defs_.clear();
@@ -578,9 +594,10 @@ void TMainForm::TableListChange(int index) {
   try {
     ShowPanels(true, false, true);
     db.TargetTable.Close();
-    updating_ = true;
-    FieldList->clear();
-    updating_ = false;
+    {
+      const Filling filling(*this);
+      FieldList->clear();
+    }
     field_names_.clear();
     field_defs_.clear();
     shown_field_ = -1;
@@ -593,21 +610,22 @@ void TMainForm::TableListChange(int index) {
     db.TargetTable.Open();
     field_names_ = db.TargetTable.FieldNames();
     field_defs_ = db.TargetTable.FieldDefs();
-    updating_ = true;
-    for (const std::string& name : field_names_) FieldList->addItem(FromEngine(name));
-    FieldList->setCurrentRow(-1);
-    updating_ = false;
+    {
+      const Filling filling(*this);
+      for (const std::string& name : field_names_) FieldList->addItem(FromEngine(name));
+      FieldList->setCurrentRow(-1);
+    }
     FCLabel->setText(QString::number(field_names_.size()));
     HelpLabel->clear();
     HideParameters();
     table.TableName = table_names_[index];
   } catch (const EODBC& error) {
-    updating_ = false;
     environment_.prompts->ShowDatabaseError(this, error, kSystemTable);
     db.TargetTable.Close();
-    updating_ = true;
-    FieldList->clear();
-    updating_ = false;
+    {
+      const Filling filling(*this);
+      FieldList->clear();
+    }
     field_names_.clear();
     field_defs_.clear();
     FillTableList();
@@ -643,9 +661,10 @@ TFieldStruct* TMainForm::SelectedField() {
 void TMainForm::FieldListClick(int row) {
   if (row < 0 || row >= static_cast<int>(field_names_.size())) return;
   if (row >= kMaxFields) {
-    updating_ = true;
-    FieldList->setCurrentRow(shown_field_);
-    updating_ = false;
+    {
+      const Filling filling(*this);
+      FieldList->setCurrentRow(shown_field_);
+    }
     throw EProfileError("A profile holds the first " + std::to_string(kMaxFields) +
                         " fields of a table only. Please select another.");
   }
@@ -662,34 +681,38 @@ void TMainForm::FieldListClick(int row) {
   }
   const TypeInfo info = ClassifyType(def.DataType);
   FTLabel->setText(info.name);
-  updating_ = true;
-  ChoiceList->clear();
-  for (const CatalogueEntry& entry : CatalogueEntries(info.type_class))
-    ChoiceList->addItem(entry.text);
-  state.CurrentClass = info.type_class;
-  ChoiceList->setVisible(ChoiceList->count() > 0);
-  updating_ = false;
+  {
+    const Filling filling(*this);
+    ChoiceList->clear();
+    for (const CatalogueEntry& entry : CatalogueEntries(info.type_class))
+      ChoiceList->addItem(entry.text);
+    state.CurrentClass = info.type_class;
+    ChoiceList->setVisible(ChoiceList->count() > 0);
+  }
   FSLabel->setText(QString::number(def.Size));
   FNLabel->setText(FromEngine(name));
   shown_field_ = row;
   TFieldStruct& field = state.Tables[state.CurrentTable].Fields[row];
-  updating_ = true;
-  ChoiceList->setCurrentRow(field.ChoiceIndex < ChoiceList->count() ? field.ChoiceIndex : -1);
-  updating_ = false;
+  {
+    const Filling filling(*this);
+    ChoiceList->setCurrentRow(field.ChoiceIndex < ChoiceList->count() ? field.ChoiceIndex : -1);
+  }
   ShowChoiceOf(field.ChoiceIndex, &field);
 }
 
 void TMainForm::ShowChoiceOf(int entry, const TFieldStruct* field) {
   const ChoiceDisplay display = ShowChoice(State(), State().CurrentClass, entry, field);
   MaxChars->hide();
-  updating_ = true;
-  if (display.clear_param3_items) Param3->clear();
-  updating_ = false;
+  if (display.clear_param3_items) {
+    const Filling filling(*this);
+    Param3->clear();
+  }
   if (!display.applies) return;
   HelpLabel->setText(FromEngine(display.help_text));
-  updating_ = true;
-  for (const std::string& item : display.param3_items) Param3->addItem(FromEngine(item));
-  updating_ = false;
+  {
+    const Filling filling(*this);
+    for (const std::string& item : display.param3_items) Param3->addItem(FromEngine(item));
+  }
   auto set_up = [](const ParamDisplay& param, QLabel* label, QWidget* control) {
     label->setVisible(param.visible);
     control->setVisible(param.visible);
@@ -699,9 +722,8 @@ void TMainForm::ShowChoiceOf(int entry, const TFieldStruct* field) {
   if (set_up(display.param1, Param1L, Param1)) Param1->setText(FromEngine(display.param1_text));
   if (set_up(display.param2, Param2L, Param2)) Param2->setText(FromEngine(display.param2_text));
   if (set_up(display.param3, Param3L, Param3)) {
-    updating_ = true;
+    const Filling filling(*this);
     Param3->setCurrentIndex(display.param3_index < Param3->count() ? display.param3_index : -1);
-    updating_ = false;
   }
   if (display.max_chars_visible) {
     MaxChars->setText(FromEngine(display.max_chars_text));
@@ -719,7 +741,7 @@ void TMainForm::ChoiceListClick(int row) {
   field->Param2.clear();
   field->Param3Index = 0;
   ShowChoiceOf(row, field);
-  updating_ = true;
+  const Filling filling(*this);
   if (row != 0) {
     field->ChoiceBase = state.CurrentChoiceBase;
     Param3->setCurrentIndex(field->Param3Index < Param3->count() ? field->Param3Index : -1);
@@ -730,7 +752,6 @@ void TMainForm::ChoiceListClick(int row) {
     state.CurrentChoiceBase = 0;
     state.Changed();  // a run under way leaves the field out from the next record
   }
-  updating_ = false;
 }
 
 void TMainForm::CommitParam(QLineEdit* edit, std::string TFieldStruct::*param) {

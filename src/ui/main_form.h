@@ -57,10 +57,28 @@ class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompte
   const std::string& ProgramDir() const { return program_dir_; }
   // The boxes and modal windows the window shows go through these.
   Prompts& UserPrompts() { return *environment_.prompts; }
-  // The selected field's slot of the current table; null when none.
-  TFieldStruct* SelectedField();
 
-  // Controls, by their names.
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // The run's host. A test's window overrides these to act between records
+  // or to see the statements sent.
+  int32_t TableListCount() override;
+  void CommitPendingEdit() override;
+  // The event loop, with the monitor labels brought up to date.
+  void ProcessMessages() override;
+  void RunEnded(RunOutcome outcome) override;
+  void SetCaptions(const std::string& gradient, const std::string& plain) override;
+  void ShowRunMonitor() override;
+  void HideRunMonitor() override;
+  void SetMonitorTable(const std::string& text) override;
+  void SetMonitorRecNo(const std::string& text, int32_t record) override;
+  void SetSqlMonitor(const std::string& text) override;
+  const std::string& SqlMonitor() const override;
+
+ private:
+  // Controls, by their names; tests find them by these names too.
   QWidget* MainPanel;
   QLabel* L1;
   QComboBox* dbList;
@@ -132,29 +150,12 @@ class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompte
   void ApplyStyle();
   // Writes the settings file; false when it cannot be written.
   bool WriteSettings() const;
+  // The selected field's slot of the current table; null when none.
+  TFieldStruct* SelectedField();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
-  // The run's host. A test's window overrides these to act between records
-  // or to see the statements sent.
-  int32_t TableListCount() override;
-  void CommitPendingEdit() override;
-  // The event loop, with the monitor labels brought up to date.
-  void ProcessMessages() override;
-  void RunEnded(RunOutcome outcome) override;
-  void SetCaptions(const std::string& gradient, const std::string& plain) override;
-  void ShowRunMonitor() override;
-  void HideRunMonitor() override;
-  void SetMonitorTable(const std::string& text) override;
-  void SetMonitorRecNo(const std::string& text, int32_t record) override;
-  void SetSqlMonitor(const std::string& text) override;
-  const std::string& SqlMonitor() const override;
-
- private:
   class Monitor;
   class Reporter;
+  class Filling;
 
   bool AskLogin(const std::string& data_source, std::string& user, std::string& password) override;
 
@@ -178,7 +179,9 @@ class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompte
   std::string program_dir_;
   bool profile_ready_ = false;
   bool hi_res_on_ = false;
-  bool updating_ = false;  // set while a handler fills controls itself
+  // Set while the window fills its lists itself: their row handlers then
+  // ignore the changes. Only a Filling sets it.
+  bool updating_ = false;
   bool close_pending_ = false;
   bool exit_pending_ = false;
   bool in_run_ = false;

@@ -7,11 +7,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -33,6 +36,29 @@ void Save(QWidget& widget, const QString& dir, const char* name) {
   const QString path = dir + "/" + name;
   if (!widget.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
   std::printf("%s\n", qPrintable(path));
+}
+
+// The window's control called `name`; the pictures cannot be made without it.
+template <class T>
+T* Find(QWidget& window, const char* name) {
+  T* control = window.findChild<T*>(name);
+  if (!control) {
+    std::fprintf(stderr, "no control %s\n", name);
+    std::exit(1);
+  }
+  return control;
+}
+
+// A menu command, by its menu and caption.
+void Menu(QWidget& window, const char* menu, const QString& caption) {
+  for (QAction* action : Find<QMenu>(window, menu)->actions()) {
+    if (action->text() == caption) {
+      action->trigger();
+      return;
+    }
+  }
+  std::fprintf(stderr, "no item %s in %s\n", qPrintable(caption), menu);
+  std::exit(1);
 }
 
 void Pick(QComboBox* combo, const QString& text) {
@@ -86,18 +112,22 @@ int main(int argc, char** argv) {
   ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts};
   ShotForm form(environment);
   form.show();
-  form.HiRes->trigger();  // the Hi Res style
+  QWidget& client = *form.centralWidget();
+  Menu(form, "User1", "Hi Res");  // the Hi Res style
   Save(form, out, "01-no-data-source.png");
 
-  form.dbListEnter();
-  Pick(form.dbList, dsn);
+  // Into the data source box, which lists the data sources, and a pick.
+  auto* db_list = Find<QComboBox>(client, "dbList");
+  QFocusEvent tabbed_in(QEvent::FocusIn, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(db_list, &tabbed_in);
+  Pick(db_list, dsn);
   Save(form, out, "02-connected.png");
 
   // The shop profile, and one of its fields as the user sees it.
   prompts.open_name = argv[2];
-  form.LoadProfile->trigger();
-  Pick(form.TableList, "customer");
-  Select(form.FieldList, "date_of_birth");
+  Menu(form, "File1", "&Load Profile");
+  Pick(Find<QComboBox>(client, "TableList"), "customer");
+  Select(Find<QListWidget>(client, "FieldList"), "date_of_birth");
   Save(form, out, "03-field-choice.png");
 
   // During a run: the picture is taken between two records.
@@ -105,17 +135,17 @@ int main(int argc, char** argv) {
   form.after_pump = [&] {
     if (!taken && form.Work().Run.StatementsExecuted() == 120) {
       taken = true;
-      form.ProcLabel->SetBlinking(false);
+      Find<ui::BlinkLabel>(client, "ProcLabel")->SetBlinking(false);
       Save(form, out, "04-running.png");
-      form.AltGenerateBtn->click();  // Stop
+      Find<QPushButton>(client, "GenerateBtn")->click();  // Stop
     }
   };
-  form.GenerateBtn->click();
+  Find<QPushButton>(client, "GenerateBtn")->click();
   form.after_pump = nullptr;
   Save(form, out, "05-stopped.png");
   for (const QString& error : prompts.errors) std::fprintf(stderr, "%s\n", qPrintable(error));
 
-  form.HiRes->trigger();  // the plain style
+  Menu(form, "User1", "Hi Res");  // the plain style
   Save(form, out, "06-plain-style.png");
 
   EODBC error(OdbcObject::kStatement, nullptr, -1,
@@ -135,9 +165,9 @@ int main(int argc, char** argv) {
   Save(about, out, "10-about.png");
 
   // The town editor over the shipped towns, as it opens in the Hi Res style.
-  form.HiRes->trigger();
+  Menu(form, "User1", "Hi Res");
   prompts.on_modal = [&](QDialog& editor) { Save(editor, out, "08-town-editor.png"); };
-  form.LookupTown->trigger();
+  Menu(form, "Lookup1", "Town/County");
   prompts.on_modal = nullptr;
   return 0;
 }

@@ -120,7 +120,7 @@ class EditorTest : public MainFormTest {
 
 TEST_F(EditorTest, ARowAddedAndLeftIsSavedByOk) {
   WriteList(kSurnameList, {{"Brown"}, {"Smith"}});
-  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Surname"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     EXPECT_EQ(Shown(grid), (QStringList{"Brown", "Smith"}));
     Nav(editor, "Last")->click();
@@ -141,7 +141,7 @@ TEST_F(EditorTest, ARowAddedAndLeftIsSavedByOk) {
 
 TEST_F(EditorTest, OkSavesTheRowStillBeingTyped) {
   WriteList(kSurnameList, {{"Brown"}, {"Smith"}});
-  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Surname"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     // A change to an existing row, left; then a new row whose cell editor
     // is still open when OK is pressed.
@@ -157,7 +157,7 @@ TEST_F(EditorTest, OkSavesTheRowStillBeingTyped) {
 
 TEST_F(EditorTest, TheGridsKeysWorkOnTheRows) {
   WriteList(kTownList, {{"Bath", "Somerset", "BA"}, {"York", "North Yorkshire", "YO"}});
-  WithEditor(form_->LookupTown, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Town/County"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     TdxMemData& list = editor.List();
     // Enter moves to the next cell as Tab does; Esc undoes the row.
@@ -192,7 +192,7 @@ TEST_F(EditorTest, TheGridsKeysWorkOnTheRows) {
 
 TEST_F(EditorTest, DeletingFromTheNavigatorIsAtOnceAndFromTheGridAsks) {
   WriteList(kCompanyList, {{"Acme"}, {"Bolt"}, {"Crane"}, {"Dyer"}});
-  WithEditor(form_->LookupCompany, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Company"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     grid.setCurrentIndex(grid.model()->index(1, 0));
     Nav(editor, "Delete")->click();
@@ -215,7 +215,7 @@ TEST_F(EditorTest, DeletingFromTheNavigatorIsAtOnceAndFromTheGridAsks) {
 
 TEST_F(EditorTest, NavigatorButtonsFollowTheList) {
   WriteList(kUser1List + 2, {{"one"}, {"two"}, {"three"}});
-  WithEditor(form_->UserTables[2], [&](ui::TTownForm& editor) {
+  WithEditor(Item("User1", "Table &3"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     const char* names[] = {"First",  "Prior", "Next",   "Last",         "Insert",
                            "Delete", "Post",  "Cancel", "SaveBookmark", "RestoreBookmark"};
@@ -265,7 +265,7 @@ TEST_F(EditorTest, NavigatorButtonsFollowTheList) {
 
 TEST_F(EditorTest, SortInTheTownEditorIgnoresCaseAndUntickingKeepsTheOrder) {
   WriteList(kTownList, {{"york"}, {"Bath"}, {"aberdeen"}, {"Cardiff"}, {"bristol"}});
-  WithEditor(form_->LookupTown, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Town/County"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     auto* sort = Child<QCheckBox>(editor, "SortBox");
     EXPECT_FALSE(sort->isChecked());
@@ -291,13 +291,13 @@ TEST_F(EditorTest, SortInTheTownEditorIgnoresCaseAndUntickingKeepsTheOrder) {
 
 TEST_F(EditorTest, ReopeningShowsTheBoxUntickedAndTheListStillSorted) {
   WriteList(kSurnameList, {{"Young"}, {"Adams"}, {"Moss"}});
-  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Surname"), [&](ui::TTownForm& editor) {
     Child<QCheckBox>(editor, "SortBox")->click();
     Ok(editor);
   });
   // The file changed behind the editor's back: the load sorts it again.
   WriteList(kSurnameList, {{"Young"}, {"Adams"}, {"Moss"}, {"Baker"}});
-  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Surname"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     EXPECT_FALSE(Child<QCheckBox>(editor, "SortBox")->isChecked());
     EXPECT_EQ(Shown(grid), (QStringList{"Adams", "Baker", "Moss", "Young"}));
@@ -315,7 +315,7 @@ TEST_F(EditorTest, ReopeningShowsTheBoxUntickedAndTheListStillSorted) {
 
 TEST_F(EditorTest, StreetEditorWithTheFileMissingCannotCreateTheList) {
   std::filesystem::remove(PathOf(kStreetList));
-  WithEditor(form_->LookupStreet, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Street"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     for (int i = 0; i < ui::ListNavigator::kButtonCount; ++i)
       EXPECT_FALSE(Child<ui::ListNavigator>(editor, "wwDBNavigator1")
@@ -335,7 +335,7 @@ TEST_F(EditorTest, StreetEditorWithTheFileMissingCannotCreateTheList) {
   EXPECT_TRUE(prompts_.errors.isEmpty());
   // The key takes effect at the next load that succeeds.
   WriteList(kStreetList, {{"Oak"}, {"Birch"}});
-  WithEditor(form_->LookupStreet, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Street"), [&](ui::TTownForm& editor) {
     EXPECT_EQ(Shown(*Grid(editor)), (QStringList{"Birch", "Oak"}));
     Ok(editor);
   });
@@ -345,8 +345,8 @@ TEST_F(EditorTest, StreetEditorWithTheFileMissingCannotCreateTheList) {
 
 TEST_F(EditorTest, GradientsShowOnlyInTheHiResStyle) {
   for (bool hi_res : {false, true}) {
-    if (form_->HiResOn() != hi_res) form_->HiRes->trigger();
-    WithEditor(form_->LookupStreet, [&](ui::TTownForm& editor) {
+    if (form_->HiResOn() != hi_res) Item("User1", "Hi Res")->trigger();
+    WithEditor(Item("Lookup1", "Street"), [&](ui::TTownForm& editor) {
       EXPECT_EQ(!Child<QWidget>(editor, "Grad5")->isHidden(), hi_res);
       EXPECT_EQ(!Child<QWidget>(editor, "Grad6")->isHidden(), hi_res);
       Ok(editor);
@@ -355,7 +355,6 @@ TEST_F(EditorTest, GradientsShowOnlyInTheHiResStyle) {
 }
 
 TEST_F(EditorTest, EveryMenuItemOpensItsEditor) {
-  const auto& f = *form_;
   struct Case {
     QAction* item;
     const char* name;
@@ -364,38 +363,38 @@ TEST_F(EditorTest, EveryMenuItemOpensItsEditor) {
     const char* first_guidance_line;  // empty for the user list editors
   };
   const std::vector<Case> cases = {
-      {f.LookupTown,
+      {Item("Lookup1", "Town/County"),
        "TownForm",
        "Town & County Editor",
        {"Town", "County", "Post  Code"},
        "Town and County fields are restricted to 24 chars each."},
-      {f.LookupSurname,
+      {Item("Lookup1", "Surname"),
        "SurnameForm",
        "Surnames Editor",
        {"Surname"},
        "Names are restricted to 16 characters."},
-      {f.LookupForenamesM,
+      {Item("Lookup1", "Forenames (M)"),
        "ForenameMForm",
        "Male Forenames Editor",
        {"Forename"},
        "Names are restricted to 16 characters."},
-      {f.LookupForenamesF,
+      {Item("Lookup1", "Forenames (F)"),
        "ForenameFForm",
        "Female Forenames Editor",
        {"Forename"},
        "Names are restricted to 16 characters."},
-      {f.LookupStreet,
+      {Item("Lookup1", "Street"),
        "StreetForm",
        "Street Names Editor",
        {"StreetName"},
        "Street names are restricted to 16 characters."},
-      {f.LookupCompany,
+      {Item("Lookup1", "Company"),
        "CompanyForm",
        "Company Names Editor",
        {"Company"},
        "Company names are limited to 32 characters."},
-      {f.UserTables[0], "User1Form", "Lookup Table 1 Editor", {"Data"}, ""},
-      {f.UserTables[5], "User6Form", "Lookup Table 6 Editor", {"Data"}, ""},
+      {Item("User1", "Table &1"), "User1Form", "Lookup Table 1 Editor", {"Data"}, ""},
+      {Item("User1", "Table &6"), "User6Form", "Lookup Table 6 Editor", {"Data"}, ""},
   };
   const QtMessages messages;
   for (const Case& c : cases) {
@@ -433,7 +432,7 @@ TEST_F(EditorTest, EveryMenuItemOpensItsEditor) {
 }
 
 TEST_F(EditorTest, StreetGuidanceKeepsItsExampleLines) {
-  WithEditor(form_->LookupStreet, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Street"), [&](ui::TTownForm& editor) {
     const QStringList lines = Child<QLabel>(editor, "Label2")->text().split('\n');
     const int at =
         static_cast<int>(lines.indexOf("For example, a Street name of Cedar could become:"));
@@ -443,7 +442,7 @@ TEST_F(EditorTest, StreetGuidanceKeepsItsExampleLines) {
     EXPECT_EQ(lines.last(), "Choose Street names that will adapt well to these random extensions.");
     Ok(editor);
   });
-  WithEditor(form_->UserTables[1], [&](ui::TTownForm& editor) {
+  WithEditor(Item("User1", "Table &2"), [&](ui::TTownForm& editor) {
     EXPECT_EQ(Child<QLabel>(editor, "Label2")->text(), "");
     EXPECT_EQ(Child<QLabel>(editor, "Label1")->text(),
               "Field Sizes are restricted to a maximum length of 24 chars.");
@@ -464,7 +463,7 @@ TEST_F(EditorTest, AFailedSaveOffersToTryAgainOrToCloseWithoutSaving) {
       if (retry) std::filesystem::remove_all(path);
       return retry;
     };
-    WithEditor(form_->LookupForenamesF, [&](ui::TTownForm& editor) {
+    WithEditor(Item("Lookup1", "Forenames (F)"), [&](ui::TTownForm& editor) {
       // The list file cannot be replaced: a folder stands in its place (a
       // read-only folder would not stop a test run as root).
       std::filesystem::remove(path);
@@ -498,7 +497,7 @@ namespace {
 // An edited list is what the next run draws from.
 TEST_F(EditorTest, TheNextRunUsesTheEditedList) {
   WriteList(kSurnameList, {{"Brown"}});
-  WithEditor(form_->LookupSurname, [&](ui::TTownForm& editor) {
+  WithEditor(Item("Lookup1", "Surname"), [&](ui::TTownForm& editor) {
     ui::ListGrid& grid = *Grid(editor);
     Nav(editor, "Last")->click();
     QTest::keyClick(&grid, Qt::Key_Down);
@@ -512,7 +511,7 @@ TEST_F(EditorTest, TheNextRunUsesTheEditedList) {
   table.TableName = "T";
   table.RecordCount = 20;
   table.Fields[0] = {"name", 14, "", "", 0, 64, 0};
-  form_->AltGenerateBtn->click();
+  Click(Button("AltGenerateBtn"));
   const std::string& sent = form_->sent;
   EXPECT_NE(sent.find("'Quennell'"), std::string::npos) << sent;
   EXPECT_NE(sent.find("'Brown'"), std::string::npos) << sent;

@@ -33,8 +33,8 @@ QPushButton* PageButton(ui::THelpForm& help, const char* caption) {
 }
 
 TEST_F(MainFormTest, HelpWindowsShowTheirPagesIndependently) {
-  form_->HelpItem->trigger();
-  form_->HelpItem->trigger();
+  Item("Help1", "&Help")->trigger();
+  Item("Help1", "&Help")->trigger();
   auto windows = OpenHelpWindows(*form_);
   ASSERT_EQ(windows.size(), 2u);
   ui::THelpForm& first = *windows[0];
@@ -99,7 +99,7 @@ TEST_F(MainFormTest, AboutBoxIsModalWithTheProgramsNameAndVersion) {
     EXPECT_EQ(about.size(), QSize(298, 180));
     EXPECT_FALSE(about.ProgramIcon->pixmap().isNull());
   };
-  form_->AboutItem->trigger();
+  Item("Help1", "&About")->trigger();
   EXPECT_EQ(prompts_.modals, QStringList{"AboutBox"});
   EXPECT_TRUE(modal);
   EXPECT_EQ(texts, "About|Kestrove|3|v3.1|  OK");

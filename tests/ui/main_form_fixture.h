@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "controls.h"
 #include "db/database.h"
 #include "fake_prompts.h"
 #include "ui/main_form.h"
@@ -119,33 +121,31 @@ class MainFormTest : public ::testing::Test {
     return n;
   }
 
-  // Picks an item of a pick-only combo box as a user does.
-  static void Pick(QComboBox* combo, const QString& text) {
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << "no item " << text.toStdString() << " in "
-                        << combo->objectName().toStdString();
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+  // The window's controls by their names, and its menu items by their
+  // menu and caption.
+  template <class T = QWidget>
+  T* Ctl(const char* name) {
+    return Control<T>(*form_->centralWidget(), name);
   }
-  static void Select(QListWidget* list, const QString& text) {
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << "no item " << text.toStdString() << " in "
-                                  << list->objectName().toStdString();
-    list->setCurrentItem(found.first());
-  }
-  // Types a parameter and leaves the edit.
-  static void Type(QLineEdit* edit, const QString& text) {
-    edit->setText(text);
-    emit edit->editingFinished();
+  QLabel* Label(const char* name) { return Ctl<QLabel>(name); }
+  QComboBox* Combo(const char* name) { return Ctl<QComboBox>(name); }
+  QListWidget* List(const char* name) { return Ctl<QListWidget>(name); }
+  QLineEdit* Edit(const char* name) { return Ctl<QLineEdit>(name); }
+  QAbstractButton* Button(const char* name) { return Ctl<QAbstractButton>(name); }
+  bool Shown(const char* name) { return Ctl(name)->isVisible(); }
+  ui::MonitorLabel* SqlMonitor() { return Ctl<ui::MonitorLabel>("SQLMonitor"); }
+  QAction* Item(const char* menu, const QString& caption) {
+    return MenuItem(*form_->menuBar(), menu, caption);
   }
 
+  // Into the data source box, which lists the data sources, and a pick.
   void Connect(const std::string& dsn) {
-    form_->dbListEnter();
-    Pick(form_->dbList, ui::FromEngine(dsn));
+    Enter(Combo("dbList"), Qt::TabFocusReason);
+    Pick(Combo("dbList"), ui::FromEngine(dsn));
   }
 
   TTableStruct& Slot(const QString& table) {
-    return form_->State().Tables[form_->TableList->findText(table)];
+    return form_->State().Tables[Combo("TableList")->findText(table)];
   }
 
   std::filesystem::path dir_;

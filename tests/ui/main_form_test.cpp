@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFocusEvent>
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <cstdlib>
@@ -57,11 +56,6 @@ class MainFormDbTest : public MainFormTest {
     setenv("ODBCINI", path.c_str(), 1);
     return "KestroveUiMissing";
   }
-  static void Enter(QWidget* widget, Qt::FocusReason reason) {
-    QFocusEvent in(QEvent::FocusIn, reason);
-    QCoreApplication::sendEvent(widget, &in);
-  }
-
   // The tables a case adds beside ui_person.
   static std::string ExtraTable(int i) { return "ui_zz" + std::to_string(100 + i); }
   void DropExtraTables() {
@@ -72,15 +66,14 @@ class MainFormDbTest : public MainFormTest {
   // Connected, ui_person chosen, and a record count typed.
   void SetUpPerson(int records) {
     Connect(dsn_);
-    Pick(form_->TableList, "ui_person");
-    form_->TargetTableFrom->setText(QString::number(records));
-    emit form_->TargetTableFrom->textEdited(form_->TargetTableFrom->text());
+    Pick(Combo("TableList"), "ui_person");
+    Type(Edit("TargetTableFrom"), QString::number(records));
   }
   void Choose(const QString& field, const QString& choice) {
-    Select(form_->FieldList, field);
-    Select(form_->ChoiceList, choice);
+    Select(List("FieldList"), field);
+    Select(List("ChoiceList"), choice);
   }
-  void Generate() { form_->AltGenerateBtn->click(); }
+  void Generate() { Click(Button("AltGenerateBtn")); }
   int64_t Rows() { return Scalar(dsn_, "SELECT Count(*) FROM ui_person"); }
 
   std::string dsn_;
@@ -89,85 +82,87 @@ class MainFormDbTest : public MainFormTest {
 
 TEST_F(MainFormDbTest, WorkflowStatesShowAndHideThePanels) {
   auto& f = *form_;
-  auto shown = [](QWidget* w) { return w->isVisible(); };
   // No data source.
   EXPECT_EQ(f.windowTitle(), " Kestrove v3.1");
   EXPECT_EQ(f.centralWidget()->size(), QSize(627, 440));
-  EXPECT_TRUE(shown(f.MainPanel) && shown(f.Label2));
-  EXPECT_FALSE(shown(f.TablePanel) || shown(f.FieldPanel) || shown(f.TableLable));
-  EXPECT_FALSE(f.LoadProfile->isEnabled() || f.SaveProfile->isEnabled());
+  EXPECT_TRUE(Shown("MainPanel") && Shown("Label2"));
+  EXPECT_FALSE(Shown("TablePanel") || Shown("FieldPanel") || Shown("TableLable"));
+  QAction* load = Item("File1", "&Load Profile");
+  QAction* save = Item("File1", "&Save Profile");
+  EXPECT_FALSE(load->isEnabled() || save->isEnabled());
 
   // Entering the box lists the data sources; its own drop-down closing does not.
-  f.dbList->clear();
-  QFocusEvent popup_closed(QEvent::FocusIn, Qt::PopupFocusReason);
-  QCoreApplication::sendEvent(f.dbList, &popup_closed);
-  EXPECT_EQ(f.dbList->count(), 0);
-  QFocusEvent tabbed_in(QEvent::FocusIn, Qt::TabFocusReason);
-  QCoreApplication::sendEvent(f.dbList, &tabbed_in);
-  EXPECT_GE(f.dbList->findText(ui::FromEngine(dsn_)), 0);
-  EXPECT_EQ(f.dbList->currentIndex(), 0);
-  EXPECT_FALSE(shown(f.TablePanel));
+  QComboBox* db_list = Combo("dbList");
+  db_list->clear();
+  Enter(db_list, Qt::PopupFocusReason);
+  EXPECT_EQ(db_list->count(), 0);
+  Enter(db_list, Qt::TabFocusReason);
+  EXPECT_GE(db_list->findText(ui::FromEngine(dsn_)), 0);
+  EXPECT_EQ(db_list->currentIndex(), 0);
+  EXPECT_FALSE(Shown("TablePanel"));
 
   Connect(dsn_);
-  EXPECT_TRUE(shown(f.TablePanel) && shown(f.TableLable));
-  EXPECT_FALSE(shown(f.FieldPanel) || shown(f.Label2));
-  EXPECT_TRUE(f.LoadProfile->isEnabled() && f.SaveProfile->isEnabled());
-  EXPECT_EQ(f.TableList->currentIndex(), -1);
+  EXPECT_TRUE(Shown("TablePanel") && Shown("TableLable"));
+  EXPECT_FALSE(Shown("FieldPanel") || Shown("Label2"));
+  EXPECT_TRUE(load->isEnabled() && save->isEnabled());
+  EXPECT_EQ(Combo("TableList")->currentIndex(), -1);
 
-  Pick(f.TableList, "ui_person");
-  EXPECT_TRUE(shown(f.FieldPanel));
-  EXPECT_FALSE(shown(f.TableLable) || shown(f.ChoiceList));
-  EXPECT_EQ(f.FCLabel->text(), "9");
-  EXPECT_EQ(f.TargetTableFrom->text(), "10");
-  EXPECT_FALSE(f.DeleteTarget->isChecked());
+  Pick(Combo("TableList"), "ui_person");
+  EXPECT_TRUE(Shown("FieldPanel"));
+  EXPECT_FALSE(Shown("TableLable") || Shown("ChoiceList"));
+  EXPECT_EQ(Label("FCLabel")->text(), "9");
+  EXPECT_EQ(Edit("TargetTableFrom")->text(), "10");
+  EXPECT_FALSE(Button("DeleteTarget")->isChecked());
 
-  Select(f.FieldList, "surname");
-  EXPECT_TRUE(shown(f.ChoiceList));
-  EXPECT_EQ(f.FTLabel->text(), "String");
-  EXPECT_EQ(f.FSLabel->text(), "16");
-  EXPECT_EQ(f.FNLabel->text(), "surname");
-  EXPECT_EQ(f.ChoiceList->count(), 26);
-  EXPECT_EQ(f.ChoiceList->currentRow(), 0);
-  EXPECT_EQ(f.HelpLabel->text(), "Do not generate data for this field");
+  Select(List("FieldList"), "surname");
+  QListWidget* choices = List("ChoiceList");
+  EXPECT_TRUE(choices->isVisible());
+  EXPECT_EQ(Label("FTLabel")->text(), "String");
+  EXPECT_EQ(Label("FSLabel")->text(), "16");
+  EXPECT_EQ(Label("FNLabel")->text(), "surname");
+  EXPECT_EQ(choices->count(), 26);
+  EXPECT_EQ(choices->currentRow(), 0);
+  EXPECT_EQ(Label("HelpLabel")->text(), "Do not generate data for this field");
 
   // New Profile answered No changes nothing; Yes goes back to the start.
+  QAction* new_profile = Item("File1", "&New Profile");
   prompts_.answer = false;
-  f.NewProfile->trigger();
+  new_profile->trigger();
   EXPECT_EQ(prompts_.questions, QStringList{"Clear the current profile ?"});
-  EXPECT_TRUE(shown(f.FieldPanel) && f.SaveProfile->isEnabled());
+  EXPECT_TRUE(Shown("FieldPanel") && save->isEnabled());
   EXPECT_EQ(Slot("ui_person").TableName, "ui_person");
   prompts_.answer = true;
-  f.NewProfile->trigger();
-  EXPECT_FALSE(shown(f.TablePanel) || shown(f.FieldPanel) || shown(f.TableLable));
-  EXPECT_EQ(f.dbList->currentIndex(), -1);
-  EXPECT_FALSE(f.LoadProfile->isEnabled());
+  new_profile->trigger();
+  EXPECT_FALSE(Shown("TablePanel") || Shown("FieldPanel") || Shown("TableLable"));
+  EXPECT_EQ(db_list->currentIndex(), -1);
+  EXPECT_FALSE(load->isEnabled());
   EXPECT_TRUE(f.State().Tables[0].TableName.empty() && f.State().Tables[1].TableName.empty());
 }
 
 TEST_F(MainFormDbTest, TheDataSourceBoxShowsTheConnectedDataSource) {
   std::string second;
   KESTROVE_REQUIRE_DSN("KESTROVE_SQLITE_FK_DSN", second);
-  auto& f = *form_;
+  QComboBox* db_list = Combo("dbList");
   // A fresh window: the press on the arrow can come before the box's focus
   // does, and still opens the list.
-  f.dbList->setFocus();
-  f.dbList->clear();
+  db_list->setFocus();
+  db_list->clear();
   QStyleOptionComboBox option;
-  option.initFrom(f.dbList);
-  const QRect arrow = f.dbList->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                        QStyle::SC_ComboBoxArrow, f.dbList);
-  QTest::mousePress(f.dbList, Qt::LeftButton, {}, arrow.center());
-  EXPECT_TRUE(f.dbList->view()->isVisible());
-  EXPECT_GE(f.dbList->findText(ui::FromEngine(second)), 0);
-  f.dbList->hidePopup();
+  option.initFrom(db_list);
+  const QRect arrow = db_list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxArrow, db_list);
+  QTest::mousePress(db_list, Qt::LeftButton, {}, arrow.center());
+  EXPECT_TRUE(db_list->view()->isVisible());
+  EXPECT_GE(db_list->findText(ui::FromEngine(second)), 0);
+  db_list->hidePopup();
 
   Connect(second);
-  ASSERT_NE(f.dbList->itemText(0), ui::FromEngine(second)) << "needs a data source listed first";
+  ASSERT_NE(db_list->itemText(0), ui::FromEngine(second)) << "needs a data source listed first";
   // Every way back into the box shows the connected one.
   for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason,
                                        Qt::MouseFocusReason, Qt::ActiveWindowFocusReason}) {
-    Enter(f.dbList, reason);
-    EXPECT_EQ(f.dbList->currentText(), ui::FromEngine(second)) << reason;
+    Enter(db_list, reason);
+    EXPECT_EQ(db_list->currentText(), ui::FromEngine(second)) << reason;
   }
 }
 
@@ -175,48 +170,45 @@ TEST_F(MainFormDbTest, AFailedConnectLeavesNothingToRunAgainst) {
   const std::string broken = AddBrokenDataSource();
   SetUpPerson(5);
   Choose("id", "Counter");
-  form_->dbListEnter();
-  Pick(form_->dbList, ui::FromEngine(broken));
+  Connect(broken);
   ASSERT_EQ(prompts_.database_errors.size(), 1u);
   EXPECT_EQ(prompts_.database_errors[0].text,
             "Communication Failure. Please select another Data Source.");
-  auto& f = *form_;
-  EXPECT_FALSE(f.TablePanel->isVisible() || f.FieldPanel->isVisible() || f.TableLable->isVisible());
-  EXPECT_TRUE(f.Label2->isVisible());
-  EXPECT_FALSE(f.LoadProfile->isEnabled() || f.SaveProfile->isEnabled());
-  EXPECT_EQ(f.TableList->count(), 0);
+  EXPECT_FALSE(Shown("TablePanel") || Shown("FieldPanel") || Shown("TableLable"));
+  EXPECT_TRUE(Shown("Label2"));
+  EXPECT_FALSE(Item("File1", "&Load Profile")->isEnabled() ||
+               Item("File1", "&Save Profile")->isEnabled());
+  EXPECT_EQ(Combo("TableList")->count(), 0);
 
   // Generate, however it is pressed, starts nothing.
-  int sent = 0;
-  f.Work().StatementSent = [&](const std::string&) { ++sent; };
-  f.AltGenerateBtn->click();
-  f.GenerateBtn->click();
-  EXPECT_EQ(sent, 0);
+  form_->sent.clear();
+  Click(Button("AltGenerateBtn"));
+  Button("GenerateBtn")->click();  // hidden in this style: no mouse reaches it
+  EXPECT_EQ(form_->sent, "");
   EXPECT_TRUE(prompts_.errors.isEmpty() && prompts_.database_errors.size() == 1);
   // Back in the box after the error, the failed pick is still named.
-  Enter(f.dbList, Qt::ActiveWindowFocusReason);
-  EXPECT_EQ(f.dbList->currentText(), ui::FromEngine(broken));
+  Enter(Combo("dbList"), Qt::ActiveWindowFocusReason);
+  EXPECT_EQ(Combo("dbList")->currentText(), ui::FromEngine(broken));
 
   // A good data source again: the profile was kept, and runs.
   Connect(dsn_);
-  EXPECT_TRUE(f.TablePanel->isVisible() && f.SaveProfile->isEnabled());
+  EXPECT_TRUE(Shown("TablePanel") && Item("File1", "&Save Profile")->isEnabled());
   Generate();
   EXPECT_EQ(Rows(), 5);
 }
 
 TEST_F(MainFormDbTest, TheWholeJobFillsTheTable) {
   SetUpPerson(25);
-  form_->DeleteTarget->click();
+  Click(Button("DeleteTarget"));
   Choose("id", "Counter");
-  EXPECT_EQ(form_->Param1L->text(), "Starting Value");
-  Type(form_->Param1, "100");
+  EXPECT_EQ(Label("Param1L")->text(), "Starting Value");
+  Type(Edit("Param1"), "100");
   Choose("surname", "Surname");
-  EXPECT_EQ(form_->MaxChars->text(), "Max chars generated by this field is 16");
+  EXPECT_EQ(Label("MaxChars")->text(), "Max chars generated by this field is 16");
   Choose("born", "Random Date");
-  Type(form_->Param1, "1950/01/01");
-  Type(form_->Param2, "1999/12/31");
-  form_->Param3->setCurrentIndex(10);
-  emit form_->Param3->activated(10);
+  Type(Edit("Param1"), "1950/01/01");
+  Type(Edit("Param2"), "1999/12/31");
+  Pick(Combo("Param3"), 10);
   Generate();
 
   ASSERT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
@@ -228,12 +220,12 @@ TEST_F(MainFormDbTest, TheWholeJobFillsTheTable) {
   EXPECT_EQ(slot.DeleteExisting, 1);
   EXPECT_EQ(slot.Fields[3].ChoiceCode, 611);
   // Back to idle, the monitor showing the last statement.
-  EXPECT_EQ(form_->AltGenerateBtn->text(), "   Generate");
-  EXPECT_EQ(form_->GenerateBtn->text(), "Generate");
-  EXPECT_FALSE(form_->ProcLabel->isVisible() || form_->MonitorRecNo->isVisible());
-  EXPECT_TRUE(form_->SQLMonitor->FullText().startsWith(
-      "Insert into ui_person (id,surname,born) Values (124,'"));
-  EXPECT_TRUE(form_->SQLMonitor->FullText().endsWith("');    Completed"));
+  EXPECT_EQ(Button("AltGenerateBtn")->text(), "   Generate");
+  EXPECT_EQ(Button("GenerateBtn")->text(), "Generate");
+  EXPECT_FALSE(Shown("ProcLabel") || Shown("MonitorRecNo"));
+  EXPECT_TRUE(
+      SqlMonitor()->FullText().startsWith("Insert into ui_person (id,surname,born) Values (124,'"));
+  EXPECT_TRUE(SqlMonitor()->FullText().endsWith("');    Completed"));
 
   // A second run empties the table first.
   Generate();
@@ -248,15 +240,15 @@ TEST_F(MainFormDbTest, StopEndsTheRunAfterTheRecordUnderWay) {
   form_->between_records = [&] {
     if (!pressed && form_->Work().Run.StatementsExecuted() == 5) {
       pressed = true;
-      form_->AltGenerateBtn->click();  // the second press, while the run lets messages run
-      stopping_caption = form_->AltGenerateBtn->text() == "   Generate";
+      Generate();  // the second press, while the run lets messages run
+      stopping_caption = Button("AltGenerateBtn")->text() == "   Generate";
     }
   };
   Generate();
   EXPECT_TRUE(pressed && stopping_caption);
   EXPECT_EQ(Rows(), 6);
   EXPECT_TRUE(form_->Work().Run.RunStopped);
-  EXPECT_TRUE(form_->SQLMonitor->FullText().endsWith(");    Completed"));
+  EXPECT_TRUE(SqlMonitor()->FullText().endsWith(");    Completed"));
 }
 
 TEST_F(MainFormDbTest, ARunEndedByAnErrorIsBackToIdleBeforeTheErrorShows) {
@@ -266,8 +258,8 @@ TEST_F(MainFormDbTest, ARunEndedByAnErrorIsBackToIdleBeforeTheErrorShows) {
   QString caption;
   bool monitor_shown = true;
   prompts_.on_error = [&] {
-    caption = form_->AltGenerateBtn->text();
-    monitor_shown = form_->ProcLabel->isVisible() || form_->MonitorRecNo->isVisible();
+    caption = Button("AltGenerateBtn")->text();
+    monitor_shown = Shown("ProcLabel") || Shown("MonitorRecNo");
   };
   Generate();
   ASSERT_EQ(prompts_.errors.size(), 1);
@@ -276,7 +268,7 @@ TEST_F(MainFormDbTest, ARunEndedByAnErrorIsBackToIdleBeforeTheErrorShows) {
   EXPECT_EQ(caption, "   Generate");
   EXPECT_FALSE(monitor_shown);
   EXPECT_TRUE(form_->Work().Run.RunStopped);
-  EXPECT_TRUE(form_->SQLMonitor->FullText().startsWith("Insert into ui_no_such_table (surname)"));
+  EXPECT_TRUE(SqlMonitor()->FullText().startsWith("Insert into ui_no_such_table (surname)"));
 }
 
 struct CatalogueCase {
@@ -305,109 +297,110 @@ TEST_F(MainFormDbTest, ChoiceCatalogueDrivesTheFieldPanel) {
       {"stamp", "DateTime", "Random DateTime", "From", "To", "Format", 10, nullptr},
   };
   Connect(dsn_);
-  Pick(form_->TableList, "ui_person");
-  auto& f = *form_;
+  Pick(Combo("TableList"), "ui_person");
+  QLineEdit* param1 = Edit("Param1");
+  QLineEdit* param2 = Edit("Param2");
+  QComboBox* param3 = Combo("Param3");
+  QListWidget* fields = List("FieldList");
+  QListWidget* choices = List("ChoiceList");
   for (const CatalogueCase& c : cases) {
     SCOPED_TRACE(std::string(c.field) + " " + c.choice);
     Choose(c.field, c.choice);
-    EXPECT_EQ(f.FTLabel->text(), c.type);
-    EXPECT_EQ(f.Param1->isVisible(), *c.param1 != 0);
-    EXPECT_EQ(f.Param1L->text(), c.param1);
-    EXPECT_EQ(f.Param2->isVisible(), *c.param2 != 0);
-    EXPECT_EQ(f.Param2L->text(), c.param2);
-    EXPECT_EQ(f.Param3->isVisible(), *c.param3 != 0);
-    EXPECT_EQ(f.Param3L->text(), c.param3);
-    EXPECT_EQ(f.Param3->count(), c.items);
+    EXPECT_EQ(Label("FTLabel")->text(), c.type);
+    EXPECT_EQ(param1->isVisible(), *c.param1 != 0);
+    EXPECT_EQ(Label("Param1L")->text(), c.param1);
+    EXPECT_EQ(param2->isVisible(), *c.param2 != 0);
+    EXPECT_EQ(Label("Param2L")->text(), c.param2);
+    EXPECT_EQ(param3->isVisible(), *c.param3 != 0);
+    EXPECT_EQ(Label("Param3L")->text(), c.param3);
+    EXPECT_EQ(param3->count(), c.items);
     if (c.items) {
-      EXPECT_EQ(f.Param3->currentIndex(), 0);
+      EXPECT_EQ(param3->currentIndex(), 0);
     }
-    EXPECT_EQ(f.MaxChars->isVisible(), c.limit != nullptr);
+    EXPECT_EQ(Shown("MaxChars"), c.limit != nullptr);
     if (c.limit) {
-      EXPECT_EQ(f.MaxChars->text(), c.limit);
+      EXPECT_EQ(Label("MaxChars")->text(), c.limit);
     }
   }
   // A BLOB can't be generated: no choice list at all.
-  Select(f.FieldList, "photo");
-  EXPECT_FALSE(f.ChoiceList->isVisible());
-  EXPECT_EQ(f.HelpLabel->text(), "This Data Type cannot be generated automatically");
+  Select(fields, "photo");
+  EXPECT_FALSE(choices->isVisible());
+  EXPECT_EQ(Label("HelpLabel")->text(), "This Data Type cannot be generated automatically");
 
   // Re-selecting a field shows its stored choice, item and texts.
   Choose("surname", "Number");
-  Type(f.Param1, "7");
-  Type(f.Param2, "70");
-  f.Param3->setCurrentIndex(2);
-  emit f.Param3->activated(2);
-  Select(f.FieldList, "id");
-  Select(f.FieldList, "surname");
-  EXPECT_EQ(f.ChoiceList->currentItem()->text(), "Number");
-  EXPECT_EQ(f.Param1->text(), "7");
-  EXPECT_EQ(f.Param2->text(), "70");
-  EXPECT_EQ(f.Param3->currentIndex(), 2);
+  Type(param1, "7");
+  Type(param2, "70");
+  Pick(param3, 2);
+  Select(fields, "id");
+  Select(fields, "surname");
+  EXPECT_EQ(choices->currentItem()->text(), "Number");
+  EXPECT_EQ(param1->text(), "7");
+  EXPECT_EQ(param2->text(), "70");
+  EXPECT_EQ(param3->currentIndex(), 2);
   const TFieldStruct& field = Slot("ui_person").Fields[1];
   EXPECT_EQ(field.FieldName, "surname");
   EXPECT_EQ(field.ChoiceBase + field.Param3Index, 5);
 
   // A new pick empties the parameters; "Do not update" clears the base.
-  Select(f.ChoiceList, "Title");
+  Select(choices, "Title");
   EXPECT_TRUE(field.Param1.empty() && field.Param2.empty());
   EXPECT_EQ(field.Param3Index, 0);
-  Select(f.ChoiceList, "Do not update");
+  Select(choices, "Do not update");
   EXPECT_EQ(field.ChoiceBase, 0);
   EXPECT_EQ(field.ChoiceCode, 0);
-  EXPECT_FALSE(f.Param3->isVisible());
+  EXPECT_FALSE(param3->isVisible());
 }
 
 TEST_F(MainFormDbTest, ARecordCountThatIsNoNumberIsRefused) {
   SetUpPerson(42);
-  form_->TargetTableFrom->setText("4x");
-  emit form_->TargetTableFrom->textEdited("4x");
+  Paste(Edit("TargetTableFrom"), "4x");
   EXPECT_EQ(prompts_.errors, QStringList{"'4x' is not a valid integer value."});
   EXPECT_EQ(Slot("ui_person").RecordCount, 42);
 }
 
 TEST_F(MainFormDbTest, SaveThenLoadGivesTheProfileBack) {
   SetUpPerson(33);
-  form_->DeleteTarget->click();
+  Click(Button("DeleteTarget"));
   Choose("surname", "Title");
-  form_->Param3->setCurrentIndex(3);
-  emit form_->Param3->activated(3);
+  Pick(Combo("Param3"), 3);
   Choose("id", "Counter");
-  Type(form_->Param1, "5");
-  const int32_t listed = form_->TableList->count();
+  Type(Edit("Param1"), "5");
+  const int32_t listed = Combo("TableList")->count();
   const std::string before = ProfileFileImage(form_->State(), listed);
 
   prompts_.save_name = QString::fromStdString((dir_ / "saved.prf").string());
-  form_->SaveProfile->trigger();
+  Item("File1", "&Save Profile")->trigger();
   EXPECT_EQ(prompts_.last_folder.toStdString(), dir_.string() + "/");
   EXPECT_EQ(ReadFile(dir_ / "saved.prf"), before);
   EXPECT_EQ(before.substr(0, before.find('\r')), std::to_string(listed));
 
   prompts_.answer = true;
-  form_->NewProfile->trigger();
+  Item("File1", "&New Profile")->trigger();
   Connect(dsn_);
   prompts_.open_name = prompts_.save_name;
-  form_->LoadProfile->trigger();
+  Item("File1", "&Load Profile")->trigger();
   EXPECT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
   EXPECT_EQ(ProfileFileImage(form_->State(), listed), before);
   EXPECT_TRUE(form_->ProfileReady());
-  EXPECT_TRUE(form_->TablePanel->isVisible());
-  EXPECT_FALSE(form_->TableLable->isVisible() || form_->FieldPanel->isVisible());
-  EXPECT_EQ(form_->TableList->currentIndex(), -1);
+  EXPECT_TRUE(Shown("TablePanel"));
+  EXPECT_FALSE(Shown("TableLable") || Shown("FieldPanel"));
+  EXPECT_EQ(Combo("TableList")->currentIndex(), -1);
 
   // The loaded slot shows in the controls once the table and field are picked.
-  Pick(form_->TableList, "ui_person");
-  EXPECT_EQ(form_->TargetTableFrom->text(), "33");
-  EXPECT_TRUE(form_->DeleteTarget->isChecked());
-  Select(form_->FieldList, "surname");
-  EXPECT_EQ(form_->Param3->currentIndex(), 3);
+  Pick(Combo("TableList"), "ui_person");
+  EXPECT_EQ(Edit("TargetTableFrom")->text(), "33");
+  EXPECT_TRUE(Button("DeleteTarget")->isChecked());
+  Select(List("FieldList"), "surname");
+  EXPECT_EQ(Combo("Param3")->currentIndex(), 3);
 
   // A file that cannot be read leaves the profile cleared, the panel hidden.
   prompts_.open_name = QString::fromStdString((dir_ / "missing.prf").string());
-  form_->LoadProfile->trigger();
+  Item("File1", "&Load Profile")->trigger();
   ASSERT_EQ(prompts_.errors.size(), 1);
   EXPECT_TRUE(prompts_.errors[0].startsWith("Cannot open file "));
   EXPECT_FALSE(form_->ProfileReady());
-  EXPECT_FALSE(form_->TablePanel->isVisible());
+  EXPECT_FALSE(Shown("TablePanel"));
   EXPECT_TRUE(Slot("ui_person").TableName.empty());
 }
 
@@ -415,18 +408,19 @@ TEST_F(MainFormTest, SettingsFileHoldsTheDisplayStyle) {
   // No kvsys.dat: the plain style, and the file written at once.
   EXPECT_FALSE(form_->HiResOn());
   EXPECT_EQ(ReadFile(dir_ / "kvsys.dat"), "0\r\n");
-  EXPECT_TRUE(form_->AltGenerateBtn->isVisibleTo(form_->TablePanel));
-  EXPECT_FALSE(form_->GenerateBtn->isVisibleTo(form_->TablePanel));
-  EXPECT_FALSE(form_->Grad1->isVisibleTo(form_->MainPanel));
-  EXPECT_EQ(form_->L1->palette().color(QPalette::WindowText), QColor(Qt::black));
+  QWidget* table_panel = Ctl("TablePanel");
+  EXPECT_TRUE(Button("AltGenerateBtn")->isVisibleTo(table_panel));
+  EXPECT_FALSE(Button("GenerateBtn")->isVisibleTo(table_panel));
+  EXPECT_FALSE(Ctl("Grad1")->isVisibleTo(Ctl("MainPanel")));
+  EXPECT_EQ(Label("L1")->palette().color(QPalette::WindowText), QColor(Qt::black));
 
-  form_->HiRes->trigger();
+  Item("User1", "Hi Res")->trigger();
   EXPECT_TRUE(form_->HiResOn());
   EXPECT_EQ(ReadFile(dir_ / "kvsys.dat"), "1\r\n");
-  EXPECT_TRUE(form_->GenerateBtn->isVisibleTo(form_->TablePanel));
-  EXPECT_TRUE(form_->Grad1->isVisibleTo(form_->MainPanel));
-  EXPECT_EQ(form_->L1->palette().color(QPalette::WindowText), QColor(Qt::white));
-  EXPECT_EQ(form_->FTLabel->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+  EXPECT_TRUE(Button("GenerateBtn")->isVisibleTo(table_panel));
+  EXPECT_TRUE(Ctl("Grad1")->isVisibleTo(Ctl("MainPanel")));
+  EXPECT_EQ(Label("L1")->palette().color(QPalette::WindowText), QColor(Qt::white));
+  EXPECT_EQ(Label("FTLabel")->palette().color(QPalette::WindowText), QColor(Qt::yellow));
 
   // A new window starts in the style the file holds.
   MakeForm();
@@ -442,20 +436,23 @@ TEST_F(MainFormDbTest, EveryMenuCommandDuringARunLeavesTheRunUnharmed) {
   prompts_.open_name = prompts_.save_name;
   prompts_.answer = true;
   auto& f = *form_;
+  auto menu = [this](const char* name, const char* caption) {
+    return [this, name, caption] { Item(name, caption)->trigger(); };
+  };
   std::vector<std::function<void()>> commands = {
-      [&] { f.SaveProfile->trigger(); },
-      [&] { f.HiRes->trigger(); },
-      [&] { f.LookupSurname->trigger(); },
-      [&] { f.LookupStreet->trigger(); },
-      [&] { f.UserTables[2]->trigger(); },
-      [&] { f.AboutItem->trigger(); },
-      [&] { f.HelpItem->trigger(); },
-      [&] { Pick(f.TableList, "ui_person"); },
-      [&] { Select(f.FieldList, "forename"); },
+      menu("File1", "&Save Profile"),
+      menu("User1", "Hi Res"),
+      menu("Lookup1", "Surname"),
+      menu("Lookup1", "Street"),
+      menu("User1", "Table &3"),
+      menu("Help1", "&About"),
+      menu("Help1", "&Help"),
+      [&] { Pick(Combo("TableList"), "ui_person"); },
+      [&] { Select(List("FieldList"), "forename"); },
       [&] { Connect(dsn_); },
-      [&] { f.LoadProfile->trigger(); },
-      [&] { f.NewProfile->trigger(); },
-      [&] { f.Exit->trigger(); },
+      menu("File1", "&Load Profile"),
+      menu("File1", "&New Profile"),
+      menu("File1", "E&xit"),
   };
   size_t next = 0;
   form_->between_records = [&] {
@@ -495,10 +492,10 @@ TEST_F(MainFormDbTest, TablesAndFieldsBeyondTheProfileHaveNoSlot) {
   for (int i = 0; i < 100; ++i) Exec(dsn_, "CREATE TABLE " + ExtraTable(i) + " (a INTEGER)");
   direct_.reset();
   Connect(dsn_);
-  ASSERT_GT(form_->TableList->count(), 100);
+  QComboBox* tables = Combo("TableList");
+  ASSERT_GT(tables->count(), 100);
   const std::string before = ProfileFileImage(form_->State(), 99);
-  form_->TableList->setCurrentIndex(form_->TableList->count() - 1);
-  emit form_->TableList->activated(form_->TableList->count() - 1);
+  Pick(tables, tables->count() - 1);
   ASSERT_EQ(prompts_.errors.size(), 1);
   EXPECT_EQ(prompts_.errors[0],
             "A profile holds the first 100 tables of a data source only. Please select another.");
@@ -506,17 +503,18 @@ TEST_F(MainFormDbTest, TablesAndFieldsBeyondTheProfileHaveNoSlot) {
 
   // Saving 100 or more listed tables is refused, and nothing is written.
   prompts_.save_name = QString::fromStdString((dir_ / "big.prf").string());
-  form_->SaveProfile->trigger();
+  Item("File1", "&Save Profile")->trigger();
   EXPECT_EQ(prompts_.errors.size(), 2);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "big.prf"));
 
-  Pick(form_->TableList, "ui_wide");
-  ASSERT_EQ(form_->FieldList->count(), 257);
-  form_->FieldList->setCurrentRow(256);
+  Pick(tables, "ui_wide");
+  QListWidget* fields = List("FieldList");
+  ASSERT_EQ(fields->count(), 257);
+  Select(fields, 256);
   ASSERT_EQ(prompts_.errors.size(), 3);
   EXPECT_EQ(prompts_.errors[2],
             "A profile holds the first 256 fields of a table only. Please select another.");
-  EXPECT_EQ(form_->FieldList->currentRow(), -1);
+  EXPECT_EQ(fields->currentRow(), -1);
   EXPECT_TRUE(Slot("ui_wide").Fields[255].FieldName.empty());
 }
 

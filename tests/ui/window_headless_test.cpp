@@ -27,9 +27,9 @@ TEST_F(MainFormTest, AWindowRunAndAHeadlessRunSendTheSameStatements) {
 
   Connect(dsn);
   prompts_.open_name = QString::fromStdString(SourceDir() + "/examples/shop.prf");
-  form_->LoadProfile->trigger();
+  Item("File1", "&Load Profile")->trigger();
   ASSERT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
-  form_->AltGenerateBtn->click();
+  Click(Button("AltGenerateBtn"));
   const std::string window = form_->sent;
   ASSERT_TRUE(prompts_.errors.isEmpty()) << prompts_.errors.join("\n").toStdString();
   ASSERT_TRUE(prompts_.database_errors.empty());
@@ -66,17 +66,17 @@ TEST_F(MainFormTest, TheLoginPromptAsksWhenTheBoxSaysSo) {
   EXPECT_FALSE(connector.Connected());
 
   // Ticked: asked before every connect.
-  form_->PromptBox->click();
+  Click(Button("PromptBox"));
   EXPECT_EQ(connector.InfoPrompt, 2);
   Connect(dsn);
   EXPECT_EQ(prompts_.logins_asked, 1);
   EXPECT_TRUE(connector.Connected());
-  EXPECT_TRUE(form_->TablePanel->isVisible());
+  EXPECT_TRUE(Shown("TablePanel"));
   Connect(dsn);
   EXPECT_EQ(prompts_.logins_asked, 2);
 
   // Unticked after a click: asked only when the driver says the login is missing.
-  form_->PromptBox->click();
+  Click(Button("PromptBox"));
   EXPECT_EQ(connector.InfoPrompt, 1);
   Connect(dsn);
   EXPECT_EQ(prompts_.logins_asked, 3);
@@ -84,7 +84,7 @@ TEST_F(MainFormTest, TheLoginPromptAsksWhenTheBoxSaysSo) {
 
   // Cancelled: the error of a cancelled login, and not connected.
   prompts_.login.reset();
-  form_->PromptBox->click();
+  Click(Button("PromptBox"));
   Connect(dsn);
   ASSERT_EQ(prompts_.database_errors.size(), 2u);
   EXPECT_EQ(prompts_.database_errors[1].text,
@@ -95,7 +95,7 @@ TEST_F(MainFormTest, TheLoginPromptAsksWhenTheBoxSaysSo) {
   for (const auto& shown : prompts_.database_errors)
     for (const auto& record : shown.records)
       EXPECT_EQ(record.Message.find(password), std::string::npos);
-  EXPECT_FALSE(form_->SQLMonitor->FullText().contains(ui::FromEngine(password)));
+  EXPECT_FALSE(SqlMonitor()->FullText().contains(ui::FromEngine(password)));
 }
 
 }  // namespace
