@@ -43,25 +43,6 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
-void Workspace::SetCommitEvery(uint32_t statements) {
-  commit_every_ = statements;
-  Db.Connector.SetAutoCommit(statements == 0);
-}
-
-void Workspace::CommitOpen() {
-  if (commit_every_ == 0 || open_statements_ == 0) return;
-  Db.Connector.Commit();
-  committed_rows_ += open_rows_;
-  open_rows_ = open_statements_ = 0;
-}
-
-uint64_t Workspace::RollbackOpen() {
-  const uint64_t statements = open_statements_;
-  open_rows_ = open_statements_ = 0;
-  if (commit_every_ != 0) Db.Connector.Rollback();
-  return statements;
-}
-
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -160,13 +141,7 @@ void Workspace::Send(const std::string& sql, int32_t records) {
     failed_records_ = records;
     throw;
   }
-  if (commit_every_ == 0) {
-    committed_rows_ += static_cast<uint64_t>(records);
-    return;
-  }
-  ++open_statements_;
-  open_rows_ += static_cast<uint64_t>(records);
-  if (open_statements_ >= commit_every_) CommitOpen();
+  if (transaction_) transaction_->Executed(static_cast<uint64_t>(records));
 }
 
 void Workspace::LoadLookupList(int list, const std::string& path) {
