@@ -44,25 +44,6 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
-void Workspace::SetCommitEvery(uint32_t statements) {
-  commit_every_ = statements;
-  Db.Connector.SetAutoCommit(statements == 0);
-}
-
-void Workspace::CommitOpen() {
-  if (commit_every_ == 0 || open_statements_ == 0) return;
-  Db.Connector.Commit();
-  committed_rows_ += open_rows_;
-  open_rows_ = open_statements_ = 0;
-}
-
-uint64_t Workspace::RollbackOpen() {
-  const uint64_t statements = open_statements_;
-  open_rows_ = open_statements_ = 0;
-  if (commit_every_ != 0) Db.Connector.Rollback();
-  return statements;
-}
-
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -138,14 +119,7 @@ void Workspace::ExecuteStatement(const RunStatement& statement) {
     failed_records_ = statement.Records;
     throw;
   }
-  const auto records = static_cast<uint64_t>(statement.Records);
-  if (commit_every_ == 0) {
-    committed_rows_ += records;
-    return;
-  }
-  ++open_statements_;
-  open_rows_ += records;
-  if (open_statements_ >= commit_every_) CommitOpen();
+  if (transaction_) transaction_->Executed(static_cast<uint64_t>(statement.Records));
 }
 
 void Workspace::LoadLookupList(int list, const std::string& path) {

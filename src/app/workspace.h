@@ -17,6 +17,7 @@
 #include "db/database.h"
 #include "db/lookup_cache.h"
 #include "db/lookup_reader.h"
+#include "db/transaction.h"
 #include "generators/generators.h"
 #include "generators/random.h"
 #include "lookup/lookup_lists.h"
@@ -59,23 +60,11 @@ class Workspace : private RunServices {
   void SetDryRun(bool dry);
   bool DryRun() const { return dry_run_; }
 
-  // Batched commits, for a run that asks for them: from 1 on, autocommit
-  // goes off (at once when connected, else as the connection is made) and
-  // the open transaction is committed after every N executed statements;
-  // the caller commits the rest with CommitOpen, or rolls it back with
-  // RollbackOpen. 0, the default, leaves every statement to commit itself.
-  void SetCommitEvery(uint32_t statements);
-  uint32_t CommitEvery() const { return commit_every_; }
-  // Commits the open transaction; nothing to do without batched commits.
-  void CommitOpen();
-  // Rolls the open transaction back; returns the statements it held.
-  uint64_t RollbackOpen();
-  // Records of the executed Insert statements that have been committed:
-  // with batched commits those of the transactions ended so far, otherwise
-  // all (each statement commits itself).
-  uint64_t CommittedRows() const { return committed_rows_; }
-  // Statements executed in the open transaction.
-  uint64_t OpenStatements() const { return open_statements_; }
+  // Batched commits, for a run that asks for them: every statement the run
+  // executes is counted into `transaction` (on Db.Connector), which commits
+  // as its batches fill. Null, the default, leaves every statement to commit
+  // itself. The transaction must outlive its use here.
+  void SetTransaction(DbTransaction* transaction) { transaction_ = transaction; }
 
   // Statements executed directly (SQLExecDirect, one call) instead of
   // prepared and executed. Off by default.
@@ -120,8 +109,7 @@ class Workspace : private RunServices {
   bool direct_ = false;
   bool cache_lookups_ = false;
   CachedLookupReader lookup_cache_{Db.LookupTable};
-  uint32_t commit_every_ = 0;
-  uint64_t open_statements_ = 0, open_rows_ = 0, committed_rows_ = 0;
+  DbTransaction* transaction_ = nullptr;
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };

@@ -6,6 +6,7 @@
 
 #include "db/connection.h"
 #include "db/odbc_internal.h"
+#include "db/sql_text.h"
 
 namespace kestrove {
 
@@ -23,39 +24,18 @@ std::string Trim(const std::string& text) {
   return t.substr(i);
 }
 
-std::string InfoText(void* dbc, SQLUSMALLINT info) {
-  SQLCHAR buffer[256] = {};
-  SQLSMALLINT length = 0;
-  if (!Succeeded(SQLGetInfo(dbc, info, buffer, sizeof buffer, &length))) return {};
-  return reinterpret_cast<const char*>(buffer);
-}
-
 // The connection's current catalog (the database it works in), or empty
 // when the driver has no catalogs or does not tell.
-std::string CurrentCatalog(void* dbc) {
+std::string CurrentCatalog(DbConnection& connection) {
   SQLCHAR buffer[256] = {};
   SQLINTEGER length = 0;
-  if (Succeeded(
-          SQLGetConnectAttr(dbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof buffer - 1, &length)))
+  if (Succeeded(SQLGetConnectAttr(connection.Handle(), SQL_ATTR_CURRENT_CATALOG, buffer,
+                                  sizeof buffer - 1, &length)))
     return reinterpret_cast<const char*>(buffer);
-  return InfoText(dbc, SQL_DATABASE_NAME);
+  return connection.InfoText(SQL_DATABASE_NAME);
 }
 
 }  // namespace
-
-std::string ObjectTypeText(bool tables, bool views, bool system_tables) {
-  std::string text;
-  if (tables) text = "'TABLE'";
-  if (views) {
-    if (!text.empty()) text += ", ";
-    text += "'VIEW'";
-  }
-  if (system_tables) {
-    if (!text.empty()) text += ", ";
-    text += "'SYSTEM TABLE'";
-  }
-  return text;
-}
 
 bool IsExcelDataSource(const std::string& dbms_name, const std::string& driver_name) {
   return Upper(dbms_name + ";" + driver_name) == "EXCEL;ODBCJT32.DLL";
@@ -72,8 +52,8 @@ const std::vector<std::string>& DbCatalog::TableNames() {
 
 void DbCatalog::List() {
   if (!connection_.Connected()) connection_.Connect();
-  const std::string driver = InfoText(connection_.Handle(), SQL_DRIVER_NAME);
-  if (IsExcelDataSource(InfoText(connection_.Handle(), SQL_DBMS_NAME), driver)) {
+  const std::string driver = connection_.InfoText(SQL_DRIVER_NAME);
+  if (IsExcelDataSource(connection_.InfoText(SQL_DBMS_NAME), driver)) {
     WantTables = WantViews = WantSystemTables = false;
   }
   std::string types = ObjectTypeText(WantTables, WantViews, WantSystemTables);
@@ -92,7 +72,7 @@ void DbCatalog::List() {
   // without catalogs may refuse it. TABLE_CAT is reported alike by every
   // driver, so the rows are filtered on it instead; a row without a catalog
   // (a driver that has none) is always kept.
-  const std::string catalog = CurrentCatalog(connection_.Handle());
+  const std::string catalog = CurrentCatalog(connection_);
   // A fresh handle for every listing.
   statement_.Terminate();
   statement_.Tables("%", types);

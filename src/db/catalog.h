@@ -11,10 +11,6 @@ namespace kestrove {
 
 class DbConnection;
 
-// Object type text for SQLTables: "'TABLE'", "'VIEW'", "'SYSTEM TABLE'"
-// joined by ", "; empty when no kind is wanted.
-std::string ObjectTypeText(bool tables, bool views, bool system_tables);
-
 // True for the data source whose DBMS name and driver name, joined by ";",
 // are "Excel;odbcjt32.dll" (without regard to case).
 bool IsExcelDataSource(const std::string& dbms_name, const std::string& driver_name);

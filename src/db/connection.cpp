@@ -46,7 +46,6 @@ DbEnvironment::DbEnvironment() {
 DbEnvironment::~DbEnvironment() {
   // Program end: whatever is still connected goes first, and nothing that
   // fails on the way out is raised.
-  teardown_ = true;
   TerminateAll();
   handle_.Free();
 }
@@ -70,7 +69,7 @@ std::vector<std::string> DbEnvironment::ListDataSources() {
 void DbEnvironment::TerminateAll() {
   // Terminating unregisters, so work from a copy.
   std::vector<DbConnection*> connections = connections_;
-  for (DbConnection* connection : connections) connection->TerminateQuietly();
+  for (DbConnection* connection : connections) connection->TryTerminate();
 }
 
 bool DbEnvironment::IsRegistered(const DbConnection* connection) const {
@@ -84,16 +83,6 @@ void DbEnvironment::Register(DbConnection* connection) {
 void DbEnvironment::Unregister(DbConnection* connection) {
   connections_.erase(std::remove(connections_.begin(), connections_.end(), connection),
                      connections_.end());
-}
-
-TeardownScope::TeardownScope() {
-  DbEnvironment& environment = DbEnvironment::Get();
-  previous_ = environment.teardown_;
-  environment.teardown_ = true;
-}
-
-TeardownScope::~TeardownScope() {
-  DbEnvironment::Get().teardown_ = previous_;
 }
 
 // --- Connection ---
@@ -138,7 +127,12 @@ bool LoginMissing(SQLHDBC handle) {
 }  // namespace
 
 DbConnection::~DbConnection() {
-  TerminateQuietly();
+  TryTerminate();
+}
+
+void DbConnection::Check(int16_t rc) {
+  last_rc_ = rc;
+  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
 }
 
 void DbConnection::AllocateHandle() {
@@ -148,27 +142,27 @@ void DbConnection::AllocateHandle() {
   SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, environment.Handle(), &dbc);
   last_rc_ = rc;
   CheckOdbc(rc, SQL_HANDLE_ENV, environment.Handle(), OdbcObject::kEnvironment, nullptr);
-  if (!Succeeded(rc)) return;  // tearing down: nothing allocated
   handle_ = OdbcHandle(SQL_HANDLE_DBC, dbc);
   environment_ = &environment;
   environment.Register(this);
   ApplyCursorUse();
 }
 
-void DbConnection::ApplyCursorUse() {
+void DbConnection::ApplyAttribute(int32_t attribute, int32_t wanted) {
+  const SQLULEN value = static_cast<SQLULEN>(static_cast<uint32_t>(wanted));
   SQLULEN current = 0;
-  SQLRETURN rc = SQLGetConnectAttr(handle_.get(), SQL_ATTR_ODBC_CURSORS, &current, 0, nullptr);
-  if (Succeeded(rc) && current != static_cast<SQLULEN>(CursorLib)) {
-    rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_ODBC_CURSORS,
-                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(CursorLib)), 0);
-    last_rc_ = rc;
-    CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
-  }
+  if (!Succeeded(SQLGetConnectAttr(handle_.get(), attribute, &current, 0, nullptr))) return;
+  if (current != value)
+    Check(SQLSetConnectAttr(handle_.get(), attribute, reinterpret_cast<SQLPOINTER>(value), 0));
+}
+
+void DbConnection::ApplyCursorUse() {
+  ApplyAttribute(SQL_ATTR_ODBC_CURSORS, CursorLib);
 }
 
 void DbConnection::Connect() {
   AllocateHandle();
-  if (connected_ || !handle_) return;
+  if (connected_) return;
   ApplyCursorUse();
   SQLRETURN rc;
   if (InfoPrompt == kDriverNoPrompt) {
@@ -186,7 +180,7 @@ void DbConnection::Connect() {
     // connect.
     std::string user, password, in;
     WipeOnExit wipe_password(password), wipe_in(in);
-    if (!AskLogin(user, password)) return;
+    AskLogin(user, password);
     in = ConnectionString(user, password);
     rc = DriverConnect(in);
   } else {
@@ -199,15 +193,13 @@ void DbConnection::Connect() {
       // The data source lacks its login: ask once, and try once more.
       std::string user, password, in;
       WipeOnExit wipe_password(password), wipe_in(in);
-      if (!AskLogin(user, password)) return;
+      AskLogin(user, password);
       in = ConnectionString(user, password);
       rc = DriverConnect(in);
     }
   }
-  last_rc_ = rc;
   // A cancelled login dialog gives SQL_NO_DATA, which is a failure here.
-  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
-  if (!Succeeded(rc)) return;
+  Check(rc);
   connected_ = true;
   // A new connection may be to another server, or the same one set up
   // otherwise: what was found out is asked again.
@@ -215,15 +207,8 @@ void DbConnection::Connect() {
   driver_name_.reset();
   backslash_escapes_.reset();
 
-  SQLULEN isolation = 0;
-  rc = SQLGetConnectAttr(handle_.get(), SQL_ATTR_TXN_ISOLATION, &isolation, 0, nullptr);
-  if (Succeeded(rc) && isolation != static_cast<SQLULEN>(static_cast<uint32_t>(IsolationLevel))) {
-    rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_TXN_ISOLATION,
-                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(IsolationLevel)), 0);
-    last_rc_ = rc;
-    // The connection stays open when the isolation cannot be written.
-    CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
-  }
+  // The connection stays open when the isolation cannot be written.
+  ApplyAttribute(SQL_ATTR_TXN_ISOLATION, IsolationLevel);
   // Which driver and server this is, for the quirks handled elsewhere.
   dbms_name_ = InfoText(SQL_DBMS_NAME);
   driver_name_ = InfoText(SQL_DRIVER_NAME);
@@ -237,10 +222,8 @@ void DbConnection::SetAutoCommit(bool on) {
 
 void DbConnection::ApplyAutoCommit() {
   const SQLULEN value = autocommit_ ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
-  const SQLRETURN rc = SQLSetConnectAttr(handle_.get(), SQL_ATTR_AUTOCOMMIT,
-                                         reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
-  last_rc_ = rc;
-  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  Check(SQLSetConnectAttr(handle_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value),
+                          SQL_IS_UINTEGER));
 }
 
 void DbConnection::Commit() {
@@ -253,9 +236,7 @@ void DbConnection::Rollback() {
 
 void DbConnection::EndTransaction(int16_t completion) {
   if (!connected_) return;
-  const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handle_.get(), completion);
-  last_rc_ = rc;
-  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  Check(SQLEndTran(SQL_HANDLE_DBC, handle_.get(), completion));
 }
 
 std::string DbConnection::InfoText(uint16_t info) {
@@ -285,12 +266,9 @@ int16_t DbConnection::DriverConnect(std::string& in) {
   return rc;
 }
 
-bool DbConnection::AskLogin(std::string& user, std::string& password) {
-  if (LoginPrompt->AskLogin(DataSource, user, password)) return true;
+void DbConnection::AskLogin(std::string& user, std::string& password) {
   // Cancelled: reported as a cancelled driver dialog is.
-  last_rc_ = SQL_NO_DATA;
-  CheckOdbc(SQL_NO_DATA, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
-  return false;
+  if (!LoginPrompt->AskLogin(DataSource, user, password)) Check(SQL_NO_DATA);
 }
 
 std::string DbConnection::ConnectionString(const std::string& user,
@@ -336,9 +314,7 @@ void DbConnection::TerminateStatements() {
 void DbConnection::Disconnect() {
   if (!connected_) return;
   TerminateStatements();
-  SQLRETURN rc = SQLDisconnect(handle_.get());
-  last_rc_ = rc;
-  CheckOdbc(rc, SQL_HANDLE_DBC, handle_.get(), OdbcObject::kConnection, this);
+  Check(SQLDisconnect(handle_.get()));
   connected_ = false;
 }
 
@@ -346,34 +322,30 @@ void DbConnection::Terminate() {
   if (!handle_) return;
   TerminateStatements();
   Disconnect();
-  SQLHANDLE handle = handle_.get();
-  SQLRETURN rc = handle_.Free();
-  last_rc_ = rc;
-  // A handle that could not be freed stays owned (and registered).
-  CheckOdbc(rc, SQL_HANDLE_DBC, handle, OdbcObject::kConnection, this);
-  // Tearing a lost connection down, nothing is raised: when the driver
-  // manager keeps the handle (a failed SQLDisconnect leaves it connected),
-  // it is given up, so that the next operation starts on a fresh one rather
-  // than failing on the old one for good.
-  if (handle_ && DbEnvironment::Get().Teardown()) {
-    handle_.Abandon();
-    connected_ = false;
-  }
-  if (handle_) return;
-  if (environment_) environment_->Unregister(this);
-  environment_ = nullptr;
+  // A handle that could not be freed stays owned (and registered); one the
+  // driver manager found invalid is gone, and its error needs no records.
+  Check(handle_.Free());
+  Unregister();
 }
 
-void DbConnection::TerminateQuietly() noexcept {
+void DbConnection::TryTerminate() noexcept {
   if (!handle_) return;
   std::vector<DbStatement*> statements = statements_;
-  for (DbStatement* statement : statements) statement->TerminateQuietly();
+  for (DbStatement* statement : statements) statement->TryTerminate();
   statements_.clear();
-  if (connected_) SQLDisconnect(handle_.get());
+  if (connected_) last_rc_ = SQLDisconnect(handle_.get());
   connected_ = false;
+  // When the driver manager keeps the handle (a failed SQLDisconnect leaves
+  // it connected) nobody is told, so it is given up: the next operation
+  // starts on a fresh one rather than failing on the old one for good.
+  last_rc_ = handle_.Free();
+  handle_.Abandon();
+  Unregister();
+}
+
+void DbConnection::Unregister() noexcept {
   if (environment_) environment_->Unregister(this);
   environment_ = nullptr;
-  handle_.Free();
 }
 
 namespace {

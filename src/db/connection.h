@@ -35,9 +35,6 @@ class DbEnvironment {
   // A failure just ends the list.
   std::vector<std::string> ListDataSources();
 
-  // Set while a lost connection is being torn down: failures are not raised.
-  bool Teardown() const { return teardown_; }
-
   // Terminates every connection that holds a handle, raising nothing.
   void TerminateAll();
 
@@ -47,7 +44,6 @@ class DbEnvironment {
 
  private:
   friend class DbConnection;
-  friend class TeardownScope;
   DbEnvironment();
   ~DbEnvironment();
 
@@ -56,19 +52,6 @@ class DbEnvironment {
 
   OdbcHandle handle_;
   std::vector<DbConnection*> connections_;
-  bool teardown_ = false;
-};
-
-// Sets the environment's teardown flag for its lifetime.
-class TeardownScope {
- public:
-  TeardownScope();
-  ~TeardownScope();
-  TeardownScope(const TeardownScope&) = delete;
-  TeardownScope& operator=(const TeardownScope&) = delete;
-
- private:
-  bool previous_;
 };
 
 // Asks the user for a login (the window's login dialog).
@@ -114,8 +97,11 @@ class DbConnection {
   // connected. The handle stays allocated.
   void Disconnect();
   bool Connected() const { return connected_; }
-  // Releases the connection handle, disconnecting first.
+  // Releases the connection handle, disconnecting first. Raises EODBC.
   void Terminate();
+  // The same without raising (destructor, program end, a lost connection):
+  // a handle the driver manager will not free is given up.
+  void TryTerminate() noexcept;
 
   // Allocates the connection handle when there is none.
   void AllocateHandle();
@@ -145,6 +131,9 @@ class DbConnection {
   // True when the connection goes through MariaDB Connector/ODBC, whose
   // quirks the statements work around.
   bool MariaDbDriver();
+  // A text of SQLGetInfo (SQL_DRIVER_NAME, SQL_DBMS_NAME...); empty when the
+  // driver does not give it.
+  std::string InfoText(uint16_t info);
 
   // Autocommit: on (every statement committed by itself) unless switched
   // off. Applied at once when connected, and again after every connect,
@@ -170,6 +159,12 @@ class DbConnection {
   friend class DbEnvironment;
   void RegisterStatement(DbStatement* statement);
   void UnregisterStatement(DbStatement* statement);
+  // The one check of the connection's calls: keeps the return code and
+  // raises the call's EODBC when it failed.
+  void Check(int16_t rc);
+  // Writes a connection attribute only when the driver's value differs from
+  // `wanted`; a failed read leaves it alone.
+  void ApplyAttribute(int32_t attribute, int32_t wanted);
   void ApplyCursorUse();
   void ApplyAutoCommit();
   void EndTransaction(int16_t completion);
@@ -177,13 +172,10 @@ class DbConnection {
   // SQLDriverConnect with `in`; returns the return code.
   int16_t DriverConnect(std::string& in);
   // Asks LoginPrompt; a cancel raises the "No Data Found" error.
-  bool AskLogin(std::string& user, std::string& password);
-  // Releases everything without raising (destructor, environment teardown).
-  void TerminateQuietly() noexcept;
+  void AskLogin(std::string& user, std::string& password);
+  void Unregister() noexcept;
   // A statement call that may wait on the server begins or ends; between the
   // two, CancelStatementUnderWay cancels it.
-  // A text of SQLGetInfo; empty when the driver does not give it.
-  std::string InfoText(uint16_t info);
   void BeginCall(void* statement_handle);
   void EndCall();
 

@@ -98,7 +98,6 @@ EODBC MakeODBCError(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, Odb
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, OdbcObject object,
                DbConnection* connection) {
   if (Succeeded(rc)) return;
-  if (DbEnvironment::Get().Teardown()) return;
   throw MakeODBCError(rc, handle_type, handle, object, connection);
 }
 
@@ -112,7 +111,6 @@ std::string TrimRight(std::string text) {
 void DiscardError(const EODBC& error) {
   if (!error.IsConnectionLost()) return;
   DbEnvironment& environment = DbEnvironment::Get();
-  TeardownScope teardown;
   if (error.Object() == OdbcObject::kEnvironment) {
     environment.TerminateAll();
     return;
@@ -120,7 +118,7 @@ void DiscardError(const EODBC& error) {
   // The connection may have gone away since the error was raised; only one
   // the environment still knows is torn down.
   DbConnection* connection = error.Connection();
-  if (connection && environment.IsRegistered(connection)) connection->Terminate();
+  if (connection && environment.IsRegistered(connection)) connection->TryTerminate();
 }
 
 }  // namespace kestrove

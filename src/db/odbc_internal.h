@@ -23,8 +23,7 @@ inline bool Succeeded(SQLRETURN rc) {
 EODBC MakeODBCError(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, OdbcObject object,
                     DbConnection* connection);
 
-// Passes when `rc` is a success; otherwise raises the call's EODBC, unless
-// the environment is tearing a lost connection down.
+// Passes when `rc` is a success; otherwise raises the call's EODBC.
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, OdbcObject object,
                DbConnection* connection);
 

@@ -1,12 +1,8 @@
-// Statements: text conversion, prepare and execute, result description,
+// Statements: prepare and execute, catalogue calls, result description,
 // binding and fetching.
 #include "db/statement.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <type_traits>
@@ -19,103 +15,22 @@ namespace kestrove {
 
 static_assert(std::is_same_v<SQLLEN, int64_t>,
               "the indicator arrays are handed to the driver as SQLLEN");
+static_assert(static_cast<int>(FetchOrientation::kNext) == SQL_FETCH_NEXT &&
+              static_cast<int>(FetchOrientation::kFirst) == SQL_FETCH_FIRST &&
+              static_cast<int>(FetchOrientation::kPrior) == SQL_FETCH_PRIOR &&
+              static_cast<int>(FetchOrientation::kAbsolute) == SQL_FETCH_ABSOLUTE);
 
 namespace {
 
 // Size of one piece of a long value.
 constexpr SQLLEN kLongPiece = 32768;
 
-bool IsParameterNameChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '@';
-}
-
 }  // namespace
-
-std::string ConvertSqlParameters(const std::string& text, std::vector<std::string>* parameters) {
-  // A text without a colon has nothing to convert: most statements.
-  if (text.find(':') == std::string::npos) return text;
-  std::string out;
-  out.reserve(text.size());
-  bool literal = false;
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c == '\'') {
-      // A doubled quote is an escaped quote: copied, state unchanged.
-      if (i + 1 < n && text[i + 1] == '\'') {
-        out += "''";
-        ++i;
-      } else {
-        out += c;
-        literal = !literal;
-      }
-      continue;
-    }
-    if (c == ':' && !literal) {
-      size_t j = i + 1;
-      while (j < n && IsParameterNameChar(text[j])) ++j;
-      if (j == i + 1) throw EDatabaseError("Invalid parameter token in SQL statement.");
-      if (parameters) parameters->push_back(text.substr(i + 1, j - i - 1));
-      out += '?';
-      i = j - 1;
-      continue;
-    }
-    out += c;
-  }
-  return out;
-}
-
-std::string FormatFloat(double value) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (value == 0) return "0";
-  // Fifteen significant digits decide the exponent. to_chars keeps "." as the
-  // mark whatever locale the process runs under.
-  char buffer[64];
-  auto scientific =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-  const std::string sci(buffer, scientific.ptr);
-  const size_t e = sci.find('e');
-  const int exponent = std::atoi(sci.c_str() + e + 1);
-  auto trim = [](std::string text) {
-    if (text.find('.') != std::string::npos) {
-      while (text.back() == '0') text.pop_back();
-      if (text.back() == '.') text.pop_back();
-    }
-    return text;
-  };
-  if (std::fabs(value) >= 0.00001 && exponent < 15) {
-    auto fixed = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                               std::max(0, 14 - exponent));
-    return trim(std::string(buffer, fixed.ptr));
-  }
-  return trim(sci.substr(0, e)) + "E" + std::to_string(exponent);
-}
-
-std::string FormatDate(int year, unsigned month, unsigned day) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", year, month, day);
-  return buffer;
-}
-
-std::string FormatTime(unsigned hour, unsigned minute, unsigned second) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%02u:%02u:%02u", hour, minute, second);
-  return buffer;
-}
-
-std::string FormatDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
-                           unsigned second, uint32_t fraction) {
-  std::string text = FormatDate(year, month, day);
-  if (hour || minute || second || fraction) text += " " + FormatTime(hour, minute, second);
-  return text;
-}
 
 DbStatement::DbStatement(DbConnection& connection) : connection_(connection) {}
 
 DbStatement::~DbStatement() {
-  TerminateQuietly();
+  TryTerminate();
 }
 
 template <typename Call>
@@ -130,47 +45,47 @@ void DbStatement::CheckStmt(int16_t rc) {
   CheckOdbc(rc, SQL_HANDLE_STMT, handle_.get(), OdbcObject::kStatement, &connection_);
 }
 
+void DbStatement::ApplyAttribute(int32_t attribute, int32_t wanted) {
+  SQLULEN value = 0;
+  if (!Succeeded(SQLGetStmtAttr(handle_.get(), attribute, &value, 0, nullptr))) return;
+  if (value == static_cast<SQLULEN>(wanted)) return;
+  CheckStmt(SQLSetStmtAttr(handle_.get(), attribute,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(wanted)), 0));
+}
+
+uint64_t DbStatement::Attribute(int32_t attribute) {
+  SQLULEN value = 0;
+  CheckStmt(SQLGetStmtAttr(handle_.get(), attribute, &value, 0, nullptr));
+  return value;
+}
+
+void DbStatement::SetAttribute(int32_t attribute, uint64_t value) {
+  CheckStmt(SQLSetStmtAttr(handle_.get(), attribute,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0));
+}
+
 void DbStatement::AllocateHandle() {
   if (handle_) return;
   if (!connection_.Connected()) connection_.Connect();
   connection_.AllocateHandle();
-  if (!connection_.Allocated()) return;  // tearing down
   SQLHANDLE stmt = SQL_NULL_HANDLE;
-  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &stmt);
+  const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &stmt);
   CheckOdbc(rc, SQL_HANDLE_DBC, connection_.Handle(), OdbcObject::kConnection, &connection_);
-  if (!Succeeded(rc)) return;
   handle_ = OdbcHandle(SQL_HANDLE_STMT, stmt);
   connection_.RegisterStatement(this);
 
-  SQLULEN value = 0;
-  rc = SQLGetStmtAttr(stmt, SQL_ATTR_CONCURRENCY, &value, 0, nullptr);
-  if (Succeeded(rc) && value != static_cast<SQLULEN>(ConcurrencyType))
-    CheckStmt(SQLSetStmtAttr(stmt, SQL_ATTR_CONCURRENCY,
-                             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(ConcurrencyType)),
-                             0));
-
+  ApplyAttribute(SQL_ATTR_CONCURRENCY, ConcurrencyType);
   SQLUINTEGER flags = 0;
   const SQLUSMALLINT info = CursorType == SQL_CURSOR_KEYSET_DRIVEN
                                 ? SQL_KEYSET_CURSOR_ATTRIBUTES1
                                 : SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
-  rc = SQLGetInfo(connection_.Handle(), info, &flags, sizeof flags, nullptr);
-  cursor_flags_ = Succeeded(rc) ? flags : 0;
+  cursor_flags_ =
+      Succeeded(SQLGetInfo(connection_.Handle(), info, &flags, sizeof flags, nullptr)) ? flags : 0;
   use_bookmarks_ = (cursor_flags_ & SQL_CA1_BOOKMARK) != 0;
-
   // A driver that cannot give the cursor type asked for substitutes another
   // and answers SQL_SUCCESS_WITH_INFO, which passes.
-  value = 0;
-  rc = SQLGetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, &value, 0, nullptr);
-  if (Succeeded(rc) && value != static_cast<SQLULEN>(CursorType))
-    CheckStmt(SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE,
-                             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(CursorType)), 0));
-
-  value = 0;
-  rc = SQLGetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, &value, 0, nullptr);
-  if (Succeeded(rc) && value != static_cast<SQLULEN>(RowSetSize))
-    CheckStmt(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
-                             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(RowSetSize)), 0));
-
+  ApplyAttribute(SQL_ATTR_CURSOR_TYPE, CursorType);
+  ApplyAttribute(SQL_ATTR_ROW_ARRAY_SIZE, RowSetSize);
   if (use_bookmarks_)
     SQLSetStmtAttr(stmt, SQL_ATTR_USE_BOOKMARKS, reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE), 0);
 }
@@ -194,23 +109,33 @@ void DbStatement::ReleaseResult() {
 }
 
 void DbStatement::SetSQL(const std::string& text) {
-  if (handle_) Close();
-  prepared_ = false;
-  executed_ = false;
+  Close();
   sql_ = text;
 }
 
-void DbStatement::Close() {
-  AllocateHandle();
+template <typename Check>
+void DbStatement::CloseCalls(Check check) {
   prepared_ = false;
   executed_ = false;
   if (!handle_) return;
-  CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  check(SQLFreeStmt(handle_.get(), SQL_CLOSE));
   parameters_.clear();
-  CheckStmt(SQLFreeStmt(handle_.get(), SQL_RESET_PARAMS));
-  CheckStmt(SQLFreeStmt(handle_.get(), SQL_UNBIND));
+  check(SQLFreeStmt(handle_.get(), SQL_RESET_PARAMS));
+  check(SQLFreeStmt(handle_.get(), SQL_UNBIND));
   if (described_) SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
   ReleaseResult();
+}
+
+void DbStatement::Close() {
+  CloseCalls([this](SQLRETURN rc) { CheckStmt(rc); });
+}
+
+void DbStatement::TryClose() noexcept {
+  CloseCalls([](SQLRETURN) {});
+}
+
+void DbStatement::CloseCursor() {
+  if (handle_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
 }
 
 void DbStatement::Terminate() {
@@ -230,9 +155,6 @@ void DbStatement::Terminate() {
   const SQLRETURN rc = handle_.Free();
   prepared_ = false;
   executed_ = false;
-  // While a lost connection is torn down a handle that cannot be freed is
-  // given up with its connection.
-  if (handle_ && DbEnvironment::Get().Teardown()) handle_.Abandon();
   if (!handle_) {
     connection_.UnregisterStatement(this);
     parameters_.clear();
@@ -242,16 +164,16 @@ void DbStatement::Terminate() {
   if (handle_) CheckOdbc(rc, SQL_HANDLE_STMT, handle, OdbcObject::kStatement, &connection_);
 }
 
-void DbStatement::TerminateQuietly() noexcept {
+void DbStatement::TryTerminate() noexcept {
   if (!handle_) return;
-  connection_.UnregisterStatement(this);
-  SQLFreeStmt(handle_.get(), SQL_CLOSE);
-  SQLFreeStmt(handle_.get(), SQL_UNBIND);
+  TryClose();
+  // Nobody is told of a handle that cannot be freed, so it is given up: on a
+  // lost connection the next operation starts on a fresh one.
   handle_.Free();
+  handle_.Abandon();
+  connection_.UnregisterStatement(this);
   parameters_.clear();
   ReleaseResult();
-  prepared_ = false;
-  executed_ = false;
 }
 
 std::string& DbStatement::DriverText(std::string& converted, std::vector<std::string>& parameters) {
@@ -262,13 +184,19 @@ std::string& DbStatement::DriverText(std::string& converted, std::vector<std::st
   return converted;
 }
 
+void DbStatement::ResultOpened() {
+  rows_fetched_ = 0;
+  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
+  executed_ = true;
+}
+
 void DbStatement::Prepare() {
+  AllocateHandle();
   Close();
   std::vector<std::string> parameters;
   std::string converted;
   std::string& text = DriverText(converted, parameters);
   parameters_ = std::move(parameters);
-  if (!handle_) return;
   CheckStmt(CallUnderWay(
       [&] { return SQLPrepare(handle_.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS); }));
   prepared_ = true;
@@ -276,7 +204,6 @@ void DbStatement::Prepare() {
 
 void DbStatement::Execute() {
   AllocateHandle();
-  if (!handle_) return;
   // No parameter is ever bound; a refusal of this attribute does not matter.
   // MariaDB Connector/ODBC takes a set size of 0 at its word and leaves the
   // statement's result unread, so that its first fetch fails with "Commands
@@ -285,8 +212,7 @@ void DbStatement::Execute() {
     SQLSetStmtAttr(handle_.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(0), 0);
   SQLRETURN rc;
   if (prepared_) {
-    if (connection_.CursorLib == SQL_CUR_USE_DRIVER)
-      CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+    if (connection_.CursorLib == SQL_CUR_USE_DRIVER) CloseCursor();
     DropResult();
     rc = CallUnderWay([&] { return SQLExecute(handle_.get()); });
   } else {
@@ -301,54 +227,67 @@ void DbStatement::Execute() {
   }
   // A searched Delete or Update that touches no row answers SQL_NO_DATA.
   if (rc != SQL_NO_DATA && rc != SQL_NEED_DATA) CheckStmt(rc);
-  rows_fetched_ = 0;
-  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
-  executed_ = true;
+  ResultOpened();
 }
 
-void DbStatement::Tables(const std::string& table_pattern, const std::string& types) {
+template <typename Call>
+void DbStatement::CatalogueCall(Call call) {
   AllocateHandle();
-  if (!handle_) return;
   // Only a result left open needs ending; the catalogue lists on a fresh
-  // handle, which goes to SQLTables directly.
-  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
+  // handle, which goes to the call directly.
+  if (executed_) CloseCursor();
   DropResult();
+  CheckStmt(call(handle_.get()));
+  ResultOpened();
+}
+
+namespace {
+
+// A name argument of a catalogue call: its text and length, or a null
+// pointer for an empty text.
+SQLCHAR* NameArgument(std::string& text) {
+  return text.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(text.data());
+}
+
+SQLSMALLINT NameLength(const std::string& text) {
+  return static_cast<SQLSMALLINT>(text.size());
+}
+
+}  // namespace
+
+void DbStatement::Tables(const std::string& table_pattern, const std::string& types) {
   // Patterns are trimmed of blanks; an empty one goes to the driver as null.
   std::string table = TrimRight(table_pattern);
   table.erase(0, std::min(table.find_first_not_of(' '), table.size()));
   std::string type_list = types;
-  SQLCHAR* table_ptr = table.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(table.data());
-  SQLCHAR* types_ptr = type_list.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(type_list.data());
-  SQLRETURN rc = SQLTables(handle_.get(), nullptr, 0, nullptr, 0, table_ptr,
-                           static_cast<SQLSMALLINT>(table.size()), types_ptr,
-                           static_cast<SQLSMALLINT>(type_list.size()));
-  CheckStmt(rc);
-  rows_fetched_ = 0;
-  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
-  executed_ = true;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLTables(stmt, nullptr, 0, nullptr, 0, NameArgument(table), NameLength(table),
+                     NameArgument(type_list), NameLength(type_list));
+  });
 }
 
 void DbStatement::ForeignKeys(const std::string& fk_table) {
-  AllocateHandle();
-  if (!handle_) return;
-  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
-  DropResult();
   std::string table = fk_table;
   // No primary-key table and no catalog or schema: the keys of the named
   // table, whatever they reference.
-  CheckStmt(SQLForeignKeys(handle_.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr,
-                           0, reinterpret_cast<SQLCHAR*>(table.data()),
-                           static_cast<SQLSMALLINT>(table.size())));
-  rows_fetched_ = 0;
-  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
-  executed_ = true;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLForeignKeys(stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
+                          reinterpret_cast<SQLCHAR*>(table.data()), NameLength(table));
+  });
+}
+
+void DbStatement::PrimaryKeys(const std::string& table) {
+  std::string name = table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLPrimaryKeys(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(name.data()),
+                          NameLength(name));
+  });
 }
 
 void DbStatement::Describe() {
   if (described_) return;
   AllocateHandle();
   ReleaseResult();
-  if (!handle_) return;
   SQLLEN count = 0;
   SQLRETURN rc = SQLColAttribute(handle_.get(), 0, SQL_DESC_COUNT, nullptr, 0, nullptr, &count);
   if (!Succeeded(rc)) {
@@ -510,22 +449,6 @@ void DbStatement::ExpectRow() {
   std::fill(row_status_.begin(), row_status_.end(), static_cast<uint16_t>(SQL_ROW_SUCCESS));
 }
 
-bool DbStatement::FinishFetch(int16_t rc) {
-  if (rc == SQL_NO_DATA) {
-    rows_fetched_ = 0;
-    std::fill(row_status_.begin(), row_status_.end(), static_cast<uint16_t>(SQL_ROW_NOROW));
-    for (DbColumn& col : columns_) {
-      col.LongValue.clear();
-      col.LongNull = true;
-    }
-    return false;
-  }
-  CheckStmt(rc);
-  if (!Succeeded(rc)) return false;
-  ReadLongColumns();
-  return true;
-}
-
 void DbStatement::ReadLongColumns() {
   const bool has_data = RowHasData();
   for (size_t i = 0; i < columns_.size(); ++i) {
@@ -544,7 +467,6 @@ void DbStatement::ReadLongColumns() {
                                 static_cast<SQLLEN>(piece.size()), &indicator);
       if (rc == SQL_NO_DATA) break;  // every piece has been read
       CheckStmt(rc);
-      if (!Succeeded(rc)) break;
       if (indicator == SQL_NULL_DATA) break;
       if (indicator == SQL_NO_TOTAL)
         throw EDatabaseError(
@@ -558,32 +480,29 @@ void DbStatement::ReadLongColumns() {
   }
 }
 
-bool DbStatement::FetchNext() {
+bool DbStatement::Fetch(FetchOrientation orientation, int64_t offset) {
   Describe();
-  if (!handle_) return false;
   ExpectRow();
-  return FinishFetch(CallUnderWay([&] { return SQLFetch(handle_.get()); }));
-}
-
-bool DbStatement::FetchFirst() {
-  Describe();
-  if (!handle_) return false;
-  ExpectRow();
-  return FinishFetch(SQLFetchScroll(handle_.get(), SQL_FETCH_FIRST, 0));
-}
-
-bool DbStatement::FetchPrior() {
-  Describe();
-  if (!handle_) return false;
-  ExpectRow();
-  return FinishFetch(SQLFetchScroll(handle_.get(), SQL_FETCH_PRIOR, 0));
-}
-
-bool DbStatement::FetchAbsolute(int64_t n) {
-  Describe();
-  if (!handle_) return false;
-  ExpectRow();
-  return FinishFetch(SQLFetchScroll(handle_.get(), SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(n)));
+  // The connection uses the driver's cursors: the next row comes by SQLFetch,
+  // the only call that may wait on the server for it.
+  const SQLRETURN rc =
+      orientation == FetchOrientation::kNext
+          ? CallUnderWay([&] { return SQLFetch(handle_.get()); })
+          : SQLFetchScroll(
+                handle_.get(), static_cast<SQLSMALLINT>(orientation),
+                orientation == FetchOrientation::kAbsolute ? static_cast<SQLLEN>(offset) : 0);
+  if (rc == SQL_NO_DATA) {
+    rows_fetched_ = 0;
+    std::fill(row_status_.begin(), row_status_.end(), static_cast<uint16_t>(SQL_ROW_NOROW));
+    for (DbColumn& col : columns_) {
+      col.LongValue.clear();
+      col.LongNull = true;
+    }
+    return false;
+  }
+  CheckStmt(rc);
+  ReadLongColumns();
+  return true;
 }
 
 bool DbStatement::IsNull(int c) {
@@ -712,20 +631,6 @@ std::vector<unsigned char> DbStatement::Bookmark() {
   if (indicator >= 0 && static_cast<size_t>(indicator) < bookmark.size())
     bookmark.resize(static_cast<size_t>(indicator));
   return bookmark;
-}
-
-void DbStatement::PrimaryKeys(const std::string& table) {
-  AllocateHandle();
-  if (!handle_) return;
-  if (executed_) CheckStmt(SQLFreeStmt(handle_.get(), SQL_CLOSE));
-  DropResult();
-  std::string name = table;
-  CheckStmt(SQLPrimaryKeys(handle_.get(), nullptr, 0, nullptr, 0,
-                           reinterpret_cast<SQLCHAR*>(name.data()),
-                           static_cast<SQLSMALLINT>(name.size())));
-  rows_fetched_ = 0;
-  SQLSetStmtAttr(handle_.get(), SQL_ATTR_ROWS_FETCHED_PTR, &rows_fetched_, 0);
-  executed_ = true;
 }
 
 }  // namespace kestrove

@@ -1,5 +1,6 @@
-// A statement on the connection: SQL text with named-parameter parsing,
-// prepare and execute, and the description, binding and fetching of a result.
+// A statement on the connection: prepare and execute (the text converted by
+// sql_text), the catalogue calls, and the description, binding and fetching
+// of a result.
 #pragma once
 
 #include <cstdint>
@@ -7,27 +8,16 @@
 #include <vector>
 
 #include "db/odbc_handle.h"
+// The texts are built there; most users of a statement want them too.
+#include "db/sql_text.h"
 
 namespace kestrove {
 
 class DbConnection;
 
-// The text as it goes to the driver: outside string literals every ":name"
-// becomes "?" and its name is added to `parameters`. Raises EDatabaseError
-// "Invalid parameter token in SQL statement." for a colon with no name.
-std::string ConvertSqlParameters(const std::string& text, std::vector<std::string>* parameters);
-
-// The general number format: up to 15 significant digits, plain notation for
-// values of at least 0.00001 in size with at most 15 digits before the
-// decimal point, exponent notation ("1.5E-7", "1E20") otherwise.
-std::string FormatFloat(double value);
-
-// A date as yyyy/mm/dd, a time as hh:mm:ss, and a date with its time
-// separated by a blank, the time left out at midnight exactly.
-std::string FormatDate(int year, unsigned month, unsigned day);
-std::string FormatTime(unsigned hour, unsigned minute, unsigned second);
-std::string FormatDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
-                           unsigned second, uint32_t fraction);
+// Fetch orientations, as SQL_FETCH_NEXT, SQL_FETCH_FIRST, SQL_FETCH_PRIOR
+// and SQL_FETCH_ABSOLUTE.
+enum class FetchOrientation : int16_t { kNext = 1, kFirst = 2, kPrior = 4, kAbsolute = 5 };
 
 // One result column as described by the driver, with its buffers.
 struct DbColumn {
@@ -70,10 +60,21 @@ class DbStatement {
   // Executes the prepared text, or the text directly when not prepared.
   // SQL_NO_DATA (a Delete that touches no row) is success.
   void Execute();
-  // Ends a result and unbinds; keeps the handle.
+  // Ends a result and unbinds; keeps the handle. A statement without a
+  // handle has nothing to close: no handle is allocated. Raises EODBC.
   void Close();
-  // Releases the handle.
+  // The same calls, each made whatever the one before answered; raises
+  // nothing.
+  void TryClose() noexcept;
+  // Ends an open result only (SQL_CLOSE), keeping the bindings; nothing to
+  // do without a handle. Raises EODBC.
+  void CloseCursor();
+  // Releases the handle: Close, then SQLFreeHandle. Raises EODBC; a handle
+  // that cannot be freed stays owned, and listed on the connection.
   void Terminate();
+  // The same without raising (destructor, lost connection): a handle the
+  // driver manager will not free is given up.
+  void TryTerminate() noexcept;
   // Lists tables through SQLTables (for the catalogue); empty patterns go to
   // the driver as null pointers, an empty type list as null.
   void Tables(const std::string& table_pattern, const std::string& types);
@@ -100,10 +101,13 @@ class DbStatement {
   // Column c, from 1.
   const DbColumn& Column(int c);
 
-  bool FetchNext();
-  bool FetchFirst();
-  bool FetchPrior();
-  bool FetchAbsolute(int64_t n);
+  // Fetches a row: SQLFetch for the next one, SQLFetchScroll otherwise
+  // (`offset` is the row number for kAbsolute). False when there is none.
+  bool Fetch(FetchOrientation orientation, int64_t offset = 0);
+  bool FetchNext() { return Fetch(FetchOrientation::kNext); }
+  bool FetchFirst() { return Fetch(FetchOrientation::kFirst); }
+  bool FetchPrior() { return Fetch(FetchOrientation::kPrior); }
+  bool FetchAbsolute(int64_t n) { return Fetch(FetchOrientation::kAbsolute, n); }
   // Rows delivered by the last fetch.
   uint64_t RowsFetched() const { return rows_fetched_; }
   // Status of the first row of the row set after the last fetch.
@@ -123,13 +127,29 @@ class DbStatement {
   // The current row's bookmark; empty when there is none.
   std::vector<unsigned char> Bookmark();
 
+  // A statement attribute read and written as a whole number, on the
+  // allocated handle. Raise EODBC.
+  uint64_t Attribute(int32_t attribute);
+  void SetAttribute(int32_t attribute, uint64_t value);
+
  private:
   friend class DbConnection;
+  // Writes an attribute only when the driver's value differs from `wanted`;
+  // a failed read leaves it alone.
+  void ApplyAttribute(int32_t attribute, int32_t wanted);
+  // The opening and closing every catalogue call shares: a handle, any open
+  // result ended, then `call`, checked, and its result set up for fetching.
+  template <typename Call>
+  void CatalogueCall(Call call);
+  // The calls that end a result, in order, each answer passed to `check`.
+  template <typename Check>
+  void CloseCalls(Check check);
+  // After a successful execution or catalogue call.
+  void ResultOpened();
   void Describe();
   void ReleaseResult();
   void DropResult();
   void ExpectRow();
-  bool FinishFetch(int16_t rc);
   void ReadLongColumns();
   void CheckStmt(int16_t rc);
   // The text as it goes to the driver: the SQL itself, or its conversion
@@ -140,8 +160,6 @@ class DbStatement {
   // can cancel it.
   template <typename Call>
   int16_t CallUnderWay(Call call);
-  // Drops the handle without raising (destructor, connection teardown).
-  void TerminateQuietly() noexcept;
 
   DbConnection& connection_;
   OdbcHandle handle_;

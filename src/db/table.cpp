@@ -4,22 +4,17 @@
 #include <cctype>
 #include <cfenv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "core/errors.h"
 #include "db/connection.h"
 #include "db/odbc_internal.h"
+#include "db/sql_text.h"
 
 namespace kestrove {
 
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool SameText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -38,45 +33,6 @@ int32_t Narrow(int64_t value, const std::string& text) {
 }
 
 }  // namespace
-
-std::string SelectText(const std::string& table, char quote) {
-  const std::string upper = Upper(table);
-  const bool keep = upper.find(" AS ") != std::string::npos ||
-                    upper.find("{FN ") != std::string::npos || table.find('"') != std::string::npos;
-  const bool needs_quotes =
-      table.find(' ') != std::string::npos || table.find('$') != std::string::npos;
-  if (needs_quotes && !keep) return "SELECT * FROM " + (quote + table + quote);
-  return "SELECT * FROM " + table;
-}
-
-std::string CountText(const std::string& select_text) {
-  std::string text;
-  text.reserve(select_text.size());
-  for (size_t i = 0; i < select_text.size(); ++i) {
-    if (select_text[i] == '\r' && i + 1 < select_text.size() && select_text[i + 1] == '\n') {
-      text += ' ';
-      ++i;
-    } else {
-      text += select_text[i];
-    }
-  }
-  std::string copy = Upper(text);
-  for (char& c : copy)
-    if (c == ',' || c == '(' || c == ')') c = ' ';
-  if (copy.find(" FROM ") == std::string::npos || copy.find(" DISTINCT ") != std::string::npos ||
-      copy.find(" HAVING ") != std::string::npos || copy.find(" UNION ") != std::string::npos)
-    return {};
-  for (const char* cut : {" GROUP ", " ORDER "}) {
-    const size_t at = copy.find(cut);
-    if (at != std::string::npos) {
-      copy.resize(at);
-      text.resize(at);
-    }
-  }
-  const size_t from = copy.find(" FROM ");
-  if (from == std::string::npos) return {};
-  return "SELECT Count(*)" + text.substr(from);
-}
 
 TFieldType FieldTypeOfColumn(int16_t sql_type, bool is_unsigned) {
   switch (sql_type) {
@@ -252,9 +208,7 @@ void DbTable::Close() {
   active_ = false;
   eof_ = bof_ = true;
   bookmark_.clear();
-  if (statement_.Allocated())
-    CheckOdbc(SQLFreeStmt(statement_.Handle(), SQL_CLOSE), SQL_HANDLE_STMT, statement_.Handle(),
-              OdbcObject::kStatement, &connection_);
+  statement_.CloseCursor();
 }
 
 std::vector<std::string> DbTable::FieldNames() const {
@@ -358,12 +312,7 @@ int64_t DbTable::CountRows() {
 
   DbStatement counter(connection_);
   counter.AllocateHandle();
-  SQLULEN max_rows = 0;
-  CheckOdbc(SQLGetStmtAttr(statement_.Handle(), SQL_ATTR_MAX_ROWS, &max_rows, 0, nullptr),
-            SQL_HANDLE_STMT, statement_.Handle(), OdbcObject::kStatement, &connection_);
-  CheckOdbc(SQLSetStmtAttr(counter.Handle(), SQL_ATTR_MAX_ROWS,
-                           reinterpret_cast<SQLPOINTER>(max_rows), 0),
-            SQL_HANDLE_STMT, counter.Handle(), OdbcObject::kStatement, &connection_);
+  counter.SetAttribute(SQL_ATTR_MAX_ROWS, statement_.Attribute(SQL_ATTR_MAX_ROWS));
   int64_t n = 0;
   bool counted = false;
   const std::string count_text = CountText(statement_.SQL());

@@ -16,16 +16,6 @@ namespace kestrove {
 
 class DbConnection;
 
-// "SELECT * FROM " + the table, the name between two `quote` characters
-// (double quotes, or the backticks of MySQL and MariaDB) when it holds a
-// blank or a "$", unless it holds " AS ", "{FN " or a double quote.
-std::string SelectText(const std::string& table, char quote = '"');
-
-// The row count text of a query: "SELECT Count(*)" + the text from " FROM "
-// on, without GROUP BY and ORDER BY; empty when the query has no " FROM " or
-// uses DISTINCT, HAVING or UNION.
-std::string CountText(const std::string& select_text);
-
 // The field data type of a result column.
 TFieldType FieldTypeOfColumn(int16_t sql_type, bool is_unsigned);
 

@@ -30,6 +30,7 @@
 #include "core/generation_run.h"
 #include "db/connection.h"
 #include "db/error_text.h"
+#include "db/transaction.h"
 #include "generators/dates.h"
 #include "generators/generators.h"
 #include "lookup/lookup_lists.h"
@@ -723,12 +724,15 @@ int Main(int argc, char** argv) {
     }
   };
 
+  // With --commit-every: rolled back unless committed, whichever way the
+  // program ends.
+  std::optional<DbTransaction> transaction;
   if (options.dsn) {
     ws.Db.Connector.DataSource = *options.dsn;
     try {
       ws.Db.Connector.Connect();
       if (options.commit_every != 0) {
-        ws.SetCommitEvery(options.commit_every);
+        ws.SetTransaction(&transaction.emplace(ws.Db.Connector, options.commit_every));
         stop.GiveRecordTime();
       }
       if (named) {
@@ -778,12 +782,10 @@ int Main(int argc, char** argv) {
 
   const auto started = std::chrono::steady_clock::now();
   int exit_code = kExitOk;
-  // Set when the run ended by an error: the open transaction is rolled back.
-  bool roll_back = false;
   try {
     run.GenerateBtnClick();
     stop.Settle();
-    ws.CommitOpen();
+    if (transaction) transaction->Commit();
   } catch (const std::exception& e) {
     stop.Settle();
     if (stop.Signal() != 0 && dynamic_cast<const EODBC*>(&e) &&
@@ -793,15 +795,13 @@ int Main(int argc, char** argv) {
       stopped_by_signal = true;
       std::fprintf(stderr, "kestrove-run: the statement under way was cancelled\n");
       try {
-        ws.CommitOpen();
+        if (transaction) transaction->Commit();
       } catch (const std::exception& commit_error) {
         exit_code = kExitRunError;
-        roll_back = true;
         std::fprintf(stderr, "kestrove-run: %s\n",
                      Shown(DisplayMessage(commit_error.what())).c_str());
       }
     } else {
-      roll_back = true;
       // Where the run stood, then the statement the data source refused.
       exit_code = kExitRunError;
       std::string where;
@@ -821,13 +821,13 @@ int Main(int argc, char** argv) {
     }
   }
   if (host.StopPressed()) stopped_by_signal = true;
-  if (roll_back && ws.CommitEvery() != 0) {
+  if (exit_code == kExitRunError && transaction) {
     // What the error leaves: the transactions committed before it stay, the
     // open one goes.
-    uint64_t rolled_back = ws.OpenStatements();
+    uint64_t rolled_back = transaction->OpenStatements();
     std::string failure;
     try {
-      rolled_back = ws.RollbackOpen();
+      rolled_back = transaction->Rollback();
     } catch (const std::exception& e) {
       failure = " (the rollback itself failed: " + DisplayMessage(e.what()) +
                 "; the data source ends the transaction when the connection closes)";
@@ -835,7 +835,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrove-run: %llu rows had been committed and stay; the open transaction "
                  "of %llu statements was rolled back%s\n",
-                 static_cast<unsigned long long>(ws.CommittedRows()),
+                 static_cast<unsigned long long>(transaction->CommittedRows()),
                  static_cast<unsigned long long>(rolled_back), Shown(failure).c_str());
   }
   if (!finish_log() && exit_code == kExitOk) exit_code = kExitRunError;
@@ -844,9 +844,9 @@ int Main(int argc, char** argv) {
                  static_cast<unsigned long long>(run.StatementsExecuted()));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  const std::string committed = ws.CommitEvery() != 0
-                                    ? std::to_string(ws.CommittedRows()) + " rows committed, "
-                                    : std::string();
+  const std::string committed =
+      transaction ? std::to_string(transaction->CommittedRows()) + " rows committed, "
+                  : std::string();
   std::fprintf(
       stderr, "kestrove-run: %s: %d tables, %llu records, %llu statements, %s%.3f seconds\n",
       exit_code != kExitOk ? "ended by an error"

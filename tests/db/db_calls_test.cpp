@@ -569,6 +569,34 @@ TEST_P(DbCalls, DisconnectTerminatesStatementsFirst) {
                                     "SQLFreeStmt UNBIND", "SQLFreeHandle 3", "SQLDisconnect"}));
 }
 
+TEST_P(DbCalls, CloseWithoutAHandleNeitherConnectsNorAllocates) {
+  db_.Connector.Disconnect();
+  RecordCalls record;
+  db_.Hstmt1.Close();
+  EXPECT_TRUE(CallLog().calls.empty()) << ::testing::PrintToString(CallLog().calls);
+  EXPECT_FALSE(db_.Hstmt1.Allocated());
+  EXPECT_FALSE(db_.Connector.Connected());
+}
+
+// The quiet pair raises nothing, makes every call whatever the one before
+// answered, and gives up a handle it cannot free.
+TEST_P(DbCalls, TryTerminateRaisesNothingAndGivesTheHandleUp) {
+  for (const char* failing : {"SQLFreeStmt CLOSE", "SQLFreeStmt UNBIND", "SQLFreeHandle 3"}) {
+    SCOPED_TRACE(failing);
+    Exec("SELECT 1");
+    RecordCalls record;
+    CallLog().answer = [&](const std::string& call) -> std::optional<SQLRETURN> {
+      if (call == failing) return SQL_ERROR;
+      return std::nullopt;
+    };
+    db_.Hstmt1.TryTerminate();
+    EXPECT_EQ(CallLog().calls, (Calls{"SQLFreeStmt CLOSE", "SQLFreeStmt RESET_PARAMS",
+                                      "SQLFreeStmt UNBIND", "SQLFreeHandle 3"}));
+    EXPECT_FALSE(db_.Hstmt1.Allocated());
+    EXPECT_TRUE(db_.Connector.Statements().empty());
+  }
+}
+
 // A Terminate whose Close or free fails loses no handle: a statement whose
 // handle is still held stays on its connection's list, and the disconnect
 // then terminates it before SQLDisconnect.

@@ -13,6 +13,7 @@
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/table.h"
+#include "db/transaction.h"
 #include "db_test_support.h"
 
 namespace kestrove {
@@ -264,6 +265,43 @@ TEST_P(DbLayer, DeleteOnEmptyTable) {
   EXPECT_NO_THROW(Exec("Delete from kt_empty"));
   EXPECT_EQ(CountRows("kt_empty"), 0);
   Drop("kt_empty");
+}
+
+// A transaction commits each batch as it fills, rolls back what is left open
+// when it goes unless committed, and leaves autocommit on behind it.
+TEST_P(DbLayer, TransactionCommitsBatchesAndRollsBackTheRest) {
+  struct Case {
+    uint64_t commit_every;
+    bool commit;  // Commit before the transaction goes
+    int64_t kept;
+  };
+  Database other;  // sees committed rows only
+  other.Connector.DataSource = dsn_;
+  for (const Case c : {Case{2, false, 2}, Case{2, true, 3}, Case{0, false, 0}}) {
+    SCOPED_TRACE(c.commit_every);
+    Drop("kt_batch");
+    Exec("CREATE TABLE kt_batch (id INTEGER)");
+    {
+      DbTransaction transaction(db_.Connector, c.commit_every);
+      for (int i = 1; i <= 3; ++i) {
+        Exec("Insert into kt_batch (id) Values (" + std::to_string(i) + ")");
+        transaction.Executed(1);
+      }
+      if (c.commit) transaction.Commit();
+      EXPECT_EQ(transaction.CommittedRows(), static_cast<uint64_t>(c.commit ? 3 : c.kept));
+    }
+    EXPECT_TRUE(db_.Connector.AutoCommit());
+    Exec("Insert into kt_batch (id) Values (4)");
+    DbStatement count(other.Connector);
+    count.SetSQL("SELECT Count(*) FROM kt_batch");
+    count.Execute();
+    int64_t n = -1;
+    ASSERT_TRUE(count.FetchNext());
+    count.ColumnInt64(1, &n);
+    EXPECT_EQ(n, c.kept + 1);
+    count.Terminate();
+  }
+  Drop("kt_batch");
 }
 
 TEST_P(DbLayer, InsertsAreCommittedOneByOne) {
