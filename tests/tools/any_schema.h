@@ -97,10 +97,23 @@ inline std::string QuoteName(AnyDialect dialect, const std::string& name) {
   return quoted + quote;
 }
 
+// True for the data sources that KESTROVE_*_ANY_DSN name.
+inline bool IsWholeSchemaSource(const Database& db) {
+  for (const char* var :
+       {"KESTROVE_SQLITE_ANY_DSN", "KESTROVE_PG_ANY_DSN", "KESTROVE_MARIADB_ANY_DSN"}) {
+    const char* dsn = std::getenv(var);
+    if (dsn && *dsn && db.Connector.DataSource == dsn) return true;
+  }
+  return false;
+}
+
 // Drops every table, view, type and schema of the data source (never a
-// system one), whatever rows and keys they hold. Only for the whole-schema
-// data sources: nothing else may live in them.
+// system one), whatever rows and keys they hold. Refused on any data source
+// but the whole-schema ones, since the others hold the other tests' tables.
 inline void ClearDataSource(Database& db, AnyDialect dialect) {
+  if (!IsWholeSchemaSource(db))
+    throw std::logic_error("not a whole-schema data source, not cleared: " +
+                           db.Connector.DataSource);
   switch (dialect) {
     case AnyDialect::Sqlite: {
       // Dropping a table deletes its rows first, which a key enforced on
