@@ -112,7 +112,7 @@ void GenerationRun::RunProper() {
   monitor_.SetMonitorRecNo("Loading Lookups", 0);
   services_.ProcessMessages();
   for (int list = 0; list < kLookupListCount; ++list)
-    services_.LoadLookupList(list, ProgramDir + kLookupFileNames[list]);
+    services_.LoadLookupList(list, ListPath ? ListPath(list) : ProgramDir + kLookupFileNames[list]);
   for (int list = 0; list < kLookupListCount; ++list)
     state_.LookupCounts[list] = services_.LookupRecordCount(list);
 

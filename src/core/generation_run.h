@@ -28,6 +28,8 @@ class GenerationRun {
   int32_t RowsPerInsert = 1;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
+  // Where list `list` is loaded from; unset, ProgramDir + its file name.
+  std::function<std::string(int list)> ListPath;
   // Number of tables in the table list; read once as the table loop starts.
   // The run visits slots 0 up to and including this number.
   std::function<int32_t()> TableListCount = [] { return 0; };

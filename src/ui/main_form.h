@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct MainFormEnvironment {
   const Clock* clock = nullptr;
   std::string program_dir;  // with a trailing "/"
   Prompts* prompts = nullptr;
+  // Where the lists and the settings file are read and written; unset, all
+  // in program_dir (the build folder, tests).
+  std::optional<FilePlaces> places;
 };
 
 class TMainForm : public QMainWindow {
@@ -53,6 +57,7 @@ class TMainForm : public QMainWindow {
   bool ProfileReady() const { return profile_ready_; }
   bool HiResOn() const { return hi_res_on_; }
   const std::string& ProgramDir() const { return program_dir_; }
+  const FilePlaces& Places() const { return workspace_->Places(); }
   // The boxes and modal windows the window shows go through these.
   Prompts& UserPrompts() { return *environment_.prompts; }
   // The selected field's slot of the current table; null when none.
