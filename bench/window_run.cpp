@@ -40,6 +40,7 @@ class BenchPrompts : public ui::Prompts {
   }
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override { return {}; }
   void ShowModal(QDialog&) override {}
+  bool RetryListSave(QWidget*, const QString&) override { return false; }
 };
 
 }  // namespace
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
   FixedClock clock(1, {2026, 12, 9});
   BenchPrompts prompts;
   prompts.profile = argv[2];
-  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts};
+  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts, {}};
   ui::TMainForm form(environment);
   form.show();
   form.dbListEnter();

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
 
   FixedClock clock(36000000, {2026, 12, 9});
   testing::FakePrompts prompts;
-  ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts};
+  ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts, {}};
   ui::TMainForm form(environment);
   form.show();
   form.HiRes->trigger();  // the Hi Res style
