@@ -464,7 +464,7 @@ void TMainForm::FormCreate() {
   ClearProfile();
   profile_ready_ = false;
   Work().SetPlaces(environment_.places ? *environment_.places
-                                        : FilePlaces::In(environment_.program_dir));
+                                       : FilePlaces::In(environment_.program_dir));
   program_dir_ = Work().ProgramDir();
   Work().Run.RunStopped = true;
   Work().SeedRandom();
@@ -820,7 +820,8 @@ void TMainForm::NewProfileClick() {
 }
 
 void TMainForm::LoadProfileClick() {
-  const QString name = environment_.prompts->OpenProfileName(this, FromEngine(Places().profile_dir));
+  const QString name =
+      environment_.prompts->OpenProfileName(this, FromEngine(Places().profile_dir));
   if (name.isEmpty()) return;
   profile_ready_ = false;
   ClearProfile();
@@ -833,7 +834,8 @@ void TMainForm::LoadProfileClick() {
 }
 
 void TMainForm::SaveProfileClick() {
-  const QString name = environment_.prompts->SaveProfileName(this, FromEngine(Places().profile_dir));
+  const QString name =
+      environment_.prompts->SaveProfileName(this, FromEngine(Places().profile_dir));
   if (name.isEmpty()) return;
   SaveProfileFile(State(), static_cast<int32_t>(TableList->count()), ToEngine(name));
 }

@@ -17,8 +17,8 @@
 #include "lookup/list_file.h"
 #include "lookup/lookup_lists.h"
 #include "ui/editors/town_form.h"
-#include "ui/main_form.h"
 #include "ui/fake_prompts.h"
+#include "ui/main_form.h"
 
 namespace {
 
