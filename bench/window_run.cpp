@@ -43,6 +43,7 @@ class BenchPrompts : public ui::Prompts {
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override { return {}; }
   bool RetryListSave(QWidget*, const QString&) override { return false; }
   void ShowModal(QDialog&) override {}
+  bool RetryListSave(QWidget*, const QString&) override { return false; }
 };
 
 // The window's control called `name`; null, and said why, when missing.
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
   FixedClock clock(1, {2026, 12, 9});
   BenchPrompts prompts;
   prompts.profile = argv[2];
-  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts};
+  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts, {}};
   ui::TMainForm form(environment);
   form.show();
   auto* db_list = Find<QComboBox>(form, "dbList");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_places.h"
 #include "app/workspace_host.h"
 #include "core/clock.h"
 #include "core/generation_run.h"
@@ -51,9 +52,13 @@ class Workspace : private RunServices {
   void SeedRandom() { Random.SeedRandom(clock_); }
 
   // Folder of the lookup list files (and the settings file), with a
-  // trailing "/". The run loads its lists from here.
+  // trailing "/": one folder for reading and writing them all.
   void SetProgramDir(const std::string& dir);
   const std::string& ProgramDir() const { return Run.ProgramDir; }
+  // Where the lists and the settings file are read and written; the run
+  // loads each list from its read place.
+  void SetPlaces(const FilePlaces& places);
+  const FilePlaces& Places() const { return places_; }
 
   // A dry run executes nothing and database lookups yield empty text;
   // statements still reach the host's StatementSent.
@@ -105,6 +110,7 @@ class Workspace : private RunServices {
   const Clock& clock_;
   WorkspaceHost& host_;
   DatabaseErrorReporter& reporter_;
+  FilePlaces places_;
   bool dry_run_ = false;
   bool direct_ = false;
   bool cache_lookups_ = false;
@@ -113,8 +119,5 @@ class Workspace : private RunServices {
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };
-
-// The folder of the running program, with a trailing "/".
-std::string ProgramFolder();
 
 }  // namespace kestrove

@@ -113,7 +113,7 @@ void GenerationRun::RunProper() {
   host_.SetMonitorRecNo("Loading Lookups", 0);
   host_.ProcessMessages();
   for (int list = 0; list < kLookupListCount; ++list)
-    services_.LoadLookupList(list, ProgramDir + kLookupFileNames[list]);
+    services_.LoadLookupList(list, ListPath ? ListPath(list) : ProgramDir + kLookupFileNames[list]);
   for (int list = 0; list < kLookupListCount; ++list)
     state_.LookupCounts[list] = services_.LookupRecordCount(list);
 

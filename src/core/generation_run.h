@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class GenerationRun {
   int32_t RowsPerInsert = 1;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
+  // Where list `list` is loaded from; unset, ProgramDir + its file name.
+  std::function<std::string(int list)> ListPath;
   // The slots to visit, in this order, instead of slot 0 up to the host's
   // table list count (slots past it are left out). Empty, as in the window: index
   // order.

@@ -18,6 +18,7 @@
 #include "core/errors.h"
 #include "db/database.h"
 #include "db/error_text.h"
+#include "kestrove_config.h"
 
 namespace {
 
@@ -66,6 +67,21 @@ Exit codes:
   0    done
   1    the data source could not be reached or read (its message is printed)
   2    usage error: bad option, unreadable file, a name that matches nothing
+)";
+
+// The main page's closing paragraphs (help2man makes sections of them).
+const char* const kEnvironment = R"(
+Environment:
+  ODBCINI        the user's ODBC data source file (unixODBC; default
+                 ~/.odbc.ini)
+  ODBCSYSINI     the folder of the system odbc.ini and odbcinst.ini (default
+                 /etc)
+
+Examples:
+  kestrove-profile describe --dsn "Kestrove Demo" --table sale
+  kestrove-profile draft --dsn "Kestrove Demo" -o shop.toml
+  kestrove-profile export /usr/share/kestrove/examples/shop.prf -o shop.toml
+  kestrove-profile import shop.toml --dsn "Kestrove Demo" -o shop.prf
 )";
 
 std::string Shown(const std::string& text) {
@@ -243,7 +259,11 @@ int Main(int argc, char** argv) {
       "profiles (.prf, as the window saves them) into named ones (.toml) and back.",
       "kestrove-profile"};
   app.require_subcommand(1);
-  app.footer(std::string("\n") + kFormat + kExitCodes);
+  app.footer(std::string("\n") + kFormat + kExitCodes + kEnvironment);
+  // Without its closing line break: CLI11 adds one.
+  std::string version = VersionText("kestrove-profile");
+  version.pop_back();
+  app.set_version_flag("--version", version, "show the program's name and version");
 
   std::string dsn, file, out;
   std::optional<std::string> table, out_opt, export_dsn;

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "app/profile_layout.h"
+#include "app/file_places.h"
 #include "app/workspace.h"
 #include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
@@ -33,6 +34,7 @@
 #include "db/transaction.h"
 #include "generators/dates.h"
 #include "generators/generators.h"
+#include "kestrove_config.h"
 #include "lookup/lookup_lists.h"
 
 namespace {
@@ -47,8 +49,8 @@ const char* const kUsage = R"(Usage: kestrove-run --profile FILE [options]
 
 Runs a Kestrove profile without the window, through the same generation run:
 the tables listed are those of the profile (its first line), the lookup lists
-are loaded from the program's folder, and every Delete and Insert statement is
-built exactly as the window builds it.
+are loaded as the window loads them (see Files), and every Delete and Insert
+statement is built exactly as the window builds it.
 
 A FILE ending in ".toml" is a named profile, which names its tables, fields,
 choices and parameters (kestrove-profile describes the format and drafts one).
@@ -77,8 +79,8 @@ Options:
                      of the clock, so the same profile gives the same values
   --today YYYY/MM/DD the date taken as today (date ranges, ages); default: the
                      local date
-  --lists-dir DIR    folder of the twelve lookup list files (default: the
-                     folder of this program). A list whose file is missing
+  --lists-dir DIR    folder of the twelve lookup list files, read for every
+                     list (default: as under Files). A list whose file is missing
                      or unreadable stays empty and a warning names the file
                      and the list; a street address needs the street list,
                      so a run that would make one ends before its first
@@ -136,6 +138,7 @@ Options:
                      are named in a warning and run together in slot order.
                      Needs --dsn
   --help             show this text
+  --version          show the program's name and version
 
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (the tables
@@ -164,6 +167,32 @@ Exit codes:
   2    usage error: bad option, unreadable profile, a named profile whose
        names do not match the data source, bad output file
   130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
+
+Files:
+  srndata.bin, frmdata.bin, frfdata.bin, twndata.bin, strdata.bin,
+  cmpdata.bin, usr1data.bin .. usr6data.bin
+         the twelve lookup list files. Run from its build folder, the program
+         reads them beside itself. Installed (a share/kestrove folder beside
+         its bin folder), it reads each from $XDG_DATA_HOME/kestrove (by
+         default ~/.local/share/kestrove) when the file is there, where the
+         window and kestrove-lists save what the user edits, and otherwise
+         the shipped one from share/kestrove (/usr/share/kestrove for
+         /usr/bin/kestrove-run)
+  share/kestrove/examples
+         the example schemas and profiles (shop.sql and shop.prf)
+
+Environment:
+  ODBCINI        the user's ODBC data source file (unixODBC; default
+                 ~/.odbc.ini)
+  ODBCSYSINI     the folder of the system odbc.ini and odbcinst.ini (default
+                 /etc)
+  XDG_DATA_HOME  the user's data folder, installed (default ~/.local/share)
+
+Examples:
+  kestrove-run --profile /usr/share/kestrove/examples/shop.prf --seed 7
+         a dry run of the example profile: its statements on standard output
+  kestrove-run --profile shop.prf --dsn "Kestrove Demo" --seed 7
+         fill the tables of the data source "Kestrove Demo"
 )";
 
 struct Options {
@@ -178,6 +207,7 @@ struct Options {
   int32_t rows_per_insert = 1;
   bool cache_lookups = false;
   bool parents_first = false;
+  bool version = false;  // --version: print it and do nothing else
 };
 
 class UsageError : public std::runtime_error {
@@ -217,6 +247,9 @@ Options ParseOptions(int argc, char** argv, bool& help) {
     };
     if (arg == "--help" || arg == "-h") {
       help = true;
+      return options;
+    } else if (arg == "--version") {
+      options.version = true;
       return options;
     } else if (arg == "--profile") {
       options.profile = value();
@@ -658,6 +691,10 @@ int Main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitOk;
     }
+    if (options.version) {
+      std::fputs(VersionText("kestrove-run").c_str(), stdout);
+      return kExitOk;
+    }
     clock = std::make_unique<CliClock>(options);
     workspace = std::make_unique<Workspace>(*clock, host, reporter);
     int64_t line = 0;
@@ -700,7 +737,8 @@ int Main(int argc, char** argv) {
   else
     ws.SeedRandom();
   GenerationRun& run = ws.Run;
-  ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
+  // --lists-dir is one folder for every list; otherwise the program's places.
+  ws.SetPlaces(options.lists_dir ? FilePlaces::In(*options.lists_dir) : ProgramPlaces());
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
