@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "catalogue/choice_catalogue.h"
+#include "util/file.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -53,30 +55,6 @@ std::string Where(const std::string& source, int64_t line, const std::string* ta
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) {
   throw ENamedProfileError(where + what);
-}
-
-// A TOML file is UTF-8 text; names and parameters are the engine's bytes,
-// which may be in another code page and then have no TOML spelling.
-bool IsUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t extra = 0;
-    if (c >= 0x80) {
-      if ((c & 0xe0) == 0xc0)
-        extra = 1;
-      else if ((c & 0xf0) == 0xe0)
-        extra = 2;
-      else if ((c & 0xf8) == 0xf0)
-        extra = 3;
-      else
-        return false;
-    }
-    for (size_t k = 1; k <= extra; ++k)
-      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
-        return false;
-    i += extra + 1;
-  }
-  return true;
 }
 
 // --- Reading ---------------------------------------------------------------
@@ -124,8 +102,19 @@ class Reader {
   }
 
   std::string Text(const toml::node& node, const std::string& where, const std::string& key) {
-    if (auto value = node.value_exact<std::string>()) return *value;
+    if (auto value = node.value_exact<std::string>()) return Kept(*value, where, key);
     Fail(where, Quoted(key) + " must be a text in double quotes");
+  }
+
+  // A TOML text may spell a line break or a NUL byte ("\n", "\u0000"); the
+  // positional profile it is placed into keeps neither, and a NUL cuts a
+  // statement short at the driver.
+  static std::string Kept(std::string value, const std::string& where, const std::string& key) {
+    if (value.find('\0') != std::string::npos)
+      Fail(where, Quoted(key) + " holds a NUL byte, which no statement can carry");
+    if (value.find_first_of("\r\n") != std::string::npos)
+      Fail(where, Quoted(key) + " holds a line break, which a profile cannot keep");
+    return value;
   }
 
   NamedTable Table(const toml::table& block) {
@@ -196,7 +185,7 @@ class Reader {
       // other kind would lose how it was written ("1.50").
       NamedParam param{k, {}, LineOf(node)};
       if (auto text = node.value_exact<std::string>())
-        param.value = *text;
+        param.value = Kept(*text, Where(source_, param.line, &table, &field.name), k);
       else if (auto number = node.value_exact<int64_t>())
         param.value = std::to_string(*number);
       else
@@ -444,18 +433,65 @@ std::string NamedProfileText(const NamedProfile& profile) {
 }
 
 void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path) {
-  const std::string text = NamedProfileText(profile);
-  const std::string temp = path + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) throw EInOutError("Cannot create file " + path + ": " + std::strerror(errno));
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const int write_errno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = !written ? write_errno : errno;
-    std::remove(temp.c_str());
-    throw EInOutError("Cannot write file " + path + ": " + std::strerror(error));
+  try {
+    WriteFileAtomically(path, NamedProfileText(profile));
+  } catch (const AtomicWriteError& e) {
+    throw EInOutError(e.what());
   }
+}
+
+namespace {
+
+// The one place a comment is written: one line whatever the text holds.
+void PutComment(std::string& out, std::string_view indent, std::string_view text) {
+  out += indent;
+  out += "# ";
+  out += OneLineUtf8(text);
+  out += "\n";
+}
+
+bool FieldIsUtf8(const NamedField& field) {
+  bool ok = IsValidUtf8(field.name) && IsValidUtf8(field.choice);
+  for (const NamedParam& p : field.params) ok = ok && IsValidUtf8(p.label) && IsValidUtf8(p.value);
+  return ok;
+}
+
+}  // namespace
+
+std::string DraftText(const std::string& dsn, const std::vector<DraftTable>& tables) {
+  std::string out;
+  PutComment(out, "", "A named profile drafted by kestrove-profile from the data source " + dsn + ".");
+  PutComment(out, "", "Choices are guessed from the column names and types: check them, and give");
+  PutComment(out, "", "the columns left out (see the comments) a choice where they need a value.");
+  constexpr const char* kNotUtf8 = "is not UTF-8 text, which a TOML file cannot hold";
+  for (const DraftTable& draft : tables) {
+    out += "\n";
+    if (draft.left_out || !IsValidUtf8(draft.table.name)) {
+      PutComment(out, "", draft.table.name + " " +
+                              (draft.left_out ? *draft.left_out
+                                              : std::string("is left out: its name ") + kNotUtf8));
+      continue;
+    }
+    NamedProfile one;
+    one.tables.push_back(draft.table);
+    std::vector<std::string> notes = draft.notes;
+    std::vector<NamedField>& fields = one.tables[0].fields;
+    for (auto f = fields.begin(); f != fields.end();) {
+      if (FieldIsUtf8(*f)) {
+        ++f;
+        continue;
+      }
+      notes.push_back(f->name + ": left out, its name or a parameter " + kNotUtf8);
+      f = fields.erase(f);
+    }
+    std::string text = NamedProfileText(one);
+    // The notes go inside the field list, before its closing bracket.
+    std::string comments;
+    for (const std::string& note : notes) PutComment(comments, "  ", note);
+    text.insert(text.size() - 2, comments);
+    out += text;
+  }
+  return out;
 }
 
 int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state) {
@@ -468,8 +504,9 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
                                " tables; a profile holds at most " +
                                std::to_string(kMaxTables - 1));
   } else if (profile.tables.size() >= kMaxTables) {
+    // Said at the first table there is no room for.
     throw ENamedProfileError(
-        source + ": " +
+        Where(source, profile.tables[kMaxTables - 1].line, nullptr, nullptr) +
         CannotHold(static_cast<int>(profile.tables.size()), "tables", kMaxTables - 1));
   }
   state.ClearProfile();
@@ -565,7 +602,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
     }
     const std::string& table_name = slot.TableName;
     const std::string table_where = "table " + Quoted(table_name) + ": ";
-    if (!IsUtf8(table_name))
+    if (!IsValidUtf8(table_name))
       Fail(table_where, "the name is not UTF-8 text, which a TOML file cannot hold");
     if (slot.RecordCount < INT32_MIN || slot.RecordCount > INT32_MAX)
       Fail(table_where,
@@ -595,7 +632,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
         Fail(where,
              "it holds a choice but no field name, which a run would send as an empty "
              "column name");
-      if (!IsUtf8(field.FieldName) || !IsUtf8(field.Param1) || !IsUtf8(field.Param2))
+      if (!IsValidUtf8(field.FieldName) || !IsValidUtf8(field.Param1) || !IsValidUtf8(field.Param2))
         Fail(where, "its name or a parameter is not UTF-8 text, which a TOML file cannot hold");
       if (field.ChoiceBase == 0 && field.ChoiceCode != 0)
         Fail(where, "its choice code " + std::to_string(field.ChoiceCode) +

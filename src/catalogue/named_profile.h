@@ -80,6 +80,20 @@ std::string NamedProfileText(const NamedProfile& profile);
 // Writes the text, replacing the file only once it is wholly written.
 void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path);
 
+// One table of a draft (`kestrove-profile draft`): its guessed fields, or
+// why it is left out, and notes on the columns left out.
+struct DraftTable {
+  NamedTable table;
+  std::optional<std::string> left_out;  // "is a view: left out."
+  std::vector<std::string> notes;
+};
+
+// The draft's text: a heading naming the data source, then each table with
+// its notes as comments inside its field list. It parses whatever the data
+// source said: every comment is one line of UTF-8, and a name or parameter
+// that is not UTF-8 leaves its table or field out with a note.
+std::string DraftText(const std::string& dsn, const std::vector<DraftTable>& tables);
+
 // What a data source tells about its tables: the table list and, per table,
 // every result column in order (the field list is those of a known type).
 struct LayoutColumn {

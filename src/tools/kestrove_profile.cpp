@@ -19,6 +19,7 @@
 #include "db/database.h"
 #include "db/error_text.h"
 #include "db/foreign_keys.h"
+#include "util/file.h"
 
 namespace {
 
@@ -94,16 +95,18 @@ void Connect(Database& db, const std::string& dsn) {
   }
 }
 
-// Standard output for "-" or no file, else the file, written whole.
+// Standard output for "-" or no file, else the file, replaced only once the
+// new text is wholly written.
 void WriteOut(const std::optional<std::string>& path, const std::string& text) {
   if (!path || *path == "-") {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return;
   }
-  std::FILE* file = std::fopen(path->c_str(), "wb");
-  if (!file) throw UsageError("cannot create '" + *path + "'");
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) throw UsageError("cannot write '" + *path + "'");
+  try {
+    WriteFileAtomically(*path, text);
+  } catch (const AtomicWriteError& e) {
+    throw UsageError(e.what());
+  }
 }
 
 std::string Lower(std::string text) {
@@ -326,28 +329,24 @@ std::string Draft(const std::string& dsn) {
   Connect(db, dsn);
   DatabaseLayout layout(db);
   const std::vector<std::string>& tables = layout.TableNames();
-  std::string out = "# A named profile drafted by kestrove-profile from the data source " + dsn +
-                    ".\n# Choices are guessed from the column names and types: check them, and "
-                    "give\n# the columns left out (see the comments) a choice where they need a "
-                    "value.\n";
+  std::vector<DraftTable> drafts;
   const std::vector<CatalogEntry>& entries = db.Catalog.Entries();
   for (size_t t = 0; t < tables.size(); ++t) {
+    DraftTable& draft = drafts.emplace_back();
+    NamedTable& table = draft.table;
+    std::vector<std::string>& notes = draft.notes;
+    table.name = tables[t];
     if (t < entries.size() && entries[t].Kind == 1) {
-      out += "\n# " + tables[t] + " is a view: left out.\n";
+      draft.left_out = "is a view: left out.";
       continue;
     }
     TableFacts facts;
     try {
       facts = Facts(db, layout, tables[t]);
     } catch (const EDatabaseError& e) {
-      out += "\n# " + tables[t] + " cannot be read: left out (" + Shown(DisplayMessage(e.what())) +
-             ")\n";
+      draft.left_out = "cannot be read: left out (" + DisplayMessage(e.what()) + ")";
       continue;
     }
-    NamedProfile one;
-    NamedTable table;
-    table.name = tables[t];
-    std::vector<std::string> notes;
     for (const LayoutColumn& column : facts.columns) {
       if (column.type == ftUnknown) continue;
       std::optional<NamedField> field = Guess(tables[t], column, facts);
@@ -400,15 +399,8 @@ std::string Draft(const std::string& dsn) {
                       ") is made of looked-up values, which repeat: give one of its columns a "
                       "Counter, or keep the records to a few");
     }
-    one.tables.push_back(std::move(table));
-    std::string text = NamedProfileText(one);
-    // The notes go inside the field list, before its closing bracket.
-    std::string comments;
-    for (const std::string& note : notes) comments += "  # " + Shown(note) + "\n";
-    text.insert(text.size() - 2, comments);
-    out += "\n" + text;
   }
-  return out;
+  return DraftText(dsn, drafts);
 }
 
 // --- export and import ------------------------------------------------------
