@@ -58,8 +58,9 @@ the same choices sends. Without --dsn the tables and fields run in the order
 written. Any other FILE is a positional profile (.prf), as the window saves.
 
 Without --dsn it is a dry run: every statement the run would execute is
-written, one per line, exactly as it would be sent, to --sql-out (default:
-standard output). With --dsn the statements are executed on that ODBC data
+written, one per line, as it would be sent and ended by ";" (the Delete
+statements are sent without one), to --sql-out (default: standard output),
+ready for sqlite3, psql -f or mariadb. With --dsn the statements are executed on that ODBC data
 source, as the window executes them. A server that reads a backslash in a
 string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
 standard_conforming_strings off) gets every backslash of a text value doubled,
@@ -667,7 +668,14 @@ int Main(int argc, char** argv) {
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
   ws.StatementSent = [&](const std::string& sql) {
     if (sql.compare(0, 12, "Delete from ") == 0) monitor.TableWorked();
-    if (writer) writer->Write(sql);
+    if (!writer) return;
+    // The dry run's output is fed to a client (sqlite3, psql -f, mariadb),
+    // which needs every statement ended; the run sends its Delete bare, and
+    // the log of a run with --dsn keeps what was sent.
+    if (!options.dsn && (sql.empty() || sql.back() != ';'))
+      writer->Write(sql + ";");
+    else
+      writer->Write(sql);
   };
   ws.ListNotLoaded = [](int list, const std::string& path) {
     const LookupListKind& kind = LookupListInfo(list);
