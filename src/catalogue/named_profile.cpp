@@ -22,8 +22,27 @@ namespace {
 constexpr int32_t kClasses[] = {kClassText,     kClassInteger, kClassFloat, kClassBoolean,
                                 kClassCurrency, kClassDate,    kClassTime,  kClassDateTime};
 
+// A name, key or value in a message, in double quotes. A control character
+// (a line break in a quoted key) is shown as its TOML escape, so that every
+// message stays one line.
 std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string out = "\"";
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (u < 0x20 || u == 0x7f) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 // "\"a\", \"b\" and \"c\"" for a message.
@@ -72,8 +91,13 @@ class Reader {
     try {
       root = toml::parse(text, source_);
     } catch (const toml::parse_error& e) {
+      // toml++ quotes what it saw as it stands, a line break too; the
+      // message stays one line.
+      std::string what;
+      for (char c : e.description())
+        what += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
       throw ENamedProfileError(source_ + ":" + std::to_string(e.source().begin.line) + ": " +
-                               std::string(e.description()));
+                               OneLineUtf8(what));
     }
     NamedProfile profile;
     profile.source = source_;
