@@ -484,16 +484,18 @@ bool FieldIsUtf8(const NamedField& field) {
 
 std::string DraftText(const std::string& dsn, const std::vector<DraftTable>& tables) {
   std::string out;
-  PutComment(out, "", "A named profile drafted by kestrove-profile from the data source " + dsn + ".");
+  PutComment(out, "",
+             "A named profile drafted by kestrove-profile from the data source " + dsn + ".");
   PutComment(out, "", "Choices are guessed from the column names and types: check them, and give");
   PutComment(out, "", "the columns left out (see the comments) a choice where they need a value.");
   constexpr const char* kNotUtf8 = "is not UTF-8 text, which a TOML file cannot hold";
   for (const DraftTable& draft : tables) {
     out += "\n";
     if (draft.left_out || !IsValidUtf8(draft.table.name)) {
-      PutComment(out, "", draft.table.name + " " +
-                              (draft.left_out ? *draft.left_out
-                                              : std::string("is left out: its name ") + kNotUtf8));
+      PutComment(out, "",
+                 draft.table.name + " " +
+                     (draft.left_out ? *draft.left_out
+                                     : std::string("is left out: its name ") + kNotUtf8));
       continue;
     }
     NamedProfile one;

@@ -48,9 +48,9 @@ class SeedLayout : public ProfileLayout {
  public:
   explicit SeedLayout(const std::vector<std::string>& seeds) {
     const std::map<int32_t, TFieldType> types = {
-        {kClassText, ftString},   {kClassInteger, ftInteger}, {kClassFloat, ftFloat},
-        {kClassBoolean, ftBoolean}, {kClassCurrency, ftFloat}, {kClassDate, ftDate},
-        {kClassTime, ftTime},     {kClassDateTime, ftDateTime}};
+        {kClassText, ftString},     {kClassInteger, ftInteger},  {kClassFloat, ftFloat},
+        {kClassBoolean, ftBoolean}, {kClassCurrency, ftFloat},   {kClassDate, ftDate},
+        {kClassTime, ftTime},       {kClassDateTime, ftDateTime}};
     for (const std::string& seed : seeds) {
       for (const NamedTable& table : ParseNamedProfile(seed, "seed").tables) {
         if (!columns_.count(table.name)) names_.push_back(table.name);
@@ -82,16 +82,74 @@ class SeedLayout : public ProfileLayout {
 };
 
 // Pieces of TOML and of the format that mutations put in.
-const std::vector<std::string> kTokens = {
-    "[[table]]\n", "[table]\n", "[[table.fields]]\n", "name = ", "choice = ", "class = ",
-    "records = ", "delete = ", "fields = [", "quote_names = true\n", "]", "[", "{", "}", ",",
-    "=", "\"", "'", "\"\"\"", "'''", "#", "\n", "\r", "\r\n", "\t", " ", ".", "\\", "\\n",
-    "\\u0000", "\\uD800", "\\U0010FFFF", "\\U00110000", "\\x41", std::string("\0", 1), "\xC0\xAF",
-    "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xFF", "\xC3\xA9", "0", "-1",
-    "2147483648", "9223372036854775808", "1e400", "nan", "inf", "0x7f", "true", "false",
-    "1979-05-27T07:32:00Z", "07:32:00", "[1, 2]", "{}", "\"Do not update\"", "\"Random\"",
-    "\"Counter\"", "\"Database Lookup\"", "\"integer\"", "\"currency\"", "\"text\"",
-    "\"broken\"", "\"blob\"", "From", "\"Field Name\"", "TableName", "Format"};
+const std::vector<std::string> kTokens = {"[[table]]\n",
+                                          "[table]\n",
+                                          "[[table.fields]]\n",
+                                          "name = ",
+                                          "choice = ",
+                                          "class = ",
+                                          "records = ",
+                                          "delete = ",
+                                          "fields = [",
+                                          "quote_names = true\n",
+                                          "]",
+                                          "[",
+                                          "{",
+                                          "}",
+                                          ",",
+                                          "=",
+                                          "\"",
+                                          "'",
+                                          "\"\"\"",
+                                          "'''",
+                                          "#",
+                                          "\n",
+                                          "\r",
+                                          "\r\n",
+                                          "\t",
+                                          " ",
+                                          ".",
+                                          "\\",
+                                          "\\n",
+                                          "\\u0000",
+                                          "\\uD800",
+                                          "\\U0010FFFF",
+                                          "\\U00110000",
+                                          "\\x41",
+                                          std::string("\0", 1),
+                                          "\xC0\xAF",
+                                          "\xED\xA0\x80",
+                                          "\xF4\x90\x80\x80",
+                                          "\xE2\x82",
+                                          "\xFF",
+                                          "\xC3\xA9",
+                                          "0",
+                                          "-1",
+                                          "2147483648",
+                                          "9223372036854775808",
+                                          "1e400",
+                                          "nan",
+                                          "inf",
+                                          "0x7f",
+                                          "true",
+                                          "false",
+                                          "1979-05-27T07:32:00Z",
+                                          "07:32:00",
+                                          "[1, 2]",
+                                          "{}",
+                                          "\"Do not update\"",
+                                          "\"Random\"",
+                                          "\"Counter\"",
+                                          "\"Database Lookup\"",
+                                          "\"integer\"",
+                                          "\"currency\"",
+                                          "\"text\"",
+                                          "\"broken\"",
+                                          "\"blob\"",
+                                          "From",
+                                          "\"Field Name\"",
+                                          "TableName",
+                                          "Format"};
 
 std::string Mutate(const std::vector<std::string>& seeds, std::mt19937_64& rng) {
   auto below = [&rng](size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); };
@@ -174,8 +232,8 @@ TEST(NamedProfileFuzz, MutatedProfilesAreReadOrRefusedWithTheirPlace) {
     try {
       const NamedProfile named = ParseNamedProfile(text, "fuzz.toml");
       ++parsed;
-      for (ProfileLayout* on : {static_cast<ProfileLayout*>(nullptr),
-                                static_cast<ProfileLayout*>(&layout)}) {
+      for (ProfileLayout* on :
+           {static_cast<ProfileLayout*>(nullptr), static_cast<ProfileLayout*>(&layout)}) {
         try {
           const int32_t tables = PlaceNamedProfile(named, on, *state);
           // The positional profile import writes must load as it was made.

@@ -249,14 +249,14 @@ TEST(NamedProfile, DraftParsesWhateverTheDataSourceSays) {
       "[unixODBC]first line second \"quoted\" line # not a comment [x] = 1 ??? end";
   for (const std::string& line : std::vector<std::string>{
            "# A named profile drafted by kestrove-profile from the data source Odd DSN # ?.\n",
-        "\n# locked cannot be read: left out (" + one_line + ")\n",
-        "\n# caf? is left out: its name is not UTF-8 text, which a TOML file cannot hold\n",
-        "  # code: left out, " + one_line + "\n",
-        "  # n?m: left out, its name or a parameter is not UTF-8 text, which a TOML file "
-        "cannot hold\n",
-        "  # town: left out, its name or a parameter is not UTF-8 text, which a TOML file "
-        "cannot hold\n",
-        "\n# v ] is a view: left out.\n"})
+           "\n# locked cannot be read: left out (" + one_line + ")\n",
+           "\n# caf? is left out: its name is not UTF-8 text, which a TOML file cannot hold\n",
+           "  # code: left out, " + one_line + "\n",
+           "  # n?m: left out, its name or a parameter is not UTF-8 text, which a TOML file "
+           "cannot hold\n",
+           "  # town: left out, its name or a parameter is not UTF-8 text, which a TOML file "
+           "cannot hold\n",
+           "\n# v ] is a view: left out.\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
 

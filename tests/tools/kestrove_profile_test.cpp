@@ -81,7 +81,8 @@ TEST(KestroveProfile, BadInputExitsTwoAndAnUnreachableDataSourceOne) {
 // failure gives the system's reason: a folder in its place, and a write
 // that runs out of room (a file size limit of 1 KiB, SIGXFSZ ignored).
 TEST(KestroveProfile, OutputThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
-  const fs::path dir = fs::temp_directory_path() / ("kestrove-profile-o-" + std::to_string(getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("kestrove-profile-o-" + std::to_string(getpid()));
   fs::create_directories(dir / "folder");
   const std::string old = (dir / "shop.toml").string();
   const std::string tool = testing_support::BinDir() + "/kestrove-profile";
@@ -93,8 +94,8 @@ TEST(KestroveProfile, OutputThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
   for (const auto& [limit, target, message] : cases) {
     WriteFile(old, "the old profile");
     const std::string err = (dir / "err").string();
-    const std::string command = limit + ("'" + tool + "' export '" + ShopPrf() + "' -o '" +
-                                         target + "' 2>'" + err + "'");
+    const std::string command =
+        limit + ("'" + tool + "' export '" + ShopPrf() + "' -o '" + target + "' 2>'" + err + "'");
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
     EXPECT_EQ(ReadWhole(err), "kestrove-profile: " + message + "\n");
