@@ -43,7 +43,6 @@ class BenchPrompts : public ui::Prompts {
   std::optional<ui::LoginAnswer> AskLogin(QWidget*, const QString&) override { return {}; }
   bool RetryListSave(QWidget*, const QString&) override { return false; }
   void ShowModal(QDialog&) override {}
-  bool RetryListSave(QWidget*, const QString&) override { return false; }
 };
 
 // The window's control called `name`; null, and said why, when missing.

@@ -6,21 +6,27 @@
 
 #include "catalogue/choice_catalogue.h"
 #include "core/errors.h"
+#include "util/text.h"
 
 namespace kestrove {
 namespace {
 
-// Control characters (other than line breaks) would make the file unreadable
-// as TOML; they are shown as '?', as the tools show them.
-std::string Printable(const std::string& text) {
-  std::string out;
-  for (char c : text) out += (c == '\n' || static_cast<unsigned char>(c) >= 0x20) ? c : '?';
-  return out;
+// Every comment the draft writes is made here, one line of UTF-8 whatever
+// the text holds (a driver's message may span lines or hold any byte), so
+// the draft always parses.
+std::string Comment(const std::string& text) {
+  std::string line = OneLineUtf8(text);
+  std::replace(line.begin(), line.end(), '\t', '?');  // as the tools show a tab
+  return "# " + line + "\n";
 }
 
-// Every comment the draft writes is made here.
-std::string Comment(const std::string& text) {
-  return "# " + text + "\n";
+// A TOML file holds UTF-8 text only.
+constexpr const char* kNotUtf8 = "is not UTF-8 text, which a TOML file cannot hold";
+
+bool FieldIsUtf8(const NamedField& field) {
+  bool ok = IsValidUtf8(field.name) && IsValidUtf8(field.choice);
+  for (const NamedParam& p : field.params) ok = ok && IsValidUtf8(p.label) && IsValidUtf8(p.value);
+  return ok;
 }
 
 std::string Lower(std::string text) {
@@ -204,12 +210,20 @@ std::string DraftTable(const std::string& name, const TableFacts& facts) {
                     ") is made of looked-up values, which repeat: give one of its columns a "
                     "Counter, or keep the records to a few");
   }
+  for (auto f = table.fields.begin(); f != table.fields.end();) {
+    if (FieldIsUtf8(*f)) {
+      ++f;
+      continue;
+    }
+    notes.push_back(f->name + ": left out, its name or a parameter " + kNotUtf8);
+    f = table.fields.erase(f);
+  }
   NamedProfile one;
   one.tables.push_back(std::move(table));
   std::string text = NamedProfileText(one);
   // The notes go inside the field list, before its closing bracket.
   std::string comments;
-  for (const std::string& note : notes) comments += "  " + Comment(Printable(note));
+  for (const std::string& note : notes) comments += "  " + Comment(note);
   text.insert(text.size() - 2, comments);
   return text;
 }
@@ -227,6 +241,10 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source) {
       Comment("Choices are guessed from the column names and types: check them, and give") +
       Comment("the columns left out (see the comments) a choice where they need a value.");
   for (size_t t = 0; t < tables.size(); ++t) {
+    if (!IsValidUtf8(tables[t])) {
+      out += "\n" + Comment(tables[t] + " is left out: its name " + kNotUtf8);
+      continue;
+    }
     if (schema.IsView(t)) {
       out += "\n" + Comment(tables[t] + " is a view: left out.");
       continue;
@@ -236,7 +254,7 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source) {
       facts = schema.Facts(tables[t]);
     } catch (const EDatabaseError& e) {
       out += "\n" + Comment(tables[t] + " cannot be read: left out (" +
-                            Printable(DisplayMessage(e.what())) + ")");
+                            DisplayMessage(e.what()) + ")");
       continue;
     }
     out += "\n" + DraftTable(tables[t], facts);

@@ -19,6 +19,7 @@
 #include "db/database.h"
 #include "db/error_text.h"
 #include "kestrove_config.h"
+#include "util/file.h"
 
 namespace {
 
@@ -109,16 +110,18 @@ void Connect(Database& db, const std::string& dsn) {
   }
 }
 
-// Standard output for "-" or no file, else the file, written whole.
+// Standard output for "-" or no file, else the file, replaced only once the
+// new text is wholly written.
 void WriteOut(const std::optional<std::string>& path, const std::string& text) {
   if (!path || *path == "-") {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return;
   }
-  std::FILE* file = std::fopen(path->c_str(), "wb");
-  if (!file) throw UsageError("cannot create '" + *path + "'");
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) throw UsageError("cannot write '" + *path + "'");
+  try {
+    WriteFileAtomically(*path, text);
+  } catch (const AtomicWriteError& e) {
+    throw UsageError(e.what());
+  }
 }
 
 // "Counter (Starting Value)", "Date (From, To, Format)".

@@ -61,8 +61,9 @@ the same choices sends. Without --dsn the tables and fields run in the order
 written. Any other FILE is a positional profile (.prf), as the window saves.
 
 Without --dsn it is a dry run: every statement the run would execute is
-written, one per line, exactly as it would be sent, to --sql-out (default:
-standard output). With --dsn the statements are executed on that ODBC data
+written, one per line, as it would be sent and ended by ";" (the Delete
+statements are sent without one), to --sql-out (default: standard output),
+ready for sqlite3, psql -f or mariadb. With --dsn the statements are executed on that ODBC data
 source, as the window executes them. A server that reads a backslash in a
 string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
 standard_conforming_strings off) gets every backslash of a text value doubled,
@@ -421,7 +422,13 @@ class CliHost : public WorkspaceHost {
   // What the run works on: the number of listed tables, the log (null for
   // none), and the stop signals that press Stop on the run.
   void ListTables(int32_t count) { listed_tables_ = count; }
-  void Log(SqlWriter* writer) { writer_ = writer; }
+  // `end_statements`: the dry run's output is fed to a client (sqlite3,
+  // psql -f, mariadb), which needs every statement ended; the run sends its
+  // Delete bare, and the log of a run with --dsn keeps what was sent.
+  void Log(SqlWriter* writer, bool end_statements) {
+    writer_ = writer;
+    end_statements_ = end_statements;
+  }
   void WatchForStop(const StopSignals* stop, GenerationRun* run) {
     stop_ = stop;
     run_ = run;
@@ -497,6 +504,7 @@ class CliHost : public WorkspaceHost {
   bool interactive_;
   int32_t listed_tables_ = 0;
   SqlWriter* writer_ = nullptr;
+  bool end_statements_ = false;
   const StopSignals* stop_ = nullptr;
   GenerationRun* run_ = nullptr;
   bool stop_pressed_ = false;
@@ -665,7 +673,12 @@ void CliHost::ProcessMessages() {
 
 void CliHost::StatementSent(const RunStatement& statement) {
   if (statement.Kind == StatementKind::kDelete) TableWorked();
-  if (writer_) writer_->Write(statement.Sql);
+  if (!writer_) return;
+  const std::string& sql = statement.Sql;
+  if (end_statements_ && (sql.empty() || sql.back() != ';'))
+    writer_->Write(sql + ";");
+  else
+    writer_->Write(sql);
 }
 
 void CliHost::ListNotLoaded(int list, const std::string& path) {
@@ -746,7 +759,7 @@ int Main(int argc, char** argv) {
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
-  host.Log(writer.get());
+  host.Log(writer.get(), /*end_statements=*/!options.dsn);
 
   // From here on a stop signal is seen, also while connecting.
   StopSignals stop;

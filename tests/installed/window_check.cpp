@@ -7,6 +7,7 @@
 // landed in the user's data folder; the script checks the installed files.
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QPushButton>
 #include <cstdio>
 #include <filesystem>
@@ -59,7 +60,13 @@ int main(int argc, char** argv) {
       saved = editor->result() == QDialog::Accepted;
     }
   };
-  form.LookupSurname->trigger();
+  // The Lookup menu's Surname item, as a user picks it.
+  QAction* surname = nullptr;
+  if (auto* menu = form.findChild<QMenu*>("Lookup1"))
+    for (QAction* action : menu->actions())
+      if (action->text() == "Surname") surname = action;
+  if (!surname) return Fail("no Surname item in the Lookup menu");
+  surname->trigger();
   if (!prompts.errors.isEmpty()) return Fail(prompts.errors.join("; ").toStdString());
   if (!saved) return Fail("the editor's OK did not save");
 

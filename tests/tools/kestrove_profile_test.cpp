@@ -2,8 +2,10 @@
 // and the music shop, the export and import round trip of the window-made
 // shop profile, and the named profile running exactly as its .prf.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -71,6 +73,35 @@ TEST(KestroveProfile, BadInputExitsTwoAndAnUnreachableDataSourceOne) {
     const auto r = RunTool("kestrove-profile", c.args);
     EXPECT_EQ(r.exit_code, c.exit_code) << c.message << "\n" << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  fs::remove_all(dir);
+}
+
+// -o replaces its file only once the new text is wholly written, and a
+// failure gives the system's reason: a folder in its place, and a write
+// that runs out of room (a file size limit of 1 KiB, SIGXFSZ ignored).
+TEST(KestroveProfile, OutputThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("kestrove-profile-o-" + std::to_string(getpid()));
+  fs::create_directories(dir / "folder");
+  const std::string old = (dir / "shop.toml").string();
+  const std::string tool = testing_support::BinDir() + "/kestrove-profile";
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"", (dir / "folder").string(),
+       "Cannot create file " + (dir / "folder").string() + ": Is a directory"},
+      {"ulimit -f 1; trap '' XFSZ; ", old, "Cannot write file " + old + ": File too large"},
+  };
+  for (const auto& [limit, target, message] : cases) {
+    WriteFile(old, "the old profile");
+    const std::string err = (dir / "err").string();
+    const std::string command =
+        limit + ("'" + tool + "' export '" + ShopPrf() + "' -o '" + target + "' 2>'" + err + "'");
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(ReadWhole(err), "kestrove-profile: " + message + "\n");
+    EXPECT_EQ(ReadWhole(old), "the old profile");
+    fs::remove(err);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2) << "a temporary file was left";
   }
   fs::remove_all(dir);
 }
