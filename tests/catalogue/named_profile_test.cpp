@@ -186,7 +186,8 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedTable table;
   table.name = "odd \"name\"";
   table.records = -1;
-  table.fields.push_back({"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0, {}, {}, {}});
+  table.fields.push_back(
+      {"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0, {}, {}, {}});
   table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0, 0.25, {}, {}});
   table.fields.push_back({"d", "Random Date", std::nullopt, {}, 0, {}, "s", "1-14"});
   profile.tables = {table, NamedTable{"empty", 10, false, {}, 0}};
