@@ -16,8 +16,10 @@ Workspace::Workspace(const Clock& clock, WorkspaceHost& host, DatabaseErrorRepor
       Run(*state_, *this, host),
       clock_(clock),
       host_(host),
-      reporter_(reporter) {
+      reporter_(reporter),
+      extras_run_(Extras, Random, clock) {
   state_->ClearProfile();
+  Run.Extras = &extras_run_;
   Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 

@@ -12,6 +12,7 @@
 #include "app/file_places.h"
 #include "app/workspace_host.h"
 #include "core/clock.h"
+#include "core/field_extras.h"
 #include "core/generation_run.h"
 #include "core/profile.h"
 #include "core/run_services.h"
@@ -19,6 +20,7 @@
 #include "db/lookup_cache.h"
 #include "db/lookup_reader.h"
 #include "db/transaction.h"
+#include "generators/field_extras_run.h"
 #include "generators/generators.h"
 #include "generators/random.h"
 #include "lookup/lookup_lists.h"
@@ -47,6 +49,9 @@ class Workspace : private RunServices {
   Database Db;
   Generators Values;
   GenerationRun Run;
+  // The NULL shares and ordered dates of the placed named profile, by table
+  // and field slot (PlaceFieldExtras); empty for a positional profile.
+  FieldExtras Extras;
 
   // Seeds the random source from the clock (milliseconds since midnight UTC).
   void SeedRandom() { Random.SeedRandom(clock_); }
@@ -115,6 +120,7 @@ class Workspace : private RunServices {
   bool direct_ = false;
   bool cache_lookups_ = false;
   CachedLookupReader lookup_cache_{Db.LookupTable};
+  FieldExtrasRun extras_run_;
   DbTransaction* transaction_ = nullptr;
   std::string failed_statement_;
   int32_t failed_records_ = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -194,6 +195,7 @@ class Reader {
     for (auto&& [key, node] : entry) {
       const std::string k(key.str());
       if (k == "name" || k == "choice") continue;
+      if (FieldExtraKey(k, node, where, field)) continue;
       if (k == "class") {
         const std::string text = Text(node, where, k);
         field.type_class = ClassOfName(text);
@@ -216,10 +218,39 @@ class Reader {
         Fail(where, "parameter " + Quoted(k) + " must be a text in double quotes");
       field.params.push_back(std::move(param));
     }
+    if (!field.gap.empty() && field.after.empty())
+      Fail(where, "\"gap\" needs \"after\", the date field this one is drawn after");
     // Keys come back sorted; keep them in the order written.
     std::stable_sort(field.params.begin(), field.params.end(),
                      [](const NamedParam& a, const NamedParam& b) { return a.line < b.line; });
     return field;
+  }
+
+  // The keys of a field besides its choice and parameters; false for any other.
+  bool FieldExtraKey(const std::string& k, const toml::node& node, const std::string& where,
+                     NamedField& field) {
+    if (k == "null") {
+      std::optional<double> share = node.value_exact<double>();
+      if (!share)
+        if (auto whole = node.value_exact<int64_t>()) share = static_cast<double>(*whole);
+      if (!share || !(*share >= 0 && *share <= 1))
+        Fail(where, "\"null\" must be a share from 0 to 1, such as 0.2");
+      field.null_share = *share;
+    } else if (k == "after") {
+      field.after = Text(node, where, k);
+      if (field.after.empty()) Fail(where, "\"after\" must name a date field of the table");
+    } else if (k == "gap") {
+      if (auto whole = node.value_exact<int64_t>())
+        field.gap = std::to_string(*whole);
+      else
+        field.gap = Text(node, where, k);
+      if (!ReadGap(field.gap))
+        Fail(where, "\"gap\" must be a range of days such as \"1-14\" (from 0 up), not " +
+                        Quoted(field.gap));
+    } else {
+      return false;
+    }
+    return true;
   }
 
   std::string source_;
@@ -241,6 +272,22 @@ std::string TomlKey(const std::string& key) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
   });
   return bare ? key : TomlString(key);
+}
+
+// ", null = 0.2, after = \"a\", gap = \"1-14\"" for the keys a field holds.
+std::string FieldExtrasText(const NamedField& field) {
+  std::string out;
+  if (field.null_share) {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, *field.null_share).ptr;
+    std::string share(digits, end);
+    // A TOML float needs its point.
+    if (share.find_first_of(".e") == std::string::npos) share += ".0";
+    out += ", null = " + share;
+  }
+  if (!field.after.empty()) out += ", after = " + TomlString(field.after);
+  if (!field.gap.empty()) out += ", gap = " + TomlString(field.gap);
+  return out;
 }
 
 // --- Placing ---------------------------------------------------------------
@@ -449,6 +496,7 @@ std::string NamedProfileText(const NamedProfile& profile) {
       out += ", choice = " + TomlString(field.choice);
       for (const NamedParam& param : field.params)
         out += ", " + TomlKey(param.label) + " = " + TomlString(param.value);
+      out += FieldExtrasText(field);
       out += " },\n";
     }
     out += "]\n";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/field_extras.h"
 #include "core/profile.h"
 #include "core/run_host.h"
 #include "core/run_services.h"
@@ -39,6 +40,9 @@ class GenerationRun {
   // before the parents they refer to), then the tables filled without their
   // Delete. Off in the window.
   bool DeletesFirst = false;
+  // NULL shares and ordered dates of a named profile's fields; null (the
+  // window) for none.
+  FieldExtrasStep* Extras = nullptr;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.

@@ -246,9 +246,20 @@ void Import(const std::string& toml, const std::string& dsn, const std::string& 
   int32_t count = 0;
   try {
     count = PlaceNamedProfile(named, &layout, *state);
+    FieldExtras extras;
+    PlaceFieldExtras(named, *state, extras);
   } catch (const ENamedProfileError& e) {
     throw UsageError(e.what());
   }
+  // A positional profile has no room for them: say what is lost.
+  std::vector<std::string> lost;
+  for (const NamedTable& table : named.tables)
+    for (const NamedField& field : table.fields)
+      if (field.null_share || !field.after.empty())
+        lost.push_back("table \"" + table.name + "\", field \"" + field.name +
+                       "\": its \"null\" and \"after\" keys are left out, which a " +
+                       "positional profile cannot hold");
+  Warn(lost);
   try {
     SaveProfileFile(*state, count, out);
   } catch (const KestroveError& e) {

@@ -715,7 +715,10 @@ int Main(int argc, char** argv) {
       if (IsNamedProfilePath(options.profile)) {
         // Placed here without a data source, after connecting with one.
         named = ReadNamedProfileFile(options.profile);
-        if (!options.dsn) table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+        if (!options.dsn) {
+          table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+          PlaceFieldExtras(*named, workspace->State(), workspace->Extras);
+        }
       } else {
         table_count = LoadProfileFile(workspace->State(), options.profile, &line);
       }
@@ -790,6 +793,7 @@ int Main(int argc, char** argv) {
         DatabaseLayout layout(ws.Db);
         try {
           table_count = PlaceNamedProfile(*named, &layout, ws.State());
+          PlaceFieldExtras(*named, ws.State(), ws.Extras);
         } catch (const ENamedProfileError& e) {
           std::fprintf(stderr, "kestrove-run: %s\n", Shown(e.what()).c_str());
           finish_log();

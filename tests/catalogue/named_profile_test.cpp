@@ -191,10 +191,16 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedTable table;
   table.name = "odd \"name\"";
   table.records = -1;
-  table.fields.push_back({"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0});
-  table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0});
+  table.fields.push_back(
+      {"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0, {}, {}, {}});
+  table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0, 0.25, {}, {}});
+  table.fields.push_back({"d", "Random Date", std::nullopt, {}, 0, {}, "s", "1-14"});
   profile.tables = {table, NamedTable{"empty", 10, false, {}, 0}};
   const std::string text = NamedProfileText(profile);
+  EXPECT_NE(text.find("\"1.50\", null = 0.25 },\n  { name = \"d\", choice = \"Random Date\", "
+                      "after = \"s\", gap = \"1-14\" },"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("{ name = \"f\\\\1\", choice = \"Choice\", List = \"a;b\\tc;ü\" },"),
             std::string::npos)
       << text;
