@@ -46,9 +46,10 @@ struct ColumnFacts {
   int32_t precision = 0;      // digits of a DECIMAL/NUMERIC (0: not known)
   int32_t scale = 0;          // digits after the point
   bool is_unsigned = false;
-  bool auto_increment = false;           // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
-  bool generated = false;                // a computed column: the database makes its value
-  bool always_generated = false;         // GENERATED ALWAYS identity: no value may be given
+  bool auto_increment = false;  // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
+  bool generated = false;       // a computed column: the database makes its value
+  bool always_generated =
+      false;  // GENERATED ALWAYS identity or generated column: no value may be given
   std::vector<std::string> enum_labels;  // ENUM (and MariaDB SET) labels, in order
   bool is_set = false;                   // a MariaDB SET: any combination of the labels
   std::string domain;                    // the domain's name, where the column has one

@@ -386,8 +386,8 @@ void DbSchemaCatalog::ReadPostgres(const DbSchemaTable& table, DbTableFacts& fac
       TypeDigits(row[3], &c->precision, &c->scale);
     }
     c->auto_increment = !row[1].empty() || !row[7].empty();
-    c->always_generated = row[1] == "a";
     c->generated = !row[2].empty();
+    c->always_generated = row[1] == "a" || c->generated;
     if (c->generated) c->default_value.clear();  // psqlODBC gives the expression
     c->domain = row[4];
     if (row[5] == "1") c->nullable = false;
@@ -486,9 +486,9 @@ void DbSchemaCatalog::ReadSqlite(const DbSchemaTable& table, DbTableFacts& facts
     auto c = std::find_if(facts.columns.begin(), facts.columns.end(),
                           [&](const DbColumnFacts& f) { return f.name == row[1]; });
     if (c == facts.columns.end()) {
-      // sqliteodbc's SQLColumns leaves out a VIRTUAL generated column,
-      // which SELECT * still gives: typed by SQLite's affinity rules.
-      if (row[6] != "2") continue;
+      // sqliteodbc's SQLColumns leaves out generated columns, which
+      // SELECT * still gives: typed by SQLite's affinity rules.
+      if (row[6] != "2" && row[6] != "3") continue;
       DbColumnFacts added;
       added.name = row[1];
       const std::string type = Upper(row[2]);
@@ -503,7 +503,9 @@ void DbSchemaCatalog::ReadSqlite(const DbSchemaTable& table, DbTableFacts& facts
       c = facts.columns.insert(at, std::move(added));
     }
     c->type_name = row[2];
-    if (c->sql_type == SQL_DECIMAL || c->sql_type == SQL_NUMERIC) {
+    // sqliteodbc types a DECIMAL(4,2) as a double: its declared type tells.
+    const std::string declared = Upper(row[2]);
+    if (declared.rfind("DEC", 0) == 0 || declared.rfind("NUM", 0) == 0) {
       c->precision = c->scale = 0;
       TypeDigits(row[2], &c->precision, &c->scale);
     }
