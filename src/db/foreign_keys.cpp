@@ -10,17 +10,34 @@ namespace kestrove {
 namespace {
 
 // Result columns of SQLForeignKeys.
+constexpr int kPkTableCat = 1;
+constexpr int kPkTableSchem = 2;
 constexpr int kPkTableName = 3;
 constexpr int kPkColumnName = 4;
 constexpr int kFkColumnName = 8;
 constexpr int kKeySeq = 9;
 constexpr int kFkName = 12;
 
+std::vector<ForeignKey> ReadKeys(DbStatement& statement);
+
 }  // namespace
 
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table) {
   DbStatement statement(connection);
   statement.ForeignKeys(table);
+  return ReadKeys(statement);
+}
+
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& schema,
+                                        const std::string& table) {
+  DbStatement statement(connection);
+  statement.ForeignKeys(schema, table);
+  return ReadKeys(statement);
+}
+
+namespace {
+
+std::vector<ForeignKey> ReadKeys(DbStatement& statement) {
   std::vector<ForeignKey> keys;
   while (statement.FetchNext()) {
     const std::string name = statement.ColumnText(kFkName);
@@ -39,7 +56,13 @@ std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::str
         key = &*it;
     }
     if (!key) {
-      keys.push_back({name, {}, referenced, {}});
+      std::string schema = statement.ColumnText(kPkTableSchem);
+      if (schema.empty()) schema = statement.ColumnText(kPkTableCat);
+      ForeignKey fresh;
+      fresh.Name = name;
+      fresh.ReferencedTable = referenced;
+      fresh.ReferencedSchema = std::move(schema);
+      keys.push_back(std::move(fresh));
       key = &keys.back();
     }
     key->Columns.push_back(statement.ColumnText(kFkColumnName));
@@ -48,4 +71,5 @@ std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::str
   return keys;
 }
 
+}  // namespace
 }  // namespace kestrove

@@ -15,6 +15,9 @@ struct ForeignKey {
   std::vector<std::string> Columns;
   std::string ReferencedTable;
   std::vector<std::string> ReferencedColumns;
+  // Its schema (or, on a driver without schemas, its catalog); empty when
+  // the driver names none.
+  std::string ReferencedSchema;
 };
 
 // The foreign keys of `table`, each with its columns in key order, in the
@@ -22,5 +25,8 @@ struct ForeignKey {
 // last declared first. A table without any gives an empty list. Raises
 // EODBC when the driver refuses the call.
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table);
+// The same for a table of schema `schema`.
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& schema,
+                                        const std::string& table);
 
 }  // namespace kestrove

@@ -276,6 +276,25 @@ void DbStatement::ForeignKeys(const std::string& fk_table) {
   });
 }
 
+void DbStatement::ForeignKeys(const std::string& fk_schema, const std::string& fk_table) {
+  std::string table = fk_table;
+  std::string qualifier = fk_schema;
+  // A driver that has no schemas (SQL_SCHEMA_USAGE 0) names the qualifier
+  // of a table as its catalog.
+  SQLUINTEGER schema_usage = 0;
+  const bool schemas =
+      Succeeded(SQLGetInfo(connection_.Handle(), SQL_SCHEMA_USAGE, &schema_usage,
+                           sizeof schema_usage, nullptr)) &&
+      schema_usage != 0;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    SQLCHAR* name = reinterpret_cast<SQLCHAR*>(qualifier.data());
+    const SQLSMALLINT length = NameLength(qualifier);
+    return SQLForeignKeys(stmt, nullptr, 0, nullptr, 0, nullptr, 0, schemas ? nullptr : name,
+                          schemas ? 0 : length, schemas ? name : nullptr, schemas ? length : 0,
+                          reinterpret_cast<SQLCHAR*>(table.data()), NameLength(table));
+  });
+}
+
 void DbStatement::PrimaryKeys(const std::string& table) {
   std::string name = table;
   CatalogueCall([&](SQLHSTMT stmt) {

@@ -81,6 +81,9 @@ class DbStatement {
   // Lists the foreign keys of table `fk_table` through SQLForeignKeys: one
   // row per key column, with the table it references.
   void ForeignKeys(const std::string& fk_table);
+  // The same for the table of another schema (PostgreSQL) or database
+  // (MariaDB, whose driver calls its databases catalogs).
+  void ForeignKeys(const std::string& fk_schema, const std::string& fk_table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }

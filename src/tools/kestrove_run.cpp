@@ -178,6 +178,10 @@ struct Options {
   int32_t rows_per_insert = 1;
   bool cache_lookups = false;
   bool parents_first = false;
+  // Set on the command line, so that a named profile's [run] table does not
+  // override it.
+  bool commit_every_given = false, rows_per_insert_given = false, cache_lookups_given = false,
+       order_given = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -239,15 +243,22 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       options.quote_names = true;
     } else if (arg == "--commit-every") {
       options.commit_every = static_cast<uint32_t>(ParseCount(arg, value(), 1, 4294967295u));
+      options.commit_every_given = true;
     } else if (arg == "--rows-per-insert") {
       options.rows_per_insert = static_cast<int32_t>(ParseCount(arg, value(), 1, 10000));
+      options.rows_per_insert_given = true;
     } else if (arg == "--cache-lookups") {
       options.cache_lookups = true;
+      options.cache_lookups_given = true;
+    } else if (arg == "--no-cache-lookups") {
+      options.cache_lookups = false;
+      options.cache_lookups_given = true;
     } else if (arg == "--order") {
       const std::string order = value();
-      if (order != "parents-first")
-        throw UsageError("--order takes parents-first, not '" + order + "'");
-      options.parents_first = true;
+      if (order != "parents-first" && order != "slots")
+        throw UsageError("--order takes parents-first or slots, not '" + order + "'");
+      options.parents_first = order == "parents-first";
+      options.order_given = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
@@ -270,6 +281,20 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       throw UsageError("--lists-dir '" + *options.lists_dir + "' is not a folder");
   }
   return options;
+}
+
+// The run options of a named profile's [run] table, where the command line
+// did not give them. Those that need a data source are left out of a dry
+// run, so a drafted profile also runs dry as it is.
+void TakeProfileRunOptions(const NamedRunOptions& run, Options& options) {
+  const bool on_data_source = options.dsn.has_value();
+  if (run.order && !options.order_given && on_data_source)
+    options.parents_first = *run.order == "parents-first";
+  if (run.commit_every && !options.commit_every_given && on_data_source)
+    options.commit_every = *run.commit_every;
+  if (run.rows_per_insert && !options.rows_per_insert_given)
+    options.rows_per_insert = *run.rows_per_insert;
+  if (run.cache_lookups && !options.cache_lookups_given) options.cache_lookups = *run.cache_lookups;
 }
 
 bool IsWordChar(char c) {
@@ -405,6 +430,7 @@ class CliHost : public WorkspaceHost {
     // counted once.
     slot_ = slot;
     table_counted_ = slot >= 0 && slot < kMaxTables && counted_[slot];
+    if (slot >= 0 && slot < kMaxTables) visited_[slot] = table;
     record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
   }
@@ -431,6 +457,14 @@ class CliHost : public WorkspaceHost {
   bool ShowsEachRecord() const override { return false; }
   const std::string& SqlMonitor() const override { return sql_; }
 
+  // The tables the run visited that made no statement at all (no Delete,
+  // no Insert), in slot order.
+  std::vector<std::string> SilentTables() const {
+    std::vector<std::string> silent;
+    for (int slot = 0; slot < kMaxTables; ++slot)
+      if (!visited_[slot].empty() && !sent_[slot]) silent.push_back(visited_[slot]);
+    return silent;
+  }
   int tables() const { return tables_; }
   uint64_t records() const { return records_; }
   // Where the run stands: the table's name (empty before the first table)
@@ -473,6 +507,8 @@ class CliHost : public WorkspaceHost {
   bool table_counted_ = false;
   int slot_ = -1;
   std::array<bool, kMaxTables> counted_{};
+  std::array<bool, kMaxTables> sent_{};
+  std::array<std::string, kMaxTables> visited_{};
   int tables_ = 0;
   uint64_t records_ = 0;
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
@@ -631,6 +667,7 @@ void CliHost::ProcessMessages() {
 }
 
 void CliHost::StatementSent(const RunStatement& statement) {
+  if (slot_ >= 0 && slot_ < kMaxTables) sent_[slot_] = true;
   if (statement.Kind == StatementKind::kDelete) TableWorked();
   if (writer_) writer_->Write(statement.Sql);
 }
@@ -665,6 +702,7 @@ int Main(int argc, char** argv) {
       if (IsNamedProfilePath(options.profile)) {
         // Placed here without a data source, after connecting with one.
         named = ReadNamedProfileFile(options.profile);
+        TakeProfileRunOptions(named->run, options);
         if (!options.dsn) table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
       } else {
         table_count = LoadProfileFile(workspace->State(), options.profile, &line);
@@ -704,6 +742,7 @@ int Main(int argc, char** argv) {
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
+  if (named && !options.dsn) ws.SetNamedRun(false);
   ws.SetCacheLookups(options.cache_lookups);
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
@@ -736,7 +775,8 @@ int Main(int argc, char** argv) {
         stop.GiveRecordTime();
       }
       if (named) {
-        DatabaseLayout layout(ws.Db);
+        ws.SetNamedRun(true);
+        DatabaseLayout layout(ws.Db, ws.NameRules());
         try {
           table_count = PlaceNamedProfile(*named, &layout, ws.State());
         } catch (const ENamedProfileError& e) {
@@ -842,6 +882,20 @@ int Main(int argc, char** argv) {
   if (exit_code == kExitRunError && options.dsn)
     std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
                  static_cast<unsigned long long>(run.StatementsExecuted()));
+  // A table that sends nothing (no generated field, a record count of 0
+  // and no Delete) is easy to miss in the counts: it is named.
+  if (exit_code == kExitOk) {
+    const std::vector<std::string> silent = host.SilentTables();
+    std::string names;
+    for (size_t i = 0; i < silent.size(); ++i)
+      names += (i == 0 ? "" : i + 1 == silent.size() ? " and " : ", ") + silent[i];
+    if (!silent.empty())
+      std::fprintf(stderr, "kestrove-run: warning: %s %s made no statement\n",
+                   silent.size() == 1 ? "table" : "tables", Shown(names).c_str());
+    else if (run.StatementsExecuted() == 0 && !stopped_by_signal)
+      std::fprintf(stderr, "kestrove-run: warning: the profile names no table, so the run made "
+                           "no statement\n");
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   const std::string committed =
