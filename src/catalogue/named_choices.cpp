@@ -116,6 +116,14 @@ const std::vector<CatalogueEntry>& EntriesOfClass(int32_t type_class) {
                                       : CatalogueEntries(type_class);
 }
 
+int32_t FindEntryOfClass(int32_t type_class, std::string_view text) {
+  if (!IsNamedOnlyClass(type_class)) return FindCatalogueEntry(type_class, text);
+  const auto& entries = NamedOnlyEntries(type_class);
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].text == text) return static_cast<int32_t>(i);
+  return -1;
+}
+
 std::string NamedOnlyClassFor(const ColumnFacts& column) {
   const std::string type = Lower(column.type_name);
   auto starts = [&](const char* prefix) { return type.rfind(prefix, 0) == 0; };

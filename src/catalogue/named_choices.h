@@ -44,6 +44,10 @@ const std::vector<CatalogueEntry>& NamedOnlyEntries(int32_t type_class);
 // the named-only table for 11 to 14.
 const std::vector<CatalogueEntry>& EntriesOfClass(int32_t type_class);
 
+// Position of the entry with choice list text `text` in EntriesOfClass,
+// or -1.
+int32_t FindEntryOfClass(int32_t type_class, std::string_view text);
+
 // The named-only class a column would take by what the data source tells
 // of it ("bigint", "bool", "uuid", "binary"), or "" when the window's
 // classes serve it.

@@ -353,7 +353,7 @@ Resolved Resolve(const NamedField& field, int32_t type_class, const std::string&
                     " offers no choices: it cannot be generated, so leave it out or give it "
                     "\"Do not update\"");
   }
-  r.entry = FindCatalogueEntry(type_class, field.choice);
+  r.entry = FindEntryOfClass(type_class, field.choice);
   if (r.entry < 0) {
     const std::vector<std::string> offered = EntryTexts(type_class);
     Fail(where, "the choice " + Quoted(field.choice) + " is not offered for " +
@@ -582,6 +582,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
       size_t row = f;
       int32_t type_class = field.type_class.value_or(0);
       std::string type_name;
+      int32_t column_size = 0;
       if (layout) {
         const auto at = std::find(field_list.begin(), field_list.end(), field.name);
         if (at == field_list.end()) {
@@ -601,6 +602,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
                           [&](const LayoutColumn& c) { return c.name == field.name; });
         const TypeInfo info = ClassifyType(column.type);
         type_name = info.name;
+        column_size = column.size;
         // A class written wins: it is the one way to the currency choices,
         // which no data source reports (money columns are float), and to a
         // column of a type the window cannot generate (a BIGINT).
@@ -610,8 +612,12 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
             field.choice == "Do not update" && field.params.empty())
           continue;
       }
-      Store(table.Fields[row], layout ? field_list[row] : field.name,
-            Resolve(field, type_class, type_name, where));
+      Resolved resolved = Resolve(field, type_class, type_name, where);
+      // Random Bytes without a Length fill the column: its size, where the
+      // data source tells one.
+      if (resolved.base == kBinaryRandom && resolved.param1.empty() && column_size > 0)
+        resolved.param1 = std::to_string(column_size);
+      Store(table.Fields[row], layout ? field_list[row] : field.name, resolved);
     }
   }
   // Tables placed past the listed ones are visited too: the run goes one
