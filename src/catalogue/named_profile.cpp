@@ -314,7 +314,8 @@ int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
 std::string ClassPhrase(int32_t type_class, const std::string& type_name) {
   const std::string name = ClassName(type_class);
   std::string out =
-      (name.empty() || std::string("aeiou").find(name[0]) == std::string::npos ? "a " : "an ") +
+      // "uuid" is said with a "you".
+      (name.empty() || std::string("aeio").find(name[0]) == std::string::npos ? "a " : "an ") +
       name + " field";
   if (!type_name.empty()) out += " (" + type_name + ")";
   return out;

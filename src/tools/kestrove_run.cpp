@@ -58,6 +58,21 @@ table's field list, so the run sends exactly what the positional profile of
 the same choices sends. Without --dsn the tables and fields run in the order
 written. Any other FILE is a positional profile (.prf), as the window saves.
 
+A named profile may also fill columns the window cannot: with class =
+"bigint" (Counter, Random, Fixed Value, Database Lookup, of 64 bits),
+"bool" (Random: TRUE or FALSE, Fixed Value), "uuid" (UUID: a random
+version-4 UUID) or "binary" (Random Bytes: Length bytes, or as many as the
+column holds). It may carry its run options in a [run] table: order
+("parents-first" or "slots"), commit_every, rows_per_insert and
+cache_lookups, each of which the command line overrides; those that need a
+data source are left out of a dry run. Run with --dsn, a named profile's
+table and column names are quoted where the data source needs it (mixed
+case where it folds names, blanks, reserved words) with the quote it names,
+in the Inserts, Deletes and lookups; a table of another schema is named
+"schema.table" and runs after the listed tables; and after each table the
+sequence that feeds a SERIAL or identity column the run wrote is moved
+past the largest value (PostgreSQL; MariaDB and SQLite move their own).
+
 Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, exactly as it would be sent, to --sql-out (default:
 standard output). With --dsn the statements are executed on that ODBC data
@@ -110,6 +125,8 @@ Options:
                      a message that says so. With the window's one statement
                      per record (1), statements are prepared as the window
                      prepares them
+  --no-cache-lookups
+                     look every value up afresh, whatever the profile says
   --cache-lookups    read each table that a Database Lookup names once, on its
                      first lookup, with the same "SELECT * FROM" query, and
                      pick later values from the rows kept in memory with the
@@ -122,6 +139,8 @@ Options:
                      are reported as without it. The looked-up tables are held
                      in memory whole. No effect in a dry run, where lookups
                      give empty values
+  --order slots      run the tables in the order of the profile's slots,
+                     whatever the profile's [run] table says
   --order parents-first
                      run the tables in an order where each comes after the
                      tables its foreign keys refer to, as the data source
@@ -140,7 +159,8 @@ Options:
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (the tables
 that made a record or ran their Delete, records, statements, seconds) is
-printed at the end. An error that ends the run is printed with the table and
+printed at the end, after a warning naming each table that made no
+statement at all. An error that ends the run is printed with the table and
 the record it arose in, and a statement the data source refused on the line
 after it.
 
