@@ -154,8 +154,7 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
 
 BinaryLiteralForm Workspace::BinaryLiterals() {
   if (dry_run_) return BinaryLiteralForm::kHexX;
-  return BytesAsDecodeHex(Db.Connector) ? BinaryLiteralForm::kDecodeHex
-                                        : BinaryLiteralForm::kHexX;
+  return BytesAsDecodeHex(Db.Connector) ? BinaryLiteralForm::kDecodeHex : BinaryLiteralForm::kHexX;
 }
 
 void Workspace::TableFilled(const std::string& table, const std::vector<std::string>& columns) {

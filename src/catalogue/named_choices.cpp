@@ -12,8 +12,8 @@ namespace {
 const std::nullopt_t kNone = std::nullopt;
 
 CatalogueEntry DoNotUpdate() {
-  return {"Do not update", "Do not generate data for this field", kNone, kNone, kNone, {}, kNone,
-          0};
+  return {
+      "Do not update", "Do not generate data for this field", kNone, kNone, kNone, {}, kNone, 0};
 }
 
 std::vector<CatalogueEntry> BigintEntries() {
@@ -21,36 +21,75 @@ std::vector<CatalogueEntry> BigintEntries() {
           {"Counter",
            "A running number of 64 bits, from the starting value (or 1) up, one step per "
            "record. It starts again in each table.",
-           "Starting Value", kNone, kNone, {}, kNone, kBigintCounter},
-          {"Random", "A whole number of 64 bits from From to To, both included.", "From", "To",
-           kNone, {}, kNone, kBigintRandom},
-          {"Fixed Value", "The value as typed, in every record.", "Value", kNone, kNone, {}, kNone,
+           "Starting Value",
+           kNone,
+           kNone,
+           {},
+           kNone,
+           kBigintCounter},
+          {"Random",
+           "A whole number of 64 bits from From to To, both included.",
+           "From",
+           "To",
+           kNone,
+           {},
+           kNone,
+           kBigintRandom},
+          {"Fixed Value",
+           "The value as typed, in every record.",
+           "Value",
+           kNone,
+           kNone,
+           {},
+           kNone,
            kBigintFixed},
           {"Database Lookup",
            "The value of a column of a random row of another table, read as a whole number of "
            "64 bits.",
-           "Field Name", "TableName", kNone, {}, kNone, kBigintLookup}};
+           "Field Name",
+           "TableName",
+           kNone,
+           {},
+           kNone,
+           kBigintLookup}};
 }
 
 std::vector<CatalogueEntry> BoolEntries() {
-  return {DoNotUpdate(),
-          {"Random", "TRUE or FALSE, each half the time.", kNone, kNone, kNone, {}, kNone,
-           kBoolRandom},
-          {"Fixed Value", "The value as typed (TRUE or FALSE), in every record.", "Value", kNone,
-           kNone, {}, kNone, kBoolFixed}};
+  return {
+      DoNotUpdate(),
+      {"Random", "TRUE or FALSE, each half the time.", kNone, kNone, kNone, {}, kNone, kBoolRandom},
+      {"Fixed Value",
+       "The value as typed (TRUE or FALSE), in every record.",
+       "Value",
+       kNone,
+       kNone,
+       {},
+       kNone,
+       kBoolFixed}};
 }
 
 std::vector<CatalogueEntry> UuidEntries() {
   return {DoNotUpdate(),
-          {"UUID", "A random UUID of version 4, such as 0f8fad5b-d9cb-469f-a165-70867728950e.",
-           kNone, kNone, kNone, {}, kNone, kUuidRandom}};
+          {"UUID",
+           "A random UUID of version 4, such as 0f8fad5b-d9cb-469f-a165-70867728950e.",
+           kNone,
+           kNone,
+           kNone,
+           {},
+           kNone,
+           kUuidRandom}};
 }
 
 std::vector<CatalogueEntry> BinaryEntries() {
   return {DoNotUpdate(),
           {"Random Bytes",
-           "Random bytes: as many as the column holds, or Length bytes when given.", "Length",
-           kNone, kNone, {}, kNone, kBinaryRandom}};
+           "Random bytes: as many as the column holds, or Length bytes when given.",
+           "Length",
+           kNone,
+           kNone,
+           {},
+           kNone,
+           kBinaryRandom}};
 }
 
 std::string Lower(std::string text) {
@@ -112,8 +151,7 @@ const std::vector<CatalogueEntry>& NamedOnlyEntries(int32_t type_class) {
 }
 
 const std::vector<CatalogueEntry>& EntriesOfClass(int32_t type_class) {
-  return IsNamedOnlyClass(type_class) ? NamedOnlyEntries(type_class)
-                                      : CatalogueEntries(type_class);
+  return IsNamedOnlyClass(type_class) ? NamedOnlyEntries(type_class) : CatalogueEntries(type_class);
 }
 
 int32_t FindEntryOfClass(int32_t type_class, std::string_view text) {

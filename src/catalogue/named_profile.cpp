@@ -139,8 +139,7 @@ class Reader {
       if (k == "order") {
         run.order = Text(node, where, k);
         if (*run.order != "parents-first" && *run.order != "slots")
-          Fail(where, "\"order\" takes \"parents-first\" or \"slots\", not " +
-                          Quoted(*run.order));
+          Fail(where, "\"order\" takes \"parents-first\" or \"slots\", not " + Quoted(*run.order));
       } else if (k == "commit_every") {
         run.commit_every = static_cast<uint32_t>(whole(1, 4294967295));
       } else if (k == "rows_per_insert") {

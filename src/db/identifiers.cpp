@@ -13,6 +13,7 @@ namespace {
 
 // The reserved words of ODBC 3 (the ODBC Programmer's Reference, appendix
 // C), which a driver's SQL_KEYWORDS leaves out as known.
+// clang-format off
 constexpr std::string_view kOdbcReserved[] = {
     "ABSOLUTE", "ACTION", "ADA", "ADD", "ALL", "ALLOCATE", "ALTER", "AND", "ANY", "ARE", "AS",
     "ASC", "ASSERTION", "AT", "AUTHORIZATION", "AVG", "BEGIN", "BETWEEN", "BIT", "BIT_LENGTH",
@@ -41,6 +42,7 @@ constexpr std::string_view kOdbcReserved[] = {
     "TRAILING", "TRANSACTION", "TRANSLATE", "TRANSLATION", "TRIM", "TRUE", "UNION", "UNIQUE",
     "UNKNOWN", "UPDATE", "UPPER", "USAGE", "USER", "USING", "VALUE", "VALUES", "VARCHAR",
     "VARYING", "VIEW", "WHEN", "WHENEVER", "WHERE", "WITH", "WORK", "WRITE", "YEAR", "ZONE"};
+// clang-format on
 
 std::string Upper(std::string_view text) {
   std::string out(text);
@@ -59,12 +61,11 @@ std::string Lower(std::string_view text) {
 std::string LongInfoText(DbConnection& connection, SQLUSMALLINT info) {
   std::string text(8192, '\0');
   SQLSMALLINT length = 0;
-  const SQLRETURN rc =
-      SQLGetInfo(connection.Handle(), info, text.data(), static_cast<SQLSMALLINT>(text.size()),
-                 &length);
+  const SQLRETURN rc = SQLGetInfo(connection.Handle(), info, text.data(),
+                                  static_cast<SQLSMALLINT>(text.size()), &length);
   if (!Succeeded(rc)) return {};
-  text.resize(std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
-                               text.size() - 1));
+  text.resize(
+      std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), text.size() - 1));
   return text;
 }
 

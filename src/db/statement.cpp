@@ -282,10 +282,9 @@ void DbStatement::ForeignKeys(const std::string& fk_schema, const std::string& f
   // A driver that has no schemas (SQL_SCHEMA_USAGE 0) names the qualifier
   // of a table as its catalog.
   SQLUINTEGER schema_usage = 0;
-  const bool schemas =
-      Succeeded(SQLGetInfo(connection_.Handle(), SQL_SCHEMA_USAGE, &schema_usage,
-                           sizeof schema_usage, nullptr)) &&
-      schema_usage != 0;
+  const bool schemas = Succeeded(SQLGetInfo(connection_.Handle(), SQL_SCHEMA_USAGE, &schema_usage,
+                                            sizeof schema_usage, nullptr)) &&
+                       schema_usage != 0;
   CatalogueCall([&](SQLHSTMT stmt) {
     SQLCHAR* name = reinterpret_cast<SQLCHAR*>(qualifier.data());
     const SQLSMALLINT length = NameLength(qualifier);

@@ -913,8 +913,9 @@ int Main(int argc, char** argv) {
       std::fprintf(stderr, "kestrove-run: warning: %s %s made no statement\n",
                    silent.size() == 1 ? "table" : "tables", Shown(names).c_str());
     else if (run.StatementsExecuted() == 0 && !stopped_by_signal)
-      std::fprintf(stderr, "kestrove-run: warning: the profile names no table, so the run made "
-                           "no statement\n");
+      std::fprintf(stderr,
+                   "kestrove-run: warning: the profile names no table, so the run made "
+                   "no statement\n");
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

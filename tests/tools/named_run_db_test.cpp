@@ -83,8 +83,7 @@ const struct {
      5},
     {"bytes", "SELECT count(*) FROM bike WHERE length(tag) > 0 AND length(key_code) = 4", 5},
     {"booleans", "SELECT count(*) FROM bike WHERE in_service IN (TRUE, FALSE)", 5},
-    {"a column named by a reserved word", "SELECT count(*) FROM bike WHERE \"group\" LIKE 'g_'",
-     5},
+    {"a column named by a reserved word", "SELECT count(*) FROM bike WHERE \"group\" LIKE 'g_'", 5},
     {"the table of another schema", "SELECT count(*) FROM {supplier}", 4},
     {"the mixed-case table", "SELECT count(*) FROM \"Customer\"", 4},
     {"a plain Insert after the run takes a key past the run's (AUTO_INCREMENT, identity, rowid)",
@@ -119,12 +118,15 @@ class NamedRunDb : public DriverTest {
     if (Dialect() == AnyDialect::MariaDb)
       Exec("SET SESSION sql_mode = CONCAT(@@sql_mode, ',ANSI_QUOTES')");
     Exec("INSERT INTO " + Supplier() + " (supplier_id, name, state) VALUES (1, 'Ash', 'Kent')");
-    Exec("INSERT INTO bike_model (model_id, supplier_id, make, frame, wheel_in, model_year) "
-         "VALUES (1, 1, 'Rex', 'steel', 26.5, 2020)");
-    Exec("INSERT INTO staff (staff_id, depot_id, first_name, last_name, is_active, shift, grade, "
-         "start_date) VALUES (1, 1, 'Ann', 'Lee', TRUE, 'E', 3, '2020-04-01')");
-    Exec("INSERT INTO depot (depot_id, manager_staff_id, name, county) VALUES (1, 1, 'Main', "
-         "'Kent')");
+    Exec(
+        "INSERT INTO bike_model (model_id, supplier_id, make, frame, wheel_in, model_year) "
+        "VALUES (1, 1, 'Rex', 'steel', 26.5, 2020)");
+    Exec(
+        "INSERT INTO staff (staff_id, depot_id, first_name, last_name, is_active, shift, grade, "
+        "start_date) VALUES (1, 1, 'Ann', 'Lee', TRUE, 'E', 3, '2020-04-01')");
+    Exec(
+        "INSERT INTO depot (depot_id, manager_staff_id, name, county) VALUES (1, 1, 'Main', "
+        "'Kent')");
     if (pg) Exec("ALTER TABLE depot DROP CONSTRAINT depot_manager_staff_id_fkey");
   }
 
@@ -136,9 +138,9 @@ class NamedRunDb : public DriverTest {
                        ? "\n  { name = \"extras\", choice = \"Choice\", List = \"lock;bell\" },"
                        : "");
     // PostgreSQL's key is an identity that takes no value.
-    text = Replace(text, "{customer}",
-                   pg ? ""
-                      : "\n  { name = \"CustomerId\", class = \"integer\", choice = \"Counter\" },");
+    text = Replace(
+        text, "{customer}",
+        pg ? "" : "\n  { name = \"CustomerId\", class = \"integer\", choice = \"Counter\" },");
     return Replace(text, "{tables}", pg ? kPgDepot : "");
   }
 };
@@ -153,8 +155,9 @@ TEST_P(NamedRunDb, FillsNamedOnlyClassesQuotedNamesOtherSchemasAndKeepsSequences
   ASSERT_EQ(r.exit_code, 0) << r.err;
 
   // The application's own Inserts, leaving the key to the database.
-  Exec("INSERT INTO \"Customer\" (\"FirstName\", \"LastName\", \"Email\", \"CreatedAt\", "
-       "\"UpdatedAt\") VALUES ('Al', 'Ng', 'new@x.io', '2025-01-01', '2025-01-01')");
+  Exec(
+      "INSERT INTO \"Customer\" (\"FirstName\", \"LastName\", \"Email\", \"CreatedAt\", "
+      "\"UpdatedAt\") VALUES ('Al', 'Ng', 'new@x.io', '2025-01-01', '2025-01-01')");
   Exec("INSERT INTO depot (manager_staff_id, name, county) VALUES (99, 'New', 'Kent')");
   for (const auto& c : kCases) {
     const auto rows = QueryRows(db_, Replace(c.query, "{supplier}", Supplier()), 1);
