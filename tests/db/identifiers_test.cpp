@@ -7,30 +7,24 @@ namespace kestrove {
 namespace {
 
 TEST(QuoteIdentifier, QuotesOnlyWhatTheDataSourceWouldMisread) {
-  IdentifierRules folding;  // PostgreSQL: folds to lower case
-  folding.folds = IdentifierRules::Folding::kLower;
-  folding.keywords = {"ANALYSE"};
+  IdentifierRules lower;  // PostgreSQL: folds to lower case
+  lower.folds = IdentifierRules::Folding::kLower;
+  lower.keywords = {"ANALYSE"};
   IdentifierRules backticks;  // MariaDB: keeps the case, quotes in backticks
   backticks.quote = '`';
-  const struct {
-    const IdentifierRules& rules;
-    const char* name;
-    const char* quoted;
-  } cases[] = {
-      {folding, "Customer", "\"Customer\""},
-      {folding, "group", "\"group\""},
-      {folding, "analyse", "\"analyse\""},
-      {folding, "1st", "\"1st\""},
-      {folding, "say\"hi", "\"say\"\"hi\""},
-      {folding, "Sales.Order", "\"Sales\".\"Order\""},
-      {folding, "supply.supplier", "supply.supplier"},
-      {backticks, "Customer", "Customer"},
-      {backticks, "order", "`order`"},
+  const std::tuple<const IdentifierRules*, const char*, const char*> cases[] = {
+      {&lower, "Customer", "\"Customer\""},
+      {&lower, "group", "\"group\""},
+      {&lower, "analyse", "\"analyse\""},
+      {&lower, "1st", "\"1st\""},
+      {&lower, "say\"hi", "\"say\"\"hi\""},
+      {&lower, "Sales.Order", "\"Sales\".\"Order\""},
+      {&lower, "supply.supplier", "supply.supplier"},
+      {&backticks, "Customer", "Customer"},
+      {&backticks, "order", "`order`"},
   };
-  for (const auto& c : cases) EXPECT_EQ(QuoteTableName(c.name, c.rules), c.quoted) << c.name;
-  IdentifierRules none;
-  none.quote = '\0';
-  EXPECT_EQ(QuoteIdentifier("group", none), "group");
+  for (const auto& [rules, name, quoted] : cases)
+    EXPECT_EQ(QuoteTableName(name, *rules), quoted) << name;
 }
 
 }  // namespace

@@ -22,9 +22,7 @@ TEST_F(NamedOnlyTest, EachValueIsTheLiteralItsClassTakes) {
       {kBigintRandom, "4000000000", "9000000000000000000", BinaryLiteralForm::kHexX, "\\d{10,19}"},
       {kUuidRandom, "", "", BinaryLiteralForm::kHexX,
        "'[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}'"},
-      {kBoolRandom, "", "", BinaryLiteralForm::kHexX, "TRUE|FALSE"},
       {kBinaryRandom, "3", "", BinaryLiteralForm::kHexX, "X'[0-9a-f]{6}'"},
-      {kBinaryRandom, "", "", BinaryLiteralForm::kHexX, "X'[0-9a-f]{32}'"},
       {kBinaryRandom, "2", "", BinaryLiteralForm::kDecodeHex, "decode\\('[0-9a-f]{4}','hex'\\)"},
   };
   for (const auto& c : cases) {
@@ -39,14 +37,6 @@ TEST_F(NamedOnlyTest, EachValueIsTheLiteralItsClassTakes) {
   }
   ExpectError<EConvertError>([&] { Gen(kBigintRandom, "1", "9223372036854775808"); },
                              "'9223372036854775808' is not a valid integer value");
-}
-
-TEST_F(NamedOnlyTest, BigintCounterStartsAgainInEveryTable) {
-  for (int table = 0; table < 2; ++table) {
-    state_->BigTableCounter = 1;
-    EXPECT_EQ(Gen(kBigintCounter, "5000000000"), "5000000000");
-    EXPECT_EQ(Gen(kBigintCounter, "5000000000"), "5000000001");
-  }
 }
 
 }  // namespace
