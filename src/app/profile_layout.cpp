@@ -16,7 +16,7 @@ const std::vector<std::string>& DatabaseLayout::TableNames() {
 std::vector<LayoutColumn> DatabaseLayout::Columns(const std::string& table) {
   DbTable& reader = db_.TargetTable;
   reader.Close();
-  reader.SetTableName(table);
+  reader.SetTableName(rules_ ? QuoteTableName(table, *rules_) : table);
   std::vector<LayoutColumn> columns;
   try {
     reader.Open();

@@ -7,13 +7,17 @@
 
 #include "catalogue/named_profile.h"
 #include "db/database.h"
+#include "db/identifiers.h"
 
 namespace kestrove {
 
 class DatabaseLayout : public ProfileLayout {
  public:
   // `db` must be connected and outlive the layout.
-  explicit DatabaseLayout(Database& db) : db_(db) {}
+  // `rules`, when given, quote the table names it reads (a named run on a
+  // data source); they must outlive the layout.
+  explicit DatabaseLayout(Database& db, const IdentifierRules* rules = nullptr)
+      : db_(db), rules_(rules) {}
 
   // The table list, listed once, as the window lists it on connecting.
   const std::vector<std::string>& TableNames() override;
@@ -23,6 +27,7 @@ class DatabaseLayout : public ProfileLayout {
 
  private:
   Database& db_;
+  const IdentifierRules* rules_;
   std::vector<std::string> names_;
   bool listed_ = false;
 };

@@ -52,6 +52,18 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
+void Workspace::SetNamedRun(bool on_data_source) {
+  Run.NamedChoices = true;
+  binary_form_set_ = false;
+  quote_names_ = keep_sequences_ = on_data_source && !dry_run_;
+  if (!quote_names_) {
+    Run.QuoteName = nullptr;
+    return;
+  }
+  names_ = ReadIdentifierRules(Db.Connector);
+  Run.QuoteName = [this](const std::string& name) { return QuoteTableName(name, names_); };
+}
+
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -71,11 +83,28 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
   for (int slot = 0; slot <= last; ++slot)
     if (!state_->Tables[slot].TableName.empty()) slots.push_back(slot);
   std::vector<std::vector<int>> references(slots.size());
+  // Does slot name `slot_name` ("table", or "schema.table" for a table of
+  // another schema) name the table a key refers to? A bare name stands for
+  // the table of that name in whatever schema, unless the profile names it
+  // with that schema too.
+  auto names = [&](const std::string& slot_name, const ForeignKey& key) {
+    const std::string qualified = key.ReferencedSchema + "." + key.ReferencedTable;
+    if (!key.ReferencedSchema.empty() && SameName(slot_name, qualified)) return true;
+    if (!SameName(slot_name, key.ReferencedTable)) return false;
+    for (const int slot : slots)
+      if (!key.ReferencedSchema.empty() && SameName(state_->Tables[slot].TableName, qualified))
+        return false;
+    return true;
+  };
   for (size_t i = 0; i < slots.size(); ++i) {
     const std::string& name = state_->Tables[slots[i]].TableName;
     std::vector<ForeignKey> keys;
     try {
       keys = ReadForeignKeys(Db.Connector, name);
+      // Not a table of its own name: one of another schema, "schema.table".
+      const size_t dot = name.find('.');
+      if (keys.empty() && dot != std::string::npos && dot > 0 && dot + 1 < name.size())
+        keys = ReadForeignKeys(Db.Connector, name.substr(0, dot), name.substr(dot + 1));
     } catch (const EODBC& error) {
       const std::string message = error.what();
       DiscardError(error);
@@ -84,7 +113,7 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
     // A table that is not in the profile is filled by nobody: no order.
     for (const ForeignKey& key : keys)
       for (size_t j = 0; j < slots.size(); ++j)
-        if (SameName(key.ReferencedTable, state_->Tables[slots[j]].TableName))
+        if (names(state_->Tables[slots[j]].TableName, key))
           references[i].push_back(static_cast<int>(j));
   }
   const ParentsFirstOrder order = kestrove::OrderParentsFirst(references);
@@ -99,14 +128,45 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
   return cycles;
 }
 
+namespace {
+
+bool IsLookupCode(int32_t code) {
+  return code == 14 || code == 207 || code == 302 || code == 502 || code == kBigintLookup;
+}
+
+}  // namespace
+
+const std::string& Workspace::LookupTableName(int32_t code, const std::string& table) {
+  if (!quote_names_ || !IsLookupCode(code)) return table;
+  quoted_lookup_ = QuoteTableName(table, names_);
+  return quoted_lookup_;
+}
+
 std::string Workspace::GenerateValue(int32_t code, const std::string& param1,
                                      const std::string& param2) {
-  return Values.Generate(code, param1, param2);
+  if (IsNamedOnlyCode(code) && !binary_form_set_) {
+    Values.SetBinaryLiteralForm(BinaryLiterals());
+    binary_form_set_ = true;
+  }
+  return Values.Generate(code, param1, LookupTableName(code, param2));
 }
 
 void Workspace::AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                             std::string& out) {
-  Values.AppendValue(code, param1, param2, out);
+  if (IsNamedOnlyCode(code) && !binary_form_set_) {
+    Values.SetBinaryLiteralForm(BinaryLiterals());
+    binary_form_set_ = true;
+  }
+  Values.AppendValue(code, param1, LookupTableName(code, param2), out);
+}
+
+BinaryLiteralForm Workspace::BinaryLiterals() {
+  if (dry_run_) return BinaryLiteralForm::kHexX;
+  return BytesAsDecodeHex(Db.Connector) ? BinaryLiteralForm::kDecodeHex : BinaryLiteralForm::kHexX;
+}
+
+void Workspace::TableFilled(const std::string& table, const std::vector<std::string>& columns) {
+  if (keep_sequences_ && !dry_run_) KeepSequencesInStep(Db.Connector, table, columns, names_);
 }
 
 void Workspace::ExecuteStatement(const RunStatement& statement) {
@@ -116,7 +176,9 @@ void Workspace::ExecuteStatement(const RunStatement& statement) {
   // A table the lookups keep in memory is read afresh once the run has
   // changed it, so that a table that looks itself up (an employee's
   // manager) sees the rows inserted so far.
-  if (cache_lookups_) lookup_cache_.MarkStale(statement.Table);
+  if (cache_lookups_)
+    lookup_cache_.MarkStale(quote_names_ ? QuoteTableName(statement.Table, names_)
+                                         : statement.Table);
   try {
     if (direct_)
       Db.ExecuteDirect(sql);

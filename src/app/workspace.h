@@ -17,6 +17,7 @@
 #include "core/profile.h"
 #include "core/run_services.h"
 #include "db/database.h"
+#include "db/identifiers.h"
 #include "db/lookup_cache.h"
 #include "db/lookup_reader.h"
 #include "db/transaction.h"
@@ -86,6 +87,17 @@ class Workspace : private RunServices {
   void SetCacheLookups(bool cache);
   const CachedLookupReader& LookupCache() const { return lookup_cache_; }
 
+  // A run of a named profile: the named-only choices (BIGINT, boolean,
+  // UUID, binary) add their values. On a data source (`on_data_source`,
+  // connected), also: table and column names are quoted where the data
+  // source needs it, in the Inserts, Deletes and lookups, and after each
+  // table the sequences that feed the whole-number columns the run wrote
+  // are moved past the largest value. Raises EODBC when the data source's
+  // naming rules cannot be read.
+  void SetNamedRun(bool on_data_source);
+  // The naming rules a named run on a data source quotes by; null otherwise.
+  const IdentifierRules* NameRules() const { return quote_names_ ? &names_ : nullptr; }
+
   // Has the run fill parents first: the named tables of slots 0 up to
   // `table_count` are visited in an order where each comes after the tables
   // its foreign keys refer to (read from the data source, ties in slot
@@ -110,6 +122,11 @@ class Workspace : private RunServices {
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
   bool BackslashEscapes() override;
+  BinaryLiteralForm BinaryLiterals() override;
+  void TableFilled(const std::string& table, const std::vector<std::string>& columns) override;
+  // The table name a Database Lookup of `code` reads, as the statements
+  // name it.
+  const std::string& LookupTableName(int32_t code, const std::string& table);
   void RequireListOpen(int list) override;
 
   const Clock& clock_;
@@ -122,6 +139,12 @@ class Workspace : private RunServices {
   CachedLookupReader lookup_cache_{Db.LookupTable};
   FieldExtrasRun extras_run_;
   DbTransaction* transaction_ = nullptr;
+  // Named-profile runs on a data source (SetNamedRun).
+  bool quote_names_ = false;
+  bool keep_sequences_ = false;
+  bool binary_form_set_ = false;
+  IdentifierRules names_;
+  std::string quoted_lookup_;
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };

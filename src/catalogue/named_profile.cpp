@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "catalogue/choice_catalogue.h"
+#include "catalogue/named_choices.h"
 #include "util/file.h"
 #include "util/text.h"
 
@@ -107,20 +108,57 @@ class Reader {
       const std::string where = Where(source_, LineOf(node), nullptr, nullptr);
       if (name == "quote_names") {
         profile.quote_names = Bool(node, where, name);
+      } else if (name == "run") {
+        const toml::table* run = node.as_table();
+        if (!run) Fail(where, "\"run\" must be a table, written as a [run] block");
+        profile.run = RunOptions(*run);
       } else if (name == "table") {
         const toml::array* tables = node.as_array();
         if (!tables || !tables->is_array_of_tables())
           Fail(where, "\"table\" must be an array of tables, written as [[table]] blocks");
         for (const toml::node& t : *tables) profile.tables.push_back(Table(*t.as_table()));
       } else {
-        Fail(where, "unknown key " + Quoted(name) + "; a profile takes \"quote_names\" and " +
-                        "[[table]] blocks" + Suggestion(name, {"quote_names", "table"}));
+        Fail(where, "unknown key " + Quoted(name) +
+                        "; a profile takes \"quote_names\", a [run] block and [[table]] blocks" +
+                        Suggestion(name, {"quote_names", "run", "table"}));
       }
     }
     return profile;
   }
 
  private:
+  NamedRunOptions RunOptions(const toml::table& block) {
+    NamedRunOptions run;
+    for (auto&& [key, node] : block) {
+      const std::string k(key.str());
+      const std::string where = Where(source_, LineOf(node), nullptr, nullptr) + "[run]: ";
+      auto whole = [&](int64_t low, int64_t high) {
+        const std::optional<int64_t> n = node.value_exact<int64_t>();
+        if (!n || *n < low || *n > high)
+          Fail(where, Quoted(k) + " must be a whole number from " + std::to_string(low) + " to " +
+                          std::to_string(high));
+        return *n;
+      };
+      if (k == "order") {
+        run.order = Text(node, where, k);
+        if (*run.order != "parents-first" && *run.order != "slots")
+          Fail(where, "\"order\" takes \"parents-first\" or \"slots\", not " + Quoted(*run.order));
+      } else if (k == "commit_every") {
+        run.commit_every = static_cast<uint32_t>(whole(1, 4294967295));
+      } else if (k == "rows_per_insert") {
+        run.rows_per_insert = static_cast<int32_t>(whole(1, 10000));
+      } else if (k == "cache_lookups") {
+        run.cache_lookups = Bool(node, where, k);
+      } else {
+        const std::vector<std::string> keys = {"order", "commit_every", "rows_per_insert",
+                                               "cache_lookups"};
+        Fail(where, "unknown key " + Quoted(k) + "; [run] takes " + QuotedList(keys) +
+                        Suggestion(k, keys));
+      }
+    }
+    return run;
+  }
+
   bool Bool(const toml::node& node, const std::string& where, const std::string& key) {
     if (auto value = node.value_exact<bool>()) return *value;
     Fail(where, Quoted(key) + " must be true or false");
@@ -202,6 +240,7 @@ class Reader {
         if (!field.type_class) {
           std::vector<std::string> names;
           for (int32_t c : kClasses) names.push_back(ClassName(c));
+          for (int32_t c : NamedOnlyClasses()) names.push_back(ClassName(c));
           Fail(where, "unknown class " + Quoted(text) + "; the classes are " + QuotedList(names) +
                           Suggestion(text, names));
         }
@@ -302,7 +341,7 @@ struct Resolved {
 
 std::vector<std::string> EntryTexts(int32_t type_class) {
   std::vector<std::string> texts;
-  for (const CatalogueEntry& e : CatalogueEntries(type_class)) texts.push_back(e.text);
+  for (const CatalogueEntry& e : EntriesOfClass(type_class)) texts.push_back(e.text);
   return texts;
 }
 
@@ -316,7 +355,7 @@ std::vector<int32_t> ClassesOffering(std::string_view choice) {
 
 // True when entry `index` of the class's list has that base.
 bool Offers(int32_t type_class, int32_t index, int32_t base) {
-  const auto& entries = CatalogueEntries(type_class);
+  const auto& entries = EntriesOfClass(type_class);
   return index >= 0 && static_cast<size_t>(index) < entries.size() &&
          entries[static_cast<size_t>(index)].base == base;
 }
@@ -325,6 +364,8 @@ bool Offers(int32_t type_class, int32_t index, int32_t base) {
 int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
   for (int32_t c : kClasses)
     if (index > 0 && Offers(c, index, base)) return c;
+  for (int32_t c : NamedOnlyClasses())
+    if (index > 0 && Offers(c, index, base)) return c;
   return 0;
 }
 
@@ -332,7 +373,8 @@ int32_t ClassOfStoredChoice(int32_t index, int32_t base) {
 std::string ClassPhrase(int32_t type_class, const std::string& type_name) {
   const std::string name = ClassName(type_class);
   std::string out =
-      (name.empty() || std::string("aeiou").find(name[0]) == std::string::npos ? "a " : "an ") +
+      // "uuid" is said with a "you".
+      (name.empty() || std::string("aeio").find(name[0]) == std::string::npos ? "a " : "an ") +
       name + " field";
   if (!type_name.empty()) out += " (" + type_name + ")";
   return out;
@@ -365,13 +407,13 @@ Resolved Resolve(const NamedField& field, int32_t type_class, const std::string&
     type_class = classes[0];
   }
   r.type_class = type_class;
-  const std::vector<CatalogueEntry>& entries = CatalogueEntries(type_class);
+  const std::vector<CatalogueEntry>& entries = EntriesOfClass(type_class);
   if (entries.empty()) {
     Fail(where, "a field of type " + type_name +
                     " offers no choices: it cannot be generated, so leave it out or give it "
                     "\"Do not update\"");
   }
-  r.entry = FindCatalogueEntry(type_class, field.choice);
+  r.entry = FindEntryOfClass(type_class, field.choice);
   if (r.entry < 0) {
     const std::vector<std::string> offered = EntryTexts(type_class);
     Fail(where, "the choice " + Quoted(field.choice) + " is not offered for " +
@@ -446,14 +488,14 @@ std::string ClassName(int32_t type_class) {
     case kClassDateTime:
       return "datetime";
     default:
-      return "";
+      return NamedOnlyClassName(type_class);
   }
 }
 
 std::optional<int32_t> ClassOfName(std::string_view name) {
   for (int32_t c : kClasses)
     if (ClassName(c) == name) return c;
-  return std::nullopt;
+  return NamedOnlyClassOfName(name);
 }
 
 bool OfferedBySeveralClasses(std::string_view choice) {
@@ -484,6 +526,17 @@ std::string NamedProfileText(const NamedProfile& profile) {
   std::string out;
   if (profile.quote_names)
     out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
+  if (!profile.run.Empty()) {
+    const NamedRunOptions& run = profile.run;
+    if (!out.empty()) out += "\n";
+    out += "[run]\n";
+    if (run.order) out += "order = " + TomlString(*run.order) + "\n";
+    if (run.commit_every) out += "commit_every = " + std::to_string(*run.commit_every) + "\n";
+    if (run.rows_per_insert)
+      out += "rows_per_insert = " + std::to_string(*run.rows_per_insert) + "\n";
+    if (run.cache_lookups)
+      out += std::string("cache_lookups = ") + (*run.cache_lookups ? "true" : "false") + "\n";
+  }
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";
     out += "[[table]]\nname = " + TomlString(table.name) + "\n";
@@ -529,6 +582,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
   }
   state.ClearProfile();
   state.Changed();
+  size_t extra_tables = 0;
   std::map<std::string, int64_t> tables_seen;
   for (size_t t = 0; t < profile.tables.size(); ++t) {
     const NamedTable& named = profile.tables[t];
@@ -540,13 +594,29 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
     std::vector<std::string> field_list;
     if (layout) {
       const auto at = std::find(listed.begin(), listed.end(), named.name);
-      if (at == listed.end())
-        Fail(table_where, "the data source lists no such table" + Suggestion(named.name, listed));
-      slot = static_cast<size_t>(at - listed.begin());
-      try {
-        columns = layout->Columns(named.name);
-      } catch (const KestroveError& e) {
-        Fail(table_where, std::string("the table cannot be opened: ") + e.what());
+      if (at != listed.end()) {
+        slot = static_cast<size_t>(at - listed.begin());
+        try {
+          columns = layout->Columns(named.name);
+        } catch (const KestroveError& e) {
+          Fail(table_where, std::string("the table cannot be opened: ") + e.what());
+        }
+      } else {
+        // A table the window does not list (one of another schema,
+        // "schema.table") takes the next slot after the listed ones, so the
+        // listed tables keep the window's slots; it counts as found when it
+        // can be read.
+        try {
+          columns = layout->Columns(named.name);
+        } catch (const KestroveError&) {
+          Fail(table_where, "the data source lists no such table" + Suggestion(named.name, listed));
+        }
+        slot = listed.size() + extra_tables++;
+        if (slot + 1 >= kMaxTables)
+          Fail(table_where, "with the " + std::to_string(listed.size()) +
+                                " tables the data source lists, a profile holds no more than " +
+                                std::to_string(kMaxTables - 1 - listed.size()) +
+                                " tables of other schemas");
       }
       for (const LayoutColumn& c : columns)
         if (c.type != ftUnknown) field_list.push_back(c.name);
@@ -554,7 +624,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
       Fail(table_where, CannotHold(static_cast<int>(named.fields.size()), "fields", kMaxFields));
     }
     TTableStruct& table = state.Tables[slot];
-    table.TableName = layout ? listed[slot] : named.name;
+    table.TableName = layout && slot < listed.size() ? listed[slot] : named.name;
     table.RecordCount = named.records;
     table.DeleteExisting = named.delete_existing ? 1 : 0;
 
@@ -567,6 +637,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
       size_t row = f;
       int32_t type_class = field.type_class.value_or(0);
       std::string type_name;
+      int32_t column_size = 0;
       if (layout) {
         const auto at = std::find(field_list.begin(), field_list.end(), field.name);
         if (at == field_list.end()) {
@@ -586,6 +657,7 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
                           [&](const LayoutColumn& c) { return c.name == field.name; });
         const TypeInfo info = ClassifyType(column.type);
         type_name = info.name;
+        column_size = column.size;
         // A class written wins: it is the one way to the currency choices,
         // which no data source reports (money columns are float), and to a
         // column of a type the window cannot generate (a BIGINT).
@@ -595,11 +667,18 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
             field.choice == "Do not update" && field.params.empty())
           continue;
       }
-      Store(table.Fields[row], layout ? field_list[row] : field.name,
-            Resolve(field, type_class, type_name, where));
+      Resolved resolved = Resolve(field, type_class, type_name, where);
+      // Random Bytes without a Length fill the column: its size, where the
+      // data source tells one.
+      if (resolved.base == kBinaryRandom && resolved.param1.empty() && column_size > 0)
+        resolved.param1 = std::to_string(column_size);
+      Store(table.Fields[row], layout ? field_list[row] : field.name, resolved);
     }
   }
-  return layout ? static_cast<int32_t>(listed.size()) : static_cast<int32_t>(profile.tables.size());
+  // Tables placed past the listed ones are visited too: the run goes one
+  // slot past the count, as ever.
+  return layout ? static_cast<int32_t>(listed.size() + extra_tables)
+                : static_cast<int32_t>(profile.tables.size());
 }
 
 NamedProfile NameProfile(const ProfileState& state, int32_t table_count, ProfileLayout* layout,
@@ -681,7 +760,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
         }
       }
       if (type_class == 0) type_class = kClassText;  // "Do not update" without a data source
-      const auto& entries = CatalogueEntries(type_class);
+      const auto& entries = EntriesOfClass(type_class);
       if (field.ChoiceIndex < 0 || static_cast<size_t>(field.ChoiceIndex) >= entries.size())
         Fail(where, "choice " + std::to_string(field.ChoiceIndex) + " is not in the list of " +
                         ClassPhrase(type_class, type_name));

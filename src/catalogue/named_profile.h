@@ -56,14 +56,26 @@ struct NamedTable {
   int64_t line = 0;
 };
 
+// The run options a profile may carry in its [run] table; the command line
+// overrides each. Unset where the profile says nothing.
+struct NamedRunOptions {
+  std::optional<std::string> order;  // "parents-first" or "slots"
+  std::optional<uint32_t> commit_every;
+  std::optional<int32_t> rows_per_insert;
+  std::optional<bool> cache_lookups;
+  bool Empty() const { return !order && !commit_every && !rows_per_insert && !cache_lookups; }
+};
+
 struct NamedProfile {
   std::optional<bool> quote_names;
+  NamedRunOptions run;
   std::vector<NamedTable> tables;
   std::string source;  // file name, for messages
 };
 
 // The class names of the format: "text", "integer", "float", "boolean",
-// "currency", "date", "time", "datetime"; empty for classes 1 and 7.
+// "currency", "date", "time", "datetime", and the named-only "bigint",
+// "bool", "uuid", "binary"; empty for classes 1 and 7.
 std::string ClassName(int32_t type_class);
 // The class of a name, or nullopt.
 std::optional<int32_t> ClassOfName(std::string_view name);
@@ -105,7 +117,10 @@ class ProfileLayout {
 
 // Places a named profile into `state` (cleared first) and returns the table
 // count for the profile's first line: the data source's table count with a
-// layout, the number of tables written without. A field's `class`, where
+// layout, the number of tables written without. With a layout, a table the
+// data source does not list but can read (one of another schema, named
+// "schema.table") takes the next slot after the listed tables, and the
+// count grows by one for each. A field's `class`, where
 // written, decides its choice list even where the data source tells another
 // (money columns are float to every driver; currency is reached this way).
 // Raises ENamedProfileError naming the table and field at fault.

@@ -70,6 +70,24 @@ enum class Family {
   kDateTime,  // 800..899
 };
 
+// The choices only named profiles offer (catalogue/named_choices.h) have
+// codes of their own, 900 to 999, past every window family: the window and
+// the .prf runs never make one, and a run adds them only when asked to.
+enum NamedOnlyCode : int32_t {
+  kBigintCounter = 900,
+  kBigintRandom = 901,
+  kBigintFixed = 902,
+  kBigintLookup = 903,
+  kBoolRandom = 910,
+  kBoolFixed = 911,
+  kUuidRandom = 920,
+  kBinaryRandom = 930,
+};
+
+constexpr bool IsNamedOnlyCode(int32_t code) {
+  return code >= 900 && code <= 999;
+}
+
 constexpr Family FamilyOfCode(int32_t code) {
   if (code >= 1 && code <= 199) return Family::kText;
   if (code >= 200 && code <= 299) return Family::kInteger;

@@ -59,6 +59,12 @@ int32_t LowCount(int64_t record_count) {
 }  // namespace
 
 std::string GenerationRun::StatementHead(const TTableStruct& table, bool show_quotes) {
+  return StatementHead(table, show_quotes, nullptr);
+}
+
+std::string GenerationRun::StatementHead(
+    const TTableStruct& table, bool show_quotes,
+    const std::function<std::string(const std::string&)>& quote) {
   std::string columns;
   for (const auto& field : table.Fields) {
     if (field.ChoiceCode == 0) continue;
@@ -67,13 +73,18 @@ std::string GenerationRun::StatementHead(const TTableStruct& table, bool show_qu
       columns += field.FieldName;
       columns += "\",";
     } else {
-      columns += field.FieldName;
+      columns += quote ? quote(field.FieldName) : field.FieldName;
       columns += ',';
     }
   }
   if (columns.empty()) return {};
   columns.pop_back();
-  return "Insert into " + table.TableName + " (" + columns + ") Values (";
+  return "Insert into " + (quote ? quote(table.TableName) : table.TableName) + " (" + columns +
+         ") Values (";
+}
+
+std::string GenerationRun::DeleteText(const TTableStruct& table) const {
+  return "Delete from " + (QuoteName ? QuoteName(table.TableName) : table.TableName);
 }
 
 void GenerationRun::GenerateBtnClick() {
@@ -151,7 +162,7 @@ void GenerationRun::RunInOrder(int32_t last) {
       host_.SetMonitorTable("Table: " + table.TableName);
       host_.ProcessMessages();
       if (RunStopped) return;
-      Send(StatementKind::kDelete, table.TableName, "Delete from " + table.TableName, 0);
+      Send(StatementKind::kDelete, table.TableName, DeleteText(table), 0);
     }
   }
   for (const int slot : slots) {
@@ -179,6 +190,7 @@ bool GenerationRun::WouldDrawStreet(int32_t last) const {
 void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   state_.ClearRecordScratch();
   state_.TableCounter = 1;
+  state_.BigTableCounter = 1;
   state_.ClearTableScratch();
 
   host_.TableStarted(slot, table.TableName, LowCount(table.RecordCount));
@@ -187,11 +199,12 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   host_.ProcessMessages();
 
   for (auto& field : table.Fields) UpdateChoiceCode(field);
-  const std::string head = StatementHead(table, ShowQuotes);
+  const std::string head = StatementHead(table, ShowQuotes, QuoteName);
   const bool extras = Extras && Extras->BeginTable(slot, table);
 
   if (with_delete && table.DeleteExisting == 1)
-    Send(StatementKind::kDelete, table.TableName, "Delete from " + table.TableName, 0);
+    Send(StatementKind::kDelete, table.TableName, DeleteText(table), 0);
+  const uint64_t before = statements_;
 
   // The count is read once, here, after the table start has let pending
   // messages run: a record count committed meanwhile is the one used.
@@ -221,7 +234,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       revision = state_.Revision;
       in_use_.clear();
       for (int i = 0; i < kMaxFields; ++i)
-        if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone) in_use_.push_back(i);
+        if (InUse(table.Fields[i].ChoiceCode)) in_use_.push_back(i);
     }
     // The statement is built in one buffer: the head, kept from record to
     // record, then the values. Batched, each record's value list follows
@@ -246,7 +259,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       const TFieldStruct& field = table.Fields[i];
       const int32_t code = field.ChoiceCode;
       const Family family = FamilyOfCode(code);
-      if (family == Family::kNone) continue;
+      if (family == Family::kNone && !(NamedChoices && IsNamedOnlyCode(code))) continue;
       if (extras && Extras->DrawNull(i)) {
         // NULL in every family: never quoted.
         statement_ += "NULL,";
@@ -295,6 +308,18 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   }
   // The rest of the table's records, also after a stop.
   if (batched_ > 0) SendBatch(texts, table.TableName);
+  // Whole numbers written into columns a sequence may feed: the services
+  // keep such sequences in step.
+  if (statements_ > before) {
+    std::vector<std::string> columns;
+    for (const int i : in_use_) {
+      const int32_t code = table.Fields[i].ChoiceCode;
+      if (FamilyOfCode(code) == Family::kInteger ||
+          (NamedChoices && code >= kBigintCounter && code <= kBigintLookup))
+        columns.push_back(table.Fields[i].FieldName);
+    }
+    if (!columns.empty()) services_.TableFilled(table.TableName, columns);
+  }
 }
 
 void GenerationRun::DoubleInTexts(bool quotes, bool backslashes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/field_extras.h"
+#include "core/field_types.h"
 #include "core/profile.h"
 #include "core/run_host.h"
 #include "core/run_services.h"
@@ -43,6 +44,14 @@ class GenerationRun {
   // NULL shares and ordered dates of a named profile's fields; null (the
   // window) for none.
   FieldExtrasStep* Extras = nullptr;
+  // Named profiles only: the choices of codes 900 to 999 (BIGINT, boolean,
+  // UUID, binary) add their value, as it comes, unquoted. Off in the window
+  // and for .prf runs, where such a code adds nothing.
+  bool NamedChoices = false;
+  // Named profiles run on a data source: each table and column name as it
+  // goes into a statement (quoted where the data source needs it). Unset,
+  // as in the window: names go in as they are.
+  std::function<std::string(const std::string&)> QuoteName;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.
@@ -58,6 +67,10 @@ class GenerationRun {
   // The statement head of a table: "Insert into T (a,b) Values (", or empty
   // when no field is generated.
   static std::string StatementHead(const TTableStruct& table, bool show_quotes);
+  // The same with each name passed through `quote` (not set: as they are);
+  // `show_quotes` still encloses the column names in double quotes.
+  static std::string StatementHead(const TTableStruct& table, bool show_quotes,
+                                   const std::function<std::string(const std::string&)>& quote);
 
  private:
   void RunProper();
@@ -68,6 +81,11 @@ class GenerationRun {
   // address field.
   bool WouldDrawStreet(int32_t last) const;
   void EndRun();
+  // "Delete from " + the table's name as it goes into statements.
+  std::string DeleteText(const TTableStruct& table) const;
+  bool InUse(int32_t code) const {
+    return FamilyOfCode(code) != Family::kNone || (NamedChoices && IsNamedOnlyCode(code));
+  }
   // Announces a statement to the host, then executes it.
   void Send(StatementKind kind, const std::string& table, const std::string& sql, int32_t records);
   // Ends the statement of the records collected so far and executes it.

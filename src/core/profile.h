@@ -57,6 +57,9 @@ struct ProfileState {
   std::array<std::string, 9> RecordSync;
   int32_t RecordGender = 0;
   int32_t TableCounter = 1;
+  // The 64-bit Counter of named profiles' BIGINT columns, set to 1 with
+  // TableCounter at the start of each table.
+  int64_t BigTableCounter = 1;
   std::array<std::string, 18> ChoiceItems;
   std::array<int32_t, 12> LookupCounts{};
 

@@ -6,10 +6,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrove {
 
 enum class StatementKind { kDelete, kInsert };
+
+// How the data source writes a literal of bytes: X'0a1b' (SQLite, MariaDB,
+// the standard form), or decode('0a1b','hex') for PostgreSQL's bytea, which
+// reads it whatever standard_conforming_strings says.
+enum class BinaryLiteralForm { kHexX, kDecodeHex };
 
 // A statement as the run sends it, with what it works on, so that nobody
 // has to read that back out of its text.
@@ -49,6 +55,16 @@ class RunServices {
   // well as its quotes. Asked only for a value that holds a backslash;
   // services that send nothing to a server keep the plain literal.
   virtual bool BackslashEscapes() { return false; }
+  // The bytes literal the data source takes, for the named-only binary
+  // choice; the standard form where nothing is sent to a server.
+  virtual BinaryLiteralForm BinaryLiterals() { return BinaryLiteralForm::kHexX; }
+  // A table's records are all sent; `columns` are the fields the run wrote
+  // whole numbers into. A service that keeps sequences in step moves each
+  // sequence that feeds one of them past the largest value. Nothing by
+  // default.
+  virtual void TableFilled(const std::string& table, const std::vector<std::string>& columns) {
+    (void)table, (void)columns;
+  }
   // Raises the list's closed-list error when lookup list `list` (0..11) is
   // closed; nothing for an open list.
   virtual void RequireListOpen(int list) { (void)list; }

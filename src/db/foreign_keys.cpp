@@ -37,12 +37,14 @@ std::vector<ForeignKey> Read(DbStatement& statement) {
         key = &*it;
     }
     if (!key) {
-      keys.push_back({name,
-                      {},
-                      referenced,
-                      {},
-                      statement.ColumnText(kPkTableCat),
-                      statement.ColumnText(kPkTableSchem)});
+      std::string catalog = statement.ColumnText(kPkTableCat);
+      std::string schema = statement.ColumnText(kPkTableSchem);
+      ForeignKey fresh;
+      fresh.Name = name;
+      fresh.ReferencedTable = referenced;
+      fresh.ReferencedSchema = schema.empty() ? catalog : schema;
+      fresh.ReferencedCatalog = std::move(catalog);
+      keys.push_back(std::move(fresh));
       key = &keys.back();
     }
     key->Columns.push_back(statement.ColumnText(kFkColumnName));
@@ -62,6 +64,13 @@ std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::str
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const CatalogueName& table) {
   DbStatement statement(connection);
   statement.ForeignKeys(table);
+  return Read(statement);
+}
+
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& schema,
+                                        const std::string& table) {
+  DbStatement statement(connection);
+  statement.ForeignKeys(schema, table);
   return Read(statement);
 }
 

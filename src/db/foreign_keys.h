@@ -20,6 +20,8 @@ struct ForeignKey {
   // names the database as catalog, PostgreSQL the schema. Empty when the
   // driver tells none (SQLite).
   std::string ReferencedCatalog;
+  // Its schema, or on a driver without schemas its catalog; empty when the
+  // driver names neither.
   std::string ReferencedSchema;
 };
 
@@ -30,5 +32,8 @@ struct ForeignKey {
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table);
 // The same for a table named in full (a schema or a database of its own).
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const CatalogueName& table);
+// The same for a table of schema `schema`.
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& schema,
+                                        const std::string& table);
 
 }  // namespace kestrove

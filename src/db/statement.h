@@ -99,6 +99,9 @@ class DbStatement {
   // The unique indexes of one table (SQLStatistics, SQL_INDEX_UNIQUE, no
   // exact cardinality asked): one row per index column.
   void UniqueIndexes(const CatalogueName& table);
+  // The same for the table of another schema (PostgreSQL) or database
+  // (MariaDB, whose driver calls its databases catalogs).
+  void ForeignKeys(const std::string& fk_schema, const std::string& fk_table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }

@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/lookup_ids.h"
 #include "core/profile.h"
+#include "core/run_services.h"
 #include "db/lookup_reader.h"
 #include "generators/random.h"
 
@@ -27,6 +28,9 @@ class Generators {
     error_reporter_ = reporter;
   }
 
+  // The bytes literal form of the named-only binary choice.
+  void SetBinaryLiteralForm(BinaryLiteralForm form) { binary_form_ = form; }
+
   // Dispatch on the code range; a code outside every range yields empty text.
   std::string Generate(int32_t code, const std::string& param1, const std::string& param2);
   // The same value appended to `out`: the choices a run uses most write
@@ -42,6 +46,10 @@ class Generators {
   std::string GenerateDate(int32_t code, const std::string& param1, const std::string& param2);
   std::string GenerateTime(int32_t code, const std::string& param1, const std::string& param2);
   std::string GenerateDateTime(int32_t code, const std::string& param1, const std::string& param2);
+  // The choices only named profiles offer, codes 900 to 999 (BIGINT,
+  // boolean, UUID, binary): the value as the whole SQL literal, quotes
+  // included, since the run passes it as it comes.
+  std::string GenerateNamedOnly(int32_t code, const std::string& param1, const std::string& param2);
 
   // --- Primitives ---
 
@@ -121,6 +129,7 @@ class Generators {
   const Clock& clock_;
   LookupReader* lookup_reader_ = nullptr;
   DatabaseErrorReporter* error_reporter_ = nullptr;
+  BinaryLiteralForm binary_form_ = BinaryLiteralForm::kHexX;
 };
 
 }  // namespace kestrove

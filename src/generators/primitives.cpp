@@ -26,6 +26,7 @@ std::string Generators::Generate(int32_t code, const std::string& param1,
     case Family::kDateTime:
       return GenerateDateTime(code, param1, param2);
     case Family::kNone:
+      if (IsNamedOnlyCode(code)) return GenerateNamedOnly(code, param1, param2);
       break;
   }
   return {};

@@ -14,6 +14,7 @@
 #include "app/profile_layout.h"
 #include "catalogue/choice_catalogue.h"
 #include "catalogue/draft.h"
+#include "catalogue/named_choices.h"
 #include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
 #include "core/errors.h"
@@ -162,20 +163,6 @@ void RequireTables(DatabaseSchema& schema, const std::optional<std::string>& onl
   throw NoTables(text);
 }
 
-// The class of the choices that only named profiles offer, which a column
-// would take; empty when the window's classes serve it.
-// TODO(merge): the run side's NamedOnlyClassFor decides this; call it here.
-std::string NamedOnlyClass(const ColumnFacts& c) {
-  std::string type;
-  for (char ch : c.type_name)
-    type += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (type == "uuid" || c.sql_type == -11 /* SQL_GUID */) return "uuid";
-  if (type == "bool" || type == "boolean" || type == "tinyint(1)") return "bool";
-  if (c.type == ftLargeint) return "bigint";
-  if (c.type == ftBytes || c.type == ftBlob) return "binary";
-  return "";
-}
-
 std::string KindText(TableKind kind) {
   switch (kind) {
     case TableKind::kView:
@@ -224,7 +211,7 @@ std::string ColumnText(const ColumnFacts& c, const TableFacts& facts) {
   for (const CheckFacts& check : c.checks) parts.push_back(CheckText(check));
   for (const UniqueKey& key : facts.unique_keys)
     if (key.columns.size() == 1 && key.columns[0] == c.name) parts.push_back("unique");
-  const std::string named = NamedOnlyClass(c);
+  const std::string named = NamedOnlyClassFor(c);
   if (!named.empty()) parts.push_back("named profiles only: class " + named);
   return Joined(parts);
 }

@@ -60,6 +60,21 @@ table's field list, so the run sends exactly what the positional profile of
 the same choices sends. Without --dsn the tables and fields run in the order
 written. Any other FILE is a positional profile (.prf), as the window saves.
 
+A named profile may also fill columns the window cannot: with class =
+"bigint" (Counter, Random, Fixed Value, Database Lookup, of 64 bits),
+"bool" (Random: TRUE or FALSE, Fixed Value), "uuid" (UUID: a random
+version-4 UUID) or "binary" (Random Bytes: Length bytes, or as many as the
+column holds). It may carry its run options in a [run] table: order
+("parents-first" or "slots"), commit_every, rows_per_insert and
+cache_lookups, each of which the command line overrides; those that need a
+data source are left out of a dry run. Run with --dsn, a named profile's
+table and column names are quoted where the data source needs it (mixed
+case where it folds names, blanks, reserved words) with the quote it names,
+in the Inserts, Deletes and lookups; a table of another schema is named
+"schema.table" and runs after the listed tables; and after each table the
+sequence that feeds a SERIAL or identity column the run wrote is moved
+past the largest value (PostgreSQL; MariaDB and SQLite move their own).
+
 Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, as it would be sent and ended by ";" (the Delete
 statements are sent without one), to --sql-out (default: standard output),
@@ -113,6 +128,8 @@ Options:
                      a message that says so. With the window's one statement
                      per record (1), statements are prepared as the window
                      prepares them
+  --no-cache-lookups
+                     look every value up afresh, whatever the profile says
   --cache-lookups    read each table that a Database Lookup names once, on its
                      first lookup, with the same "SELECT * FROM" query, and
                      pick later values from the rows kept in memory with the
@@ -125,6 +142,8 @@ Options:
                      are reported as without it. The looked-up tables are held
                      in memory whole. No effect in a dry run, where lookups
                      give empty values
+  --order slots      run the tables in the order of the profile's slots,
+                     whatever the profile's [run] table says
   --order parents-first
                      run the tables in an order where each comes after the
                      tables its foreign keys refer to, as the data source
@@ -144,7 +163,8 @@ Options:
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (the tables
 that made a record or ran their Delete, records, statements, seconds) is
-printed at the end. An error that ends the run is printed with the table and
+printed at the end, after a warning naming each table that made no
+statement at all. An error that ends the run is printed with the table and
 the record it arose in, and a statement the data source refused on the line
 after it.
 
@@ -209,6 +229,10 @@ struct Options {
   bool cache_lookups = false;
   bool parents_first = false;
   bool version = false;  // --version: print it and do nothing else
+  // Set on the command line, so that a named profile's [run] table does not
+  // override it.
+  bool commit_every_given = false, rows_per_insert_given = false, cache_lookups_given = false,
+       order_given = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -273,15 +297,22 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       options.quote_names = true;
     } else if (arg == "--commit-every") {
       options.commit_every = static_cast<uint32_t>(ParseCount(arg, value(), 1, 4294967295u));
+      options.commit_every_given = true;
     } else if (arg == "--rows-per-insert") {
       options.rows_per_insert = static_cast<int32_t>(ParseCount(arg, value(), 1, 10000));
+      options.rows_per_insert_given = true;
     } else if (arg == "--cache-lookups") {
       options.cache_lookups = true;
+      options.cache_lookups_given = true;
+    } else if (arg == "--no-cache-lookups") {
+      options.cache_lookups = false;
+      options.cache_lookups_given = true;
     } else if (arg == "--order") {
       const std::string order = value();
-      if (order != "parents-first")
-        throw UsageError("--order takes parents-first, not '" + order + "'");
-      options.parents_first = true;
+      if (order != "parents-first" && order != "slots")
+        throw UsageError("--order takes parents-first or slots, not '" + order + "'");
+      options.parents_first = order == "parents-first";
+      options.order_given = true;
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
@@ -304,6 +335,20 @@ Options ParseOptions(int argc, char** argv, bool& help) {
       throw UsageError("--lists-dir '" + *options.lists_dir + "' is not a folder");
   }
   return options;
+}
+
+// The run options of a named profile's [run] table, where the command line
+// did not give them. Those that need a data source are left out of a dry
+// run, so a drafted profile also runs dry as it is.
+void TakeProfileRunOptions(const NamedRunOptions& run, Options& options) {
+  const bool on_data_source = options.dsn.has_value();
+  if (run.order && !options.order_given && on_data_source)
+    options.parents_first = *run.order == "parents-first";
+  if (run.commit_every && !options.commit_every_given && on_data_source)
+    options.commit_every = *run.commit_every;
+  if (run.rows_per_insert && !options.rows_per_insert_given)
+    options.rows_per_insert = *run.rows_per_insert;
+  if (run.cache_lookups && !options.cache_lookups_given) options.cache_lookups = *run.cache_lookups;
 }
 
 bool IsWordChar(char c) {
@@ -445,6 +490,7 @@ class CliHost : public WorkspaceHost {
     // counted once.
     slot_ = slot;
     table_counted_ = slot >= 0 && slot < kMaxTables && counted_[slot];
+    if (slot >= 0 && slot < kMaxTables) visited_[slot] = table;
     record_ = 0;
     table_started_ = std::chrono::steady_clock::now();
   }
@@ -471,6 +517,14 @@ class CliHost : public WorkspaceHost {
   bool ShowsEachRecord() const override { return false; }
   const std::string& SqlMonitor() const override { return sql_; }
 
+  // The tables the run visited that made no statement at all (no Delete,
+  // no Insert), in slot order.
+  std::vector<std::string> SilentTables() const {
+    std::vector<std::string> silent;
+    for (int slot = 0; slot < kMaxTables; ++slot)
+      if (!visited_[slot].empty() && !sent_[slot]) silent.push_back(visited_[slot]);
+    return silent;
+  }
   int tables() const { return tables_; }
   uint64_t records() const { return records_; }
   // Where the run stands: the table's name (empty before the first table)
@@ -514,6 +568,8 @@ class CliHost : public WorkspaceHost {
   bool table_counted_ = false;
   int slot_ = -1;
   std::array<bool, kMaxTables> counted_{};
+  std::array<bool, kMaxTables> sent_{};
+  std::array<std::string, kMaxTables> visited_{};
   int tables_ = 0;
   uint64_t records_ = 0;
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
@@ -672,6 +728,7 @@ void CliHost::ProcessMessages() {
 }
 
 void CliHost::StatementSent(const RunStatement& statement) {
+  if (slot_ >= 0 && slot_ < kMaxTables) sent_[slot_] = true;
   if (statement.Kind == StatementKind::kDelete) TableWorked();
   if (!writer_) return;
   const std::string& sql = statement.Sql;
@@ -715,6 +772,7 @@ int Main(int argc, char** argv) {
       if (IsNamedProfilePath(options.profile)) {
         // Placed here without a data source, after connecting with one.
         named = ReadNamedProfileFile(options.profile);
+        TakeProfileRunOptions(named->run, options);
         if (!options.dsn) {
           table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
           PlaceFieldExtras(*named, workspace->State(), workspace->Extras);
@@ -758,6 +816,7 @@ int Main(int argc, char** argv) {
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
+  if (named && !options.dsn) ws.SetNamedRun(false);
   ws.SetCacheLookups(options.cache_lookups);
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
@@ -790,7 +849,8 @@ int Main(int argc, char** argv) {
         stop.GiveRecordTime();
       }
       if (named) {
-        DatabaseLayout layout(ws.Db);
+        ws.SetNamedRun(true);
+        DatabaseLayout layout(ws.Db, ws.NameRules());
         try {
           table_count = PlaceNamedProfile(*named, &layout, ws.State());
           PlaceFieldExtras(*named, ws.State(), ws.Extras);
@@ -897,6 +957,21 @@ int Main(int argc, char** argv) {
   if (exit_code == kExitRunError && options.dsn)
     std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
                  static_cast<unsigned long long>(run.StatementsExecuted()));
+  // A table that sends nothing (no generated field, a record count of 0
+  // and no Delete) is easy to miss in the counts: it is named.
+  if (exit_code == kExitOk) {
+    const std::vector<std::string> silent = host.SilentTables();
+    std::string names;
+    for (size_t i = 0; i < silent.size(); ++i)
+      names += (i == 0 ? "" : i + 1 == silent.size() ? " and " : ", ") + silent[i];
+    if (!silent.empty())
+      std::fprintf(stderr, "kestrove-run: warning: %s %s made no statement\n",
+                   silent.size() == 1 ? "table" : "tables", Shown(names).c_str());
+    else if (run.StatementsExecuted() == 0 && !stopped_by_signal)
+      std::fprintf(stderr,
+                   "kestrove-run: warning: the profile names no table, so the run made "
+                   "no statement\n");
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   const std::string committed =

@@ -68,7 +68,10 @@ class SeedLayout : public ProfileLayout {
   const std::vector<std::string>& TableNames() override { return names_; }
   std::vector<LayoutColumn> Columns(const std::string& table) override {
     if (table == "broken") throw EDatabaseError("no rights");
-    return columns_.at(table);
+    // A table the data source does not list cannot be opened either.
+    const auto found = columns_.find(table);
+    if (found == columns_.end()) throw EDatabaseError("no such table");
+    return found->second;
   }
 
  private:

@@ -20,7 +20,9 @@ class FakeLayout : public ProfileLayout {
   const std::vector<std::string>& TableNames() override { return names_; }
   std::vector<LayoutColumn> Columns(const std::string& table) override {
     if (table == "broken") throw EDatabaseError("no rights");
-    return columns_.at(table);
+    const auto at = columns_.find(table);
+    if (at == columns_.end()) throw EDatabaseError("no such table");
+    return at->second;
   }
 
  private:
@@ -34,6 +36,8 @@ class FakeLayout : public ProfileLayout {
         {"photo", ftBlob, 0},
         {"dob", ftDate, 0}}},
       {"sale", {{"id", ftInteger, 0}, {"customer_id", ftInteger, 0}}},
+      // Not listed: a table of another schema.
+      {"stock.item", {{"big", ftLargeint, 0}, {"raw", ftBytes, 8}, {"tag", ftBlob, 0}}},
   };
 };
 
@@ -50,8 +54,18 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
   const ErrorCase cases[] = {
       {"[[table]\n", false, "p.toml:1: Error while parsing table header: expected ']', saw '\\n'"},
       {"quote_name = true\n", false,
-       "p.toml:1: unknown key \"quote_name\"; a profile takes \"quote_names\" and [[table]] "
-       "blocks (did you mean \"quote_names\"?)"},
+       "p.toml:1: unknown key \"quote_name\"; a profile takes \"quote_names\", a [run] block "
+       "and [[table]] blocks (did you mean \"quote_names\"?)"},
+      {"[run]\norder = \"parent-first\"\n", false,
+       "p.toml:2: [run]: \"order\" takes \"parents-first\" or \"slots\", not \"parent-first\""},
+      {"[run]\nrows_per_insert = 0\n", false,
+       "p.toml:2: [run]: \"rows_per_insert\" must be a whole number from 1 to 10000"},
+      {"[run]\ncache_lookup = true\n", false,
+       "p.toml:2: [run]: unknown key \"cache_lookup\"; [run] takes \"order\", \"commit_every\", "
+       "\"rows_per_insert\" and \"cache_lookups\" (did you mean \"cache_lookups\"?)"},
+      {(c + "{ name = \"id\", class = \"uuid\", choice = \"Counter\" }]\n"), false,
+       "p.toml:4: table \"customer\", field \"id\": the choice \"Counter\" is not offered for a "
+       "uuid field; it offers \"Do not update\" and \"UUID\""},
       {"[[table]]\nname = \"customer\"\nrecods = 5\n", false,
        "p.toml:3: table \"customer\": unknown key \"recods\"; a table takes \"name\", "
        "\"records\", \"delete\" and \"fields\" (did you mean \"records\"?)"},
@@ -65,8 +79,8 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
        "leaves it out)"},
       {(c + "{ name = \"id\", class = \"int\", choice = \"Counter\" }]\n"), false,
        "p.toml:4: table \"customer\", field \"id\": unknown class \"int\"; the classes are "
-       "\"text\", \"integer\", \"float\", \"boolean\", \"currency\", \"date\", \"time\" and "
-       "\"datetime\""},
+       "\"text\", \"integer\", \"float\", \"boolean\", \"currency\", \"date\", \"time\", "
+       "\"datetime\", \"bigint\", \"bool\", \"uuid\" and \"binary\""},
       {(c + "{ name = \"id\", choice = \"Random\", From = 1.5 }]\n"), false,
        "p.toml:4: table \"customer\", field \"id\": parameter \"From\" must be a text in double "
        "quotes"},
@@ -185,6 +199,30 @@ TEST(NamedProfile, PlacesTablesAndFieldsWhereTheWindowWould) {
   expect(state->Tables[1].Fields[3], "id", 4, "", "", 0, 206, 206);
 }
 
+// A table the data source does not list but can read takes a slot after
+// the listed ones; the named-only classes place their own codes, and Random
+// Bytes without a Length take the column's size where it has one.
+TEST(NamedProfile, PlacesOtherSchemasAfterTheListedTablesWithNamedOnlyChoices) {
+  const char text[] = R"([[table]]
+name = "stock.item"
+fields = [
+  { name = "big", class = "bigint", choice = "Random", From = "1", To = "9000000000" },
+  { name = "raw", class = "binary", choice = "Random Bytes" },
+  { name = "tag", class = "binary", choice = "Random Bytes" },
+]
+)";
+  FakeLayout layout;
+  auto state = ProfileState::Create();
+  EXPECT_EQ(PlaceNamedProfile(ParseNamedProfile(text, "p.toml"), &layout, *state), 4);
+  const TTableStruct& item = state->Tables[3];
+  EXPECT_EQ(item.TableName, "stock.item");
+  EXPECT_EQ(item.Fields[0].ChoiceCode, kBigintRandom);
+  EXPECT_EQ(item.Fields[0].Param2, "9000000000");
+  EXPECT_EQ(item.Fields[1].ChoiceCode, kBinaryRandom);
+  EXPECT_EQ(item.Fields[1].Param1, "8");
+  EXPECT_EQ(item.Fields[2].Param1, "");
+}
+
 TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedProfile profile;
   profile.quote_names = false;
@@ -196,6 +234,9 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0, 0.25, {}, {}});
   table.fields.push_back({"d", "Random Date", std::nullopt, {}, 0, {}, "s", "1-14"});
   profile.tables = {table, NamedTable{"empty", 10, false, {}, 0}};
+  profile.run.order = "parents-first";
+  profile.run.commit_every = 4294967295u;
+  profile.run.cache_lookups = false;
   const std::string text = NamedProfileText(profile);
   EXPECT_NE(text.find("\"1.50\", null = 0.25 },\n  { name = \"d\", choice = \"Random Date\", "
                       "after = \"s\", gap = \"1-14\" },"),
@@ -209,6 +250,10 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   ASSERT_EQ(back.tables.size(), 2u);
   EXPECT_EQ(back.tables[0].name, table.name);
   EXPECT_EQ(back.tables[0].fields[1].type_class, kClassFloat);
+  EXPECT_EQ(back.run.order, "parents-first");
+  EXPECT_EQ(back.run.commit_every, 4294967295u);
+  EXPECT_EQ(back.run.cache_lookups, false);
+  EXPECT_FALSE(back.run.rows_per_insert);
 }
 
 // The window-made shop profile through a named one and back, without a data

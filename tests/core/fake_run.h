@@ -36,6 +36,13 @@ class FakeServices : public RunServices {
     on_execute(statement.Sql);
     executed.push_back(statement.Sql);
   }
+  // "table: col,col" for every table filled with whole-number columns.
+  std::vector<std::string> filled;
+  void TableFilled(const std::string& table, const std::vector<std::string>& columns) override {
+    std::string line = table + ":";
+    for (const std::string& c : columns) line += " " + c;
+    filled.push_back(line);
+  }
   // Whether the data source escapes backslashes, and how often it was asked.
   bool backslash_escapes = false;
   int backslash_questions = 0;

@@ -400,6 +400,30 @@ TEST_F(GenerationRunTest, CodeOutsideEveryFamilyAddsNoValue) {
   EXPECT_EQ(services.executed, std::vector<std::string>{"Insert into T (a,b) Values ('v64');"});
 }
 
+// A named run: the named-only codes add their literal as it comes, every
+// name goes through the quoting, and the whole-number columns are reported
+// once the table's records are sent.
+TEST_F(GenerationRunTest, NamedRunAddsNamedOnlyValuesAndQuotesNames) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 2;
+  state->Tables[0].DeleteExisting = 1;
+  state->Tables[1].TableName = "Empty";
+  state->Tables[1].RecordCount = 0;
+  SetField(1, 0, "n", 206);
+  SetField(0, 0, "a", 930);
+  SetField(0, 1, "b", 64);
+  SetField(0, 2, "c", 206);
+  SetField(0, 3, "d", kBigintCounter);
+  host.listed = 1;
+  services.value = [](int32_t code, auto&, auto&) { return code == 930 ? "X'0a'" : "1"; };
+  run.NamedChoices = true;
+  run.QuoteName = [](const std::string& n) { return "[" + n + "]"; };
+  run.GenerateBtnClick();
+  const std::string insert = "Insert into [T] ([a],[b],[c],[d]) Values (X'0a','1',1,1);";
+  EXPECT_EQ(services.executed, (std::vector<std::string>{"Delete from [T]", insert, insert}));
+  EXPECT_EQ(services.filled, std::vector<std::string>{"T: c d"});
+}
+
 TEST(StatementHeadTest, EmptyWhenNothingGenerated) {
   auto state = ProfileState::Create();
   state->Tables[0].TableName = "T";

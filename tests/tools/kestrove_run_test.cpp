@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -117,7 +118,7 @@ TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
       {"--profile", Shop(), "--commit-every", "4294967296", "--dsn", "none"},
       // A dry run has nothing to commit.
       {"--profile", Shop(), "--commit-every", "10"},
-      {"--profile", Shop(), "--order", "slots", "--dsn", "none"},
+      {"--profile", Shop(), "--order", "random", "--dsn", "none"},
       {"--profile", Shop(), "--order"},
   };
   for (const auto& args : cases) {
@@ -257,6 +258,39 @@ TEST_F(KestroveRunTest, QuotedNamesWrappedCodesAndTheTableCount) {
             "Insert into T (f0,f1) Values (1);\nInsert into T (f0,f1) Values (2);\nDelete from "
             "Cleared;\n");
   EXPECT_NE(r.err.find("completed: 2 tables, 2 records, 3 statements"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("warning: table Empty made no statement\n"), std::string::npos) << r.err;
+}
+
+// A named profile's [run] options, which the command line overrides, and
+// its named-only choices in a dry run, where the options that need a data
+// source are left out.
+TEST_F(KestroveRunTest, NamedProfileRunOptionsAndNamedOnlyChoices) {
+  const std::string path = (dir / "run.toml").string();
+  std::ofstream(path) << "[run]\norder = \"parents-first\"\nrows_per_insert = 2\n"
+                         "commit_every = 5\n\n[[table]]\nname = \"T\"\nrecords = 2\nfields = [\n"
+                         "  { name = \"id\", class = \"bigint\", choice = \"Counter\", "
+                         "\"Starting Value\" = \"5000000000\" },\n"
+                         "  { name = \"b\", class = \"bool\", choice = \"Fixed Value\", "
+                         "Value = \"TRUE\" },\n"
+                         "  { name = \"k\", class = \"binary\", choice = \"Random Bytes\", "
+                         "Length = \"1\" },\n]\n";
+  const struct {
+    std::vector<std::string> extra;
+    std::string out;
+  } cases[] = {
+      {{}, "Insert into T (id,b,k) Values (5000000000,TRUE,X'"},
+      {{"--rows-per-insert", "1"}, "Insert into T (id,b,k) Values (5000000001,TRUE,X'"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--profile", path, "--seed", "3"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto r = RunTool("kestrove-run", args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    // Batched, both records share one statement; one by one, the second
+    // record has a line of its own.
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.extra.empty() ? 1 : 2) << r.out;
+  }
 }
 
 // Ctrl+C and SIGTERM both press "Stop": the record under way finishes and
