@@ -24,7 +24,9 @@ class FakeSchema : public SchemaReader {
 const char kHeader[] =
     "# A named profile drafted by kestrove-profile from the data source shop.\n"
     "# Choices are guessed from the column names and types: check them, and give\n"
-    "# the columns left out (see the comments) a choice where they need a value.\n";
+    "# the columns left out (see the comments) a choice where they need a value.\n"
+    "\n# Parents before the tables that look them up, each lookup read once.\n"
+    "[run]\norder = \"parents-first\"\ncache_lookups = true\n";
 
 std::string TableText(const std::string& name, const std::string& fields) {
   return "\n[[table]]\nname = \"" + name + "\"\nrecords = 10\ndelete = false\nfields = [\n" +
@@ -67,7 +69,7 @@ const GuessCase kGuesses[] = {
      R"(choice = "Random DateTime", From = "2000/1/1", Format = "yyyy-mm-dd 24:24:24")"},
     {{"memo", ftMemo, 0}, "left out, no choice guessed for a Memo column"},
     {{"photo", ftBlob, 0}, "left out, no choice guessed for a BLOB column"},
-    {{"big", ftLargeint, 0}, "left out, no choice guessed for a unknown column"},
+    {{"big", ftLargeint, 0}, R"(class = "bigint", choice = "Random", From = "1", To = "1000")"},
 };
 
 TEST(Draft, GuessesEachColumnFromItsNameAndType) {
