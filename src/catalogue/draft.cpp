@@ -142,6 +142,16 @@ Kind KindOf(const ColumnFacts& column) {
   if (column.sql_type == kSqlDecimal || column.sql_type == kSqlNumeric ||
       NameIs(word, {"decimal", "numeric", "dec", "number"}))
     return Kind::kDecimal;
+  // Types that some drivers describe as text (a domain, a type of the
+  // database's own) still take only their own values.
+  if (NameIs(word, {"integer", "int", "int4", "serial", "smallint", "int2", "tinyint", "mediumint",
+                    "year"}))
+    return Kind::kInteger;
+  if (NameIs(word, {"real", "float", "float4", "float8", "double", "double precision"}))
+    return Kind::kFloat;
+  if (word == "date") return Kind::kDate;
+  if (word.rfind("timestamp", 0) == 0 || word == "datetime") return Kind::kDateTime;
+  if (word.rfind("time", 0) == 0) return Kind::kTime;
   switch (ClassifyType(column.type).type_class) {
     case kClassText:
       return Kind::kText;
@@ -162,10 +172,43 @@ Kind KindOf(const ColumnFacts& column) {
   }
 }
 
+// The window's class of the values of a kind, or `described` where it has
+// none of its own.
+int32_t KindClass(Kind kind, int32_t described) {
+  switch (kind) {
+    case Kind::kText:
+      return kClassText;
+    case Kind::kInteger:
+      return kClassInteger;
+    case Kind::kDecimal:
+    case Kind::kFloat:
+      return kClassFloat;
+    case Kind::kCurrency:
+      return kClassCurrency;
+    case Kind::kBoolean:
+      return kClassBoolean;
+    case Kind::kDate:
+      return kClassDate;
+    case Kind::kTime:
+      return kClassTime;
+    case Kind::kDateTime:
+      return kClassDateTime;
+    default:
+      return described;
+  }
+}
+
 // --- Ranges -------------------------------------------------------------------
 
 constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max();
 constexpr int64_t kMin64 = std::numeric_limits<int64_t>::min();
+
+// a + b, held at the ends of the 64-bit range.
+int64_t Add(int64_t a, int64_t b) {
+  int64_t sum;
+  if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? kMax64 : kMin64;
+  return sum;
+}
 
 // An inclusive range of whole numbers: values, hundredths (scaled) or days.
 struct Range {
@@ -186,9 +229,8 @@ Range Fit(const Range& allowed, const Range& preferred) {
   const Range both = Intersect(allowed, preferred);
   if (!both.Empty() || allowed.Empty()) return both.Empty() ? allowed : both;
   const int64_t width = preferred.hi - preferred.lo;
-  if (allowed.hi < preferred.lo)
-    return {allowed.hi - allowed.lo > width ? allowed.hi - width : allowed.lo, allowed.hi};
-  return {allowed.lo, allowed.hi - allowed.lo > width ? allowed.lo + width : allowed.hi};
+  if (allowed.hi < preferred.lo) return {std::max(allowed.lo, Add(allowed.hi, -width)), allowed.hi};
+  return {allowed.lo, std::min(allowed.hi, Add(allowed.lo, width))};
 }
 
 int64_t Pow10(int32_t n) {
@@ -254,10 +296,10 @@ Range CheckedRange(const ColumnFacts& column, int32_t scale) {
   for (const CheckFacts& check : column.checks) {
     if (!check.low.empty())
       if (const auto low = ReadNumber(check.low, scale))
-        r.lo = std::max(r.lo, check.low_open ? low->floor + 1 : low->ceil);
+        r.lo = std::max(r.lo, check.low_open ? Add(low->floor, 1) : low->ceil);
     if (!check.high.empty())
       if (const auto high = ReadNumber(check.high, scale))
-        r.hi = std::min(r.hi, check.high_open ? high->ceil - 1 : high->floor);
+        r.hi = std::min(r.hi, check.high_open ? Add(high->ceil, -1) : high->floor);
   }
   return r;
 }
@@ -743,8 +785,13 @@ std::string DraftTable(const std::string& name, const TableFacts& facts, const C
       continue;
     }
     NamedField& field = *draft.field;
-    if (!field.type_class && draft.named_class.empty() && OfferedBySeveralClasses(field.choice))
-      field.type_class = ClassifyType(column.type).type_class;
+    // The class is written where the choice needs it: a name several
+    // classes offer, or a class other than the one the driver describes.
+    const int32_t described = ClassifyType(column.type).type_class;
+    const int32_t cls = KindClass(KindOf(column), described);
+    if (!field.type_class && draft.named_class.empty() &&
+        (cls != described || OfferedBySeveralClasses(field.choice)))
+      field.type_class = cls;
     named_classes.push_back(draft.named_class);
     table.fields.push_back(std::move(field));
   }

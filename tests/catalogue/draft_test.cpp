@@ -135,6 +135,8 @@ TEST(Draft, GivesEachColumnAValueItsFactsAccept) {
        R"(class = "integer", choice = "Random", From = "1", To = "127")"},
       {Col("hours", ftWord, 0, "tinyint(3) unsigned").Range("0", "72", true),
        R"(class = "integer", choice = "Random", From = "1", To = "72")"},
+      {Col("rank", ftString, 11, "integer"),
+       R"(class = "integer", choice = "Random", From = "1", To = "1000")"},
       {Col("model_year", ftSmallint, 0, "year"),
        R"(class = "integer", choice = "Random", From = "1901", To = "2155")"},
       {Col("made", ftInteger).Range("'1901'", "2155"),
@@ -185,6 +187,8 @@ TEST(Draft, KeepsOneCounterAndLeavesToTheDatabaseWhatItMakes) {
   payment.columns = {Col("payment_id", ftInteger).Range("1000", ""), Col("till", ftInteger),
                      Col("paid_on", ftDate)};
   payment.primary_key = {"payment_id", "till", "paid_on"};
+  payment.columns[0].auto_increment = true;  // a SERIAL: written by the Counter all the same
+  payment.columns[0].default_value = "nextval('payment_payment_id_seq')";
   TableFacts& bike = schema.tables["bike"];
   bike.columns = {Col("bike_id", ftLargeint), Col("hire_id", ftLargeint), Col("code", ftInteger)};
   bike.primary_key = {"bike_id"};
