@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   FixedClock clock(1, {2026, 12, 9});
   BenchPrompts prompts;
   prompts.profile = argv[2];
-  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts};
+  ui::MainFormEnvironment environment{&clock, std::string(argv[3]) + "/", &prompts, {}};
   ui::TMainForm form(environment);
   form.show();
   auto* db_list = Find<QComboBox>(form, "dbList");

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 
+#include "core/lookup_ids.h"
 #include "core/table_order.h"
 #include "db/foreign_keys.h"
 #include "db/odbc_error.h"
@@ -16,13 +16,21 @@ Workspace::Workspace(const Clock& clock, WorkspaceHost& host, DatabaseErrorRepor
       Run(*state_, *this, host),
       clock_(clock),
       host_(host),
-      reporter_(reporter) {
+      reporter_(reporter),
+      extras_run_(Extras, Random, clock) {
   state_->ClearProfile();
+  Run.Extras = &extras_run_;
   Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
 void Workspace::SetProgramDir(const std::string& dir) {
-  Run.ProgramDir = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  SetPlaces(FilePlaces::In(dir));
+}
+
+void Workspace::SetPlaces(const FilePlaces& places) {
+  places_ = places;
+  Run.ProgramDir = places_.program_dir;
+  Run.ListPath = [this](int list) { return places_.ReadPath(kLookupFileNames[list]); };
 }
 
 void Workspace::SetDryRun(bool dry) {
@@ -139,13 +147,6 @@ void Workspace::RequireListOpen(int list) {
   // Any read of a closed list raises the list's own closed-list error.
   TdxMemData& store = Lists.List(list);
   if (!store.Active()) store.First();
-}
-
-std::string ProgramFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  return exe.parent_path().string() + "/";
 }
 
 }  // namespace kestrove

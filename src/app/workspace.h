@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/file_places.h"
 #include "app/workspace_host.h"
 #include "core/clock.h"
+#include "core/field_extras.h"
 #include "core/generation_run.h"
 #include "core/profile.h"
 #include "core/run_services.h"
@@ -18,6 +20,7 @@
 #include "db/lookup_cache.h"
 #include "db/lookup_reader.h"
 #include "db/transaction.h"
+#include "generators/field_extras_run.h"
 #include "generators/generators.h"
 #include "generators/random.h"
 #include "lookup/lookup_lists.h"
@@ -46,14 +49,21 @@ class Workspace : private RunServices {
   Database Db;
   Generators Values;
   GenerationRun Run;
+  // The NULL shares and ordered dates of the placed named profile, by table
+  // and field slot (PlaceFieldExtras); empty for a positional profile.
+  FieldExtras Extras;
 
   // Seeds the random source from the clock (milliseconds since midnight UTC).
   void SeedRandom() { Random.SeedRandom(clock_); }
 
   // Folder of the lookup list files (and the settings file), with a
-  // trailing "/". The run loads its lists from here.
+  // trailing "/": one folder for reading and writing them all.
   void SetProgramDir(const std::string& dir);
   const std::string& ProgramDir() const { return Run.ProgramDir; }
+  // Where the lists and the settings file are read and written; the run
+  // loads each list from its read place.
+  void SetPlaces(const FilePlaces& places);
+  const FilePlaces& Places() const { return places_; }
 
   // A dry run executes nothing and database lookups yield empty text;
   // statements still reach the host's StatementSent.
@@ -105,16 +115,15 @@ class Workspace : private RunServices {
   const Clock& clock_;
   WorkspaceHost& host_;
   DatabaseErrorReporter& reporter_;
+  FilePlaces places_;
   bool dry_run_ = false;
   bool direct_ = false;
   bool cache_lookups_ = false;
   CachedLookupReader lookup_cache_{Db.LookupTable};
+  FieldExtrasRun extras_run_;
   DbTransaction* transaction_ = nullptr;
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };
-
-// The folder of the running program, with a trailing "/".
-std::string ProgramFolder();
 
 }  // namespace kestrove

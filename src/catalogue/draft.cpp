@@ -9,21 +9,27 @@
 #include "catalogue/choice_catalogue.h"
 #include "core/clock.h"
 #include "core/errors.h"
+#include "util/text.h"
 
 namespace kestrove {
 namespace {
 
-// Control characters (other than line breaks) would make the file unreadable
-// as TOML; they are shown as '?', as the tools show them.
-std::string Printable(const std::string& text) {
-  std::string out;
-  for (char c : text) out += (c == '\n' || static_cast<unsigned char>(c) >= 0x20) ? c : '?';
-  return out;
+// Every comment the draft writes is made here, one line of UTF-8 whatever
+// the text holds (a driver's message may span lines or hold any byte), so
+// the draft always parses.
+std::string Comment(const std::string& text) {
+  std::string line = OneLineUtf8(text);
+  std::replace(line.begin(), line.end(), '\t', '?');  // as the tools show a tab
+  return "# " + line + "\n";
 }
 
-// Every comment the draft writes is made here.
-std::string Comment(const std::string& text) {
-  return "# " + text + "\n";
+// A TOML file holds UTF-8 text only.
+constexpr const char* kNotUtf8 = "is not UTF-8 text, which a TOML file cannot hold";
+
+bool FieldIsUtf8(const NamedField& field) {
+  bool ok = IsValidUtf8(field.name) && IsValidUtf8(field.choice);
+  for (const NamedParam& p : field.params) ok = ok && IsValidUtf8(p.label) && IsValidUtf8(p.value);
+  return ok;
 }
 
 std::string Lower(std::string text) {
@@ -657,7 +663,7 @@ Draft Decide(const std::string& table, const ColumnFacts& column, const TableFac
   // A default is the database's value, except for a key of its own, where
   // one value for every record would repeat.
   if (HasDefault(column) && !counter && !SoleUniqueKey(name, facts))
-    return Out(Printable(name + ": left to the database, its default is " + column.default_value));
+    return Out(name + ": left to the database, its default is " + column.default_value);
 
   const Kind kind = KindOf(column);
   const int32_t cls = ClassifyType(column.type).type_class;
@@ -810,13 +816,21 @@ std::string DraftTable(const std::string& name, const TableFacts& facts, const C
                     ") is made of looked-up values, which repeat: give one of its columns a "
                     "Counter, or keep the records to a few");
   }
+  for (auto f = table.fields.begin(); f != table.fields.end();) {
+    if (FieldIsUtf8(*f)) {
+      ++f;
+      continue;
+    }
+    notes.push_back(f->name + ": left out, its name or a parameter " + kNotUtf8);
+    f = table.fields.erase(f);
+  }
   NamedProfile one;
   one.tables.push_back(std::move(table));
   std::string text = NamedProfileText(one);
   WriteNamedClasses(text, named_classes);
   // The notes go inside the field list, before its closing bracket.
   std::string comments;
-  for (const std::string& note : notes) comments += "  " + Comment(Printable(note));
+  for (const std::string& note : notes) comments += "  " + Comment(note);
   text.insert(text.size() - 2, comments);
   return text;
 }
@@ -854,16 +868,20 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source, const 
       Comment("Parents before the tables that look them up, each lookup read once.") +
       "[run]\norder = \"parents-first\"\ncache_lookups = true\n";
   for (size_t t = 0; t < tables.size(); ++t) {
-    if (schema.IsView(t)) {
-      out += "\n" + Comment(NotFilled(tables[t], TableKind::kView));
+    if (!IsValidUtf8(tables[t])) {
+      out += "\n" + Comment(tables[t] + " is left out: its name " + kNotUtf8);
+      continue;
+    }
+    if (const std::string why = NotFilled(tables[t], schema.Kind(t)); !why.empty()) {
+      out += "\n" + Comment(why);
       continue;
     }
     TableFacts facts;
     try {
       facts = schema.Facts(tables[t]);
     } catch (const EDatabaseError& e) {
-      out += "\n" + Comment(tables[t] + " cannot be read: left out (" +
-                            Printable(DisplayMessage(e.what())) + ")");
+      out += "\n" +
+             Comment(tables[t] + " cannot be read: left out (" + DisplayMessage(e.what()) + ")");
       continue;
     }
     if (const std::string why = NotFilled(tables[t], facts.kind); !why.empty()) {

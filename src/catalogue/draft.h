@@ -49,7 +49,7 @@ struct ColumnFacts {
   bool is_unsigned = false;
   bool auto_increment = false;  // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
   bool generated = false;       // a computed column: the database makes its value
-  bool always_generated = false;  // GENERATED ALWAYS identity: no value may be given
+  bool always_generated = false;  // GENERATED ALWAYS identity or generated: no value may be given
   std::vector<std::string> enum_labels;  // ENUM (and MariaDB SET) labels, in order
   bool is_set = false;                   // a MariaDB SET: any combination of the labels
   std::string domain;                    // the domain's name, where the column has one
@@ -98,6 +98,11 @@ class SchemaReader {
   virtual const std::vector<std::string>& TableNames() = 0;
   // True when the entry at `slot` of TableNames() is a view.
   virtual bool IsView(size_t slot) = 0;
+  // What the entry at `slot` of TableNames() is; a reader that tells only
+  // views from tables needs not say more.
+  virtual TableKind Kind(size_t slot) {
+    return IsView(slot) ? TableKind::kView : TableKind::kTable;
+  }
   // Raises EDatabaseError when the table cannot be read.
   virtual TableFacts Facts(const std::string& table) = 0;
 };

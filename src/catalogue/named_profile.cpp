@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,8 @@
 #include <sstream>
 
 #include "catalogue/choice_catalogue.h"
+#include "util/file.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -20,8 +23,27 @@ namespace {
 constexpr int32_t kClasses[] = {kClassText,     kClassInteger, kClassFloat, kClassBoolean,
                                 kClassCurrency, kClassDate,    kClassTime,  kClassDateTime};
 
+// A name, key or value in a message, in double quotes. A control character
+// (a line break in a quoted key) is shown as its TOML escape, so that every
+// message stays one line.
 std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string out = "\"";
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (u < 0x20 || u == 0x7f) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 // "\"a\", \"b\" and \"c\"" for a message.
@@ -55,30 +77,6 @@ std::string Where(const std::string& source, int64_t line, const std::string* ta
   throw ENamedProfileError(where + what);
 }
 
-// A TOML file is UTF-8 text; names and parameters are the engine's bytes,
-// which may be in another code page and then have no TOML spelling.
-bool IsUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t extra = 0;
-    if (c >= 0x80) {
-      if ((c & 0xe0) == 0xc0)
-        extra = 1;
-      else if ((c & 0xf0) == 0xe0)
-        extra = 2;
-      else if ((c & 0xf8) == 0xf0)
-        extra = 3;
-      else
-        return false;
-    }
-    for (size_t k = 1; k <= extra; ++k)
-      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
-        return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 // --- Reading ---------------------------------------------------------------
 
 int64_t LineOf(const toml::node& node) {
@@ -94,8 +92,13 @@ class Reader {
     try {
       root = toml::parse(text, source_);
     } catch (const toml::parse_error& e) {
+      // toml++ quotes what it saw as it stands, a line break too; the
+      // message stays one line.
+      std::string what;
+      for (char c : e.description())
+        what += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
       throw ENamedProfileError(source_ + ":" + std::to_string(e.source().begin.line) + ": " +
-                               std::string(e.description()));
+                               OneLineUtf8(what));
     }
     NamedProfile profile;
     profile.source = source_;
@@ -124,8 +127,19 @@ class Reader {
   }
 
   std::string Text(const toml::node& node, const std::string& where, const std::string& key) {
-    if (auto value = node.value_exact<std::string>()) return *value;
+    if (auto value = node.value_exact<std::string>()) return Kept(*value, where, key);
     Fail(where, Quoted(key) + " must be a text in double quotes");
+  }
+
+  // A TOML text may spell a line break or a NUL byte ("\n", "\u0000"); the
+  // positional profile it is placed into keeps neither, and a NUL cuts a
+  // statement short at the driver.
+  static std::string Kept(std::string value, const std::string& where, const std::string& key) {
+    if (value.find('\0') != std::string::npos)
+      Fail(where, Quoted(key) + " holds a NUL byte, which no statement can carry");
+    if (value.find_first_of("\r\n") != std::string::npos)
+      Fail(where, Quoted(key) + " holds a line break, which a profile cannot keep");
+    return value;
   }
 
   NamedTable Table(const toml::table& block) {
@@ -181,6 +195,7 @@ class Reader {
     for (auto&& [key, node] : entry) {
       const std::string k(key.str());
       if (k == "name" || k == "choice") continue;
+      if (FieldExtraKey(k, node, where, field)) continue;
       if (k == "class") {
         const std::string text = Text(node, where, k);
         field.type_class = ClassOfName(text);
@@ -196,17 +211,46 @@ class Reader {
       // other kind would lose how it was written ("1.50").
       NamedParam param{k, {}, LineOf(node)};
       if (auto text = node.value_exact<std::string>())
-        param.value = *text;
+        param.value = Kept(*text, Where(source_, param.line, &table, &field.name), k);
       else if (auto number = node.value_exact<int64_t>())
         param.value = std::to_string(*number);
       else
         Fail(where, "parameter " + Quoted(k) + " must be a text in double quotes");
       field.params.push_back(std::move(param));
     }
+    if (!field.gap.empty() && field.after.empty())
+      Fail(where, "\"gap\" needs \"after\", the date field this one is drawn after");
     // Keys come back sorted; keep them in the order written.
     std::stable_sort(field.params.begin(), field.params.end(),
                      [](const NamedParam& a, const NamedParam& b) { return a.line < b.line; });
     return field;
+  }
+
+  // The keys of a field besides its choice and parameters; false for any other.
+  bool FieldExtraKey(const std::string& k, const toml::node& node, const std::string& where,
+                     NamedField& field) {
+    if (k == "null") {
+      std::optional<double> share = node.value_exact<double>();
+      if (!share)
+        if (auto whole = node.value_exact<int64_t>()) share = static_cast<double>(*whole);
+      if (!share || !(*share >= 0 && *share <= 1))
+        Fail(where, "\"null\" must be a share from 0 to 1, such as 0.2");
+      field.null_share = *share;
+    } else if (k == "after") {
+      field.after = Text(node, where, k);
+      if (field.after.empty()) Fail(where, "\"after\" must name a date field of the table");
+    } else if (k == "gap") {
+      if (auto whole = node.value_exact<int64_t>())
+        field.gap = std::to_string(*whole);
+      else
+        field.gap = Text(node, where, k);
+      if (!ReadGap(field.gap))
+        Fail(where, "\"gap\" must be a range of days such as \"1-14\" (from 0 up), not " +
+                        Quoted(field.gap));
+    } else {
+      return false;
+    }
+    return true;
   }
 
   std::string source_;
@@ -228,6 +272,22 @@ std::string TomlKey(const std::string& key) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
   });
   return bare ? key : TomlString(key);
+}
+
+// ", null = 0.2, after = \"a\", gap = \"1-14\"" for the keys a field holds.
+std::string FieldExtrasText(const NamedField& field) {
+  std::string out;
+  if (field.null_share) {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, *field.null_share).ptr;
+    std::string share(digits, end);
+    // A TOML float needs its point.
+    if (share.find_first_of(".e") == std::string::npos) share += ".0";
+    out += ", null = " + share;
+  }
+  if (!field.after.empty()) out += ", after = " + TomlString(field.after);
+  if (!field.gap.empty()) out += ", gap = " + TomlString(field.gap);
+  return out;
 }
 
 // --- Placing ---------------------------------------------------------------
@@ -436,6 +496,7 @@ std::string NamedProfileText(const NamedProfile& profile) {
       out += ", choice = " + TomlString(field.choice);
       for (const NamedParam& param : field.params)
         out += ", " + TomlKey(param.label) + " = " + TomlString(param.value);
+      out += FieldExtrasText(field);
       out += " },\n";
     }
     out += "]\n";
@@ -444,17 +505,10 @@ std::string NamedProfileText(const NamedProfile& profile) {
 }
 
 void SaveNamedProfileFile(const NamedProfile& profile, const std::string& path) {
-  const std::string text = NamedProfileText(profile);
-  const std::string temp = path + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) throw EInOutError("Cannot create file " + path + ": " + std::strerror(errno));
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const int write_errno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = !written ? write_errno : errno;
-    std::remove(temp.c_str());
-    throw EInOutError("Cannot write file " + path + ": " + std::strerror(error));
+  try {
+    WriteFileAtomically(path, NamedProfileText(profile));
+  } catch (const AtomicWriteError& e) {
+    throw EInOutError(e.what());
   }
 }
 
@@ -468,8 +522,9 @@ int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, Pr
                                " tables; a profile holds at most " +
                                std::to_string(kMaxTables - 1));
   } else if (profile.tables.size() >= kMaxTables) {
+    // Said at the first table there is no room for.
     throw ENamedProfileError(
-        source + ": " +
+        Where(source, profile.tables[kMaxTables - 1].line, nullptr, nullptr) +
         CannotHold(static_cast<int>(profile.tables.size()), "tables", kMaxTables - 1));
   }
   state.ClearProfile();
@@ -565,7 +620,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
     }
     const std::string& table_name = slot.TableName;
     const std::string table_where = "table " + Quoted(table_name) + ": ";
-    if (!IsUtf8(table_name))
+    if (!IsValidUtf8(table_name))
       Fail(table_where, "the name is not UTF-8 text, which a TOML file cannot hold");
     if (slot.RecordCount < INT32_MIN || slot.RecordCount > INT32_MAX)
       Fail(table_where,
@@ -595,7 +650,7 @@ NamedProfile NameProfile(const ProfileState& state, int32_t table_count, Profile
         Fail(where,
              "it holds a choice but no field name, which a run would send as an empty "
              "column name");
-      if (!IsUtf8(field.FieldName) || !IsUtf8(field.Param1) || !IsUtf8(field.Param2))
+      if (!IsValidUtf8(field.FieldName) || !IsValidUtf8(field.Param1) || !IsValidUtf8(field.Param2))
         Fail(where, "its name or a parameter is not UTF-8 text, which a TOML file cannot hold");
       if (field.ChoiceBase == 0 && field.ChoiceCode != 0)
         Fail(where, "its choice code " + std::to_string(field.ChoiceCode) +

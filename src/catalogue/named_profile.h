@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/field_extras.h"
 #include "core/field_types.h"
 #include "core/profile.h"
 
@@ -39,6 +40,12 @@ struct NamedField {
   std::optional<int32_t> type_class;  // `class`: only needed where a name is ambiguous
   std::vector<NamedParam> params;     // in the order written
   int64_t line = 0;
+  // Field-level extras, which only named profiles hold (PlaceFieldExtras):
+  // `null`, the share of records made NULL; `after`, the earlier date field
+  // of the record this date is drawn after; `gap`, the days between, "1-14".
+  std::optional<double> null_share;
+  std::string after;
+  std::string gap;
 };
 
 struct NamedTable {
@@ -103,6 +110,16 @@ class ProfileLayout {
 // (money columns are float to every driver; currency is reached this way).
 // Raises ENamedProfileError naming the table and field at fault.
 int32_t PlaceNamedProfile(const NamedProfile& profile, ProfileLayout* layout, ProfileState& state);
+
+// The NULL shares and ordered dates of a profile already placed into
+// `state` (PlaceNamedProfile), by table and field slot, into `extras`
+// (cleared first). Raises ENamedProfileError for an `after` that names no
+// earlier date field of the same table, or a field that draws no date.
+void PlaceFieldExtras(const NamedProfile& profile, const ProfileState& state, FieldExtras& extras);
+
+// The gap of `gap = "1-14"` (or "7"): the days from and to; nullopt for a
+// text of another form or a range that runs backwards.
+std::optional<std::pair<int32_t, int32_t>> ReadGap(std::string_view text);
 
 // The named profile of the listed slots 0 to `table_count` of a positional
 // profile. With a layout the field classes come from the data source,

@@ -1,7 +1,6 @@
 #include "catalogue/profile_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "util/file.h"
 
 namespace kestrove {
 
@@ -100,23 +100,12 @@ std::string ProfileFileImage(const ProfileState& state, int32_t table_count) {
 
 void SaveProfileFile(const ProfileState& state, int32_t table_count, const std::string& path) {
   const std::string image = ProfileFileImage(state, table_count);
-  // Write beside the target and rename over it, so a failed write never
-  // leaves the user with half a profile in place of the old one.
-  const std::string temp = path + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) throw EInOutError("Cannot create file " + path + ": " + std::strerror(errno));
-  const bool written = std::fwrite(image.data(), 1, image.size(), file) == image.size();
-  const int write_errno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    std::remove(temp.c_str());
-    throw EInOutError("Cannot write file " + path + ": " +
-                      std::strerror(written ? errno : write_errno));
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int rename_errno = errno;
-    std::remove(temp.c_str());
-    throw EInOutError("Cannot create file " + path + ": " + std::strerror(rename_errno));
+  // A failed write never leaves the user with half a profile in place of
+  // the old one.
+  try {
+    WriteFileAtomically(path, image);
+  } catch (const AtomicWriteError& e) {
+    throw EInOutError(e.what());
   }
 }
 

@@ -113,7 +113,7 @@ void GenerationRun::RunProper() {
   host_.SetMonitorRecNo("Loading Lookups", 0);
   host_.ProcessMessages();
   for (int list = 0; list < kLookupListCount; ++list)
-    services_.LoadLookupList(list, ProgramDir + kLookupFileNames[list]);
+    services_.LoadLookupList(list, ListPath ? ListPath(list) : ProgramDir + kLookupFileNames[list]);
   for (int list = 0; list < kLookupListCount; ++list)
     state_.LookupCounts[list] = services_.LookupRecordCount(list);
 
@@ -188,6 +188,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
 
   for (auto& field : table.Fields) UpdateChoiceCode(field);
   const std::string head = StatementHead(table, ShowQuotes);
+  const bool extras = Extras && Extras->BeginTable(slot, table);
 
   if (with_delete && table.DeleteExisting == 1)
     Send(StatementKind::kDelete, table.TableName, "Delete from " + table.TableName, 0);
@@ -214,6 +215,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     host_.ProcessMessages();
     state_.ClearRecordScratch();
     state_.RecordGender = 0;
+    if (extras) Extras->BeginRecord();
 
     if (revision != state_.Revision) {
       revision = state_.Revision;
@@ -245,14 +247,20 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       const int32_t code = field.ChoiceCode;
       const Family family = FamilyOfCode(code);
       if (family == Family::kNone) continue;
-      if (family == Family::kText) {
-        statement_ += '\'';
-        const size_t start = statement_.size();
+      if (extras && Extras->DrawNull(i)) {
+        // NULL in every family: never quoted.
+        statement_ += "NULL,";
+        continue;
+      }
+      if (family == Family::kText) statement_ += '\'';
+      const size_t start = statement_.size();
+      if (!extras || !Extras->AppendValue(i, statement_))
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
+      if (extras) Extras->Made(i, statement_, start);
+      if (family == Family::kText) {
         text_spans_.emplace_back(start, statement_.size());
         statement_ += "',";
       } else {
-        services_.AppendValue(code, field.Param1, field.Param2, statement_);
         statement_ += ',';
       }
     }

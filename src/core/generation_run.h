@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/field_extras.h"
 #include "core/profile.h"
 #include "core/run_host.h"
 #include "core/run_services.h"
@@ -28,6 +30,8 @@ class GenerationRun {
   int32_t RowsPerInsert = 1;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
+  // Where list `list` is loaded from; unset, ProgramDir + its file name.
+  std::function<std::string(int list)> ListPath;
   // The slots to visit, in this order, instead of slot 0 up to the host's
   // table list count (slots past it are left out). Empty, as in the window: index
   // order.
@@ -36,6 +40,9 @@ class GenerationRun {
   // before the parents they refer to), then the tables filled without their
   // Delete. Off in the window.
   bool DeletesFirst = false;
+  // NULL shares and ordered dates of a named profile's fields; null (the
+  // window) for none.
+  FieldExtrasStep* Extras = nullptr;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.

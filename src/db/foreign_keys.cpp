@@ -10,17 +10,15 @@ namespace kestrove {
 namespace {
 
 // Result columns of SQLForeignKeys.
+constexpr int kPkTableCat = 1;
+constexpr int kPkTableSchem = 2;
 constexpr int kPkTableName = 3;
 constexpr int kPkColumnName = 4;
 constexpr int kFkColumnName = 8;
 constexpr int kKeySeq = 9;
 constexpr int kFkName = 12;
 
-}  // namespace
-
-std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table) {
-  DbStatement statement(connection);
-  statement.ForeignKeys(table);
+std::vector<ForeignKey> Read(DbStatement& statement) {
   std::vector<ForeignKey> keys;
   while (statement.FetchNext()) {
     const std::string name = statement.ColumnText(kFkName);
@@ -39,13 +37,32 @@ std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::str
         key = &*it;
     }
     if (!key) {
-      keys.push_back({name, {}, referenced, {}});
+      keys.push_back({name,
+                      {},
+                      referenced,
+                      {},
+                      statement.ColumnText(kPkTableCat),
+                      statement.ColumnText(kPkTableSchem)});
       key = &keys.back();
     }
     key->Columns.push_back(statement.ColumnText(kFkColumnName));
     key->ReferencedColumns.push_back(statement.ColumnText(kPkColumnName));
   }
   return keys;
+}
+
+}  // namespace
+
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table) {
+  DbStatement statement(connection);
+  statement.ForeignKeys(table);
+  return Read(statement);
+}
+
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const CatalogueName& table) {
+  DbStatement statement(connection);
+  statement.ForeignKeys(table);
+  return Read(statement);
 }
 
 }  // namespace kestrove

@@ -7,6 +7,7 @@
 namespace kestrove {
 
 class DbConnection;
+struct CatalogueName;
 
 // One foreign key: Columns[i] of the table refers to ReferencedColumns[i] of
 // ReferencedTable, in key order.
@@ -15,6 +16,11 @@ struct ForeignKey {
   std::vector<std::string> Columns;
   std::string ReferencedTable;
   std::vector<std::string> ReferencedColumns;
+  // Where the referenced table lives, as the driver reports it: MariaDB
+  // names the database as catalog, PostgreSQL the schema. Empty when the
+  // driver tells none (SQLite).
+  std::string ReferencedCatalog;
+  std::string ReferencedSchema;
 };
 
 // The foreign keys of `table`, each with its columns in key order, in the
@@ -22,5 +28,7 @@ struct ForeignKey {
 // last declared first. A table without any gives an empty list. Raises
 // EODBC when the driver refuses the call.
 std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const std::string& table);
+// The same for a table named in full (a schema or a database of its own).
+std::vector<ForeignKey> ReadForeignKeys(DbConnection& connection, const CatalogueName& table);
 
 }  // namespace kestrove

@@ -276,6 +276,44 @@ void DbStatement::ForeignKeys(const std::string& fk_table) {
   });
 }
 
+void DbStatement::ForeignKeys(const CatalogueName& fk_table) {
+  CatalogueName name = fk_table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLForeignKeys(stmt, nullptr, 0, nullptr, 0, nullptr, 0, NameArgument(name.catalog),
+                          NameLength(name.catalog), NameArgument(name.schema),
+                          NameLength(name.schema), NameArgument(name.table),
+                          NameLength(name.table));
+  });
+}
+
+void DbStatement::PrimaryKeys(const CatalogueName& table) {
+  CatalogueName name = table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLPrimaryKeys(stmt, NameArgument(name.catalog), NameLength(name.catalog),
+                          NameArgument(name.schema), NameLength(name.schema),
+                          NameArgument(name.table), NameLength(name.table));
+  });
+}
+
+void DbStatement::Columns(const CatalogueName& table) {
+  CatalogueName name = table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLColumns(stmt, NameArgument(name.catalog), NameLength(name.catalog),
+                      NameArgument(name.schema), NameLength(name.schema), NameArgument(name.table),
+                      NameLength(name.table), nullptr, 0);
+  });
+}
+
+void DbStatement::UniqueIndexes(const CatalogueName& table) {
+  CatalogueName name = table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLStatistics(stmt, NameArgument(name.catalog), NameLength(name.catalog),
+                         NameArgument(name.schema), NameLength(name.schema),
+                         NameArgument(name.table), NameLength(name.table), SQL_INDEX_UNIQUE,
+                         SQL_QUICK);
+  });
+}
+
 void DbStatement::PrimaryKeys(const std::string& table) {
   std::string name = table;
   CatalogueCall([&](SQLHSTMT stmt) {

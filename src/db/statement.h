@@ -15,6 +15,15 @@ namespace kestrove {
 
 class DbConnection;
 
+// A table as the catalogue calls name it: the parts that are empty go to
+// the driver as null pointers (MariaDB names its databases as catalogs,
+// PostgreSQL its schemas as schemas, SQLite neither).
+struct CatalogueName {
+  std::string catalog;
+  std::string schema;
+  std::string table;
+};
+
 // Fetch orientations, as SQL_FETCH_NEXT, SQL_FETCH_FIRST, SQL_FETCH_PRIOR
 // and SQL_FETCH_ABSOLUTE.
 enum class FetchOrientation : int16_t { kNext = 1, kFirst = 2, kPrior = 4, kAbsolute = 5 };
@@ -81,6 +90,15 @@ class DbStatement {
   // Lists the foreign keys of table `fk_table` through SQLForeignKeys: one
   // row per key column, with the table it references.
   void ForeignKeys(const std::string& fk_table);
+  void ForeignKeys(const CatalogueName& fk_table);
+  // The columns of one table (SQLColumns, every column): rows of TABLE_CAT,
+  // TABLE_SCHEM, TABLE_NAME, COLUMN_NAME, DATA_TYPE, TYPE_NAME, COLUMN_SIZE,
+  // BUFFER_LENGTH, DECIMAL_DIGITS, NUM_PREC_RADIX, NULLABLE, REMARKS,
+  // COLUMN_DEF, ...
+  void Columns(const CatalogueName& table);
+  // The unique indexes of one table (SQLStatistics, SQL_INDEX_UNIQUE, no
+  // exact cardinality asked): one row per index column.
+  void UniqueIndexes(const CatalogueName& table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }
@@ -89,6 +107,7 @@ class DbStatement {
   // The primary key columns of a table (SQLPrimaryKeys): rows of TABLE_CAT,
   // TABLE_SCHEM, TABLE_NAME, COLUMN_NAME, KEY_SEQ, PK_NAME.
   void PrimaryKeys(const std::string& table);
+  void PrimaryKeys(const CatalogueName& table);
   DbConnection& Connection() const { return connection_; }
   const std::vector<std::string>& Parameters() const { return parameters_; }
   // Allocates the handle (connecting first when needed) and applies the

@@ -127,6 +127,10 @@ CivilDate ReadDate(const std::string& text) {
   return {year, month, day};
 }
 
+const char* DateStyleFormat(int style) {
+  return style >= 1 && style <= 27 ? kStyleFormats[style - 1] : nullptr;
+}
+
 std::string FormatYmd(const CivilDate& date) {
   return FormatDateStyle(1, date);
 }

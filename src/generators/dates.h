@@ -23,6 +23,9 @@ std::string FormatDateStyle(int style, const CivilDate& date);
 // The same, appended to `out`.
 void AppendDateStyle(int style, const CivilDate& date, std::string& out);
 
+// The format of date style 1 to 27 ("dd-mmm-yyyy"); null for any other.
+const char* DateStyleFormat(int style);
+
 // "yyyy/mm/dd".
 std::string FormatYmd(const CivilDate& date);
 

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "core/errors.h"
+#include "util/file.h"
 
 namespace kestrove {
 
@@ -260,31 +261,13 @@ std::string BuildListImage(const TdxMemData& list) {
 void SaveListFile(TdxMemData& list, const std::string& path) {
   if (!list.Active()) return;
   const std::string image = BuildListImage(list);
-  // The image goes to a file beside the target, which replaces the target
-  // only once it is wholly written: a full disk never costs the user the
-  // list they had.
-  const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw EInOutError("Cannot create file " + path);
-  size_t done = 0;
-  bool ok = true;
-  while (done < image.size()) {
-    const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    throw EInOutError("Stream write error");
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    throw EInOutError("Cannot create file " + path);
+  // A full disk never costs the user the list they had. The messages are
+  // the list editors' own, without the system's reason.
+  try {
+    WriteFileAtomically(path, image);
+  } catch (const AtomicWriteError& e) {
+    throw EInOutError(e.step() == AtomicWriteError::Step::kWrite ? "Stream write error"
+                                                                 : "Cannot create file " + path);
   }
 }
 

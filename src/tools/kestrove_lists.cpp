@@ -3,16 +3,17 @@
 //   import LIST TSV [--file PATH]  TSV -> list file
 //   info PATH                      what a list file holds, as the file says it
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/file_places.h"
 #include "core/errors.h"
+#include "kestrove_config.h"
 #include "lookup/list_file.h"
 #include "lookup/lookup_lists.h"
 #include "lookup/mem_data.h"
@@ -34,19 +35,24 @@ const char* const kHelp =
     "  export LIST [--file PATH]\n"
     "      Writes the list as TSV to standard output: a header row of the list's\n"
     "      field names, then one row per record, as the list holds it after\n"
-    "      loading the file. The default file is the shipped one beside this\n"
-    "      program.\n"
+    "      loading the file. The default file is the one the programs read the\n"
+    "      list from (see Files).\n"
     "  import LIST TSV [--file PATH]\n"
     "      Reads TSV (a path, or - for standard input) whose header row names\n"
     "      fields of the list, in any order and in any letter case, and writes\n"
-    "      the list file (default: the one beside this program). Fields the\n"
-    "      header leaves out stay empty. Values longer than their field are cut\n"
-    "      to its width; standard error says how many were cut. Empty lines are\n"
-    "      skipped, except under a header of one column, where an empty line is\n"
-    "      an empty entry (as export writes one).\n"
+    "      the list file (default: where the programs save the list, see Files,\n"
+    "      so that the window and the next run draw from it). Fields the header\n"
+    "      leaves out stay empty. Values longer than their field are cut to its\n"
+    "      width; standard error says how many were cut. Empty lines are skipped,\n"
+    "      except under a header of one column, where an empty line is an empty\n"
+    "      entry (as export writes one).\n"
     "  info PATH\n"
     "      Prints the signature and version, each field descriptor (name, data\n"
     "      size, type code) and the number of complete records of a list file.\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this text\n"
+    "  --version  show the program's name and version\n"
     "\n"
     "Lists (name: file, fields with widths):\n"
     "  surnames:          srndata.bin   Surname 16\n"
@@ -63,19 +69,31 @@ const char* const kHelp =
     "\n"
     "Exit codes: 0 done; 2 usage error, unknown list, unreadable file or a TSV\n"
     "column the list lacks (nothing is written); 1 the list file could not be\n"
-    "written.\n";
+    "written.\n"
+    "\n"
+    "Files:\n"
+    "  Run from its build folder, the programs keep the list files beside\n"
+    "  themselves: export reads and import writes them there. Installed (a\n"
+    "  share/kestrove folder beside the bin folder), export reads a list from\n"
+    "  $XDG_DATA_HOME/kestrove (by default ~/.local/share/kestrove) when its file\n"
+    "  is there, and otherwise the shipped one from share/kestrove\n"
+    "  (/usr/share/kestrove for /usr/bin/kestrove-lists); import writes to\n"
+    "  $XDG_DATA_HOME/kestrove, which the window and kestrove-run read first.\n"
+    "\n"
+    "Environment:\n"
+    "  XDG_DATA_HOME  the user's data folder, installed (default ~/.local/share)\n"
+    "\n"
+    "Examples:\n"
+    "  kestrove-lists export surnames > surnames.tsv\n"
+    "  kestrove-lists import surnames surnames.tsv\n"
+    "  kestrove-lists info ~/.local/share/kestrove/srndata.bin\n";
 
 struct UsageError {
   std::string message;
 };
 
-std::string ProgramDir() {
-  std::vector<char> buf(4096);
-  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return "./";
-  std::string exe(buf.data(), static_cast<size_t>(n));
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "./" : exe.substr(0, slash + 1);
+const char* ListFileName(int id) {
+  return kestrove::kLookupFileNames[static_cast<size_t>(id)];
 }
 
 int ListId(const std::string& name) {
@@ -160,8 +178,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 // Parses the options after the positional arguments: only --file PATH.
-std::string FileOption(const std::vector<std::string>& args, size_t first, int id) {
-  std::string path = ProgramDir() + kestrove::kLookupFileNames[static_cast<size_t>(id)];
+std::optional<std::string> FileOption(const std::vector<std::string>& args, size_t first) {
+  std::optional<std::string> path;
   for (size_t i = first; i < args.size(); ++i) {
     if (args[i] == "--file" && i + 1 < args.size()) {
       path = args[++i];
@@ -177,7 +195,8 @@ std::string FileOption(const std::vector<std::string>& args, size_t first, int i
 int Export(const std::vector<std::string>& args) {
   if (args.size() < 2) throw UsageError{"export needs a LIST"};
   const int id = ListId(args[1]);
-  const std::string path = FileOption(args, 2, id);
+  const std::optional<std::string> given = FileOption(args, 2);
+  const std::string path = given ? *given : kestrove::ProgramPlaces().ReadPath(ListFileName(id));
   std::string image;
   if (!kestrove::ReadWholeFile(path, image)) throw UsageError{"cannot read " + path};
   auto list = NewList(id);
@@ -202,7 +221,9 @@ int Export(const std::vector<std::string>& args) {
 int Import(const std::vector<std::string>& args) {
   if (args.size() < 3) throw UsageError{"import needs a LIST and a TSV file"};
   const int id = ListId(args[1]);
-  const std::string path = FileOption(args, 3, id);
+  const std::optional<std::string> given = FileOption(args, 3);
+  const kestrove::FilePlaces places = kestrove::ProgramPlaces();
+  const std::string path = given ? *given : places.WritePath(ListFileName(id));
   std::string text;
   if (args[2] == "-") {
     std::ostringstream ss;
@@ -254,6 +275,8 @@ int Import(const std::vector<std::string>& args) {
     std::cerr << "kestrove-lists: " << cut << " value" << (cut == 1 ? "" : "s")
               << " cut to the field width\n";
   try {
+    // Installed, the user's data folder may not exist yet.
+    if (!given) places.MakeWriteFolder();
     kestrove::SaveListFile(*list, path);
   } catch (const kestrove::EInOutError& e) {
     std::cerr << "kestrove-lists: " << e.what() << "\n";
@@ -292,6 +315,10 @@ int main(int argc, char** argv) {
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
       std::cout << kHelp;
+      return kExitOk;
+    }
+    if (a == "--version") {
+      std::cout << kestrove::VersionText("kestrove-lists");
       return kExitOk;
     }
   }

@@ -4,6 +4,7 @@
 // and back.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@
 #include "core/errors.h"
 #include "db/database.h"
 #include "db/error_text.h"
+#include "kestrove_config.h"
+#include "util/file.h"
 
 namespace {
 
@@ -68,6 +71,21 @@ Exit codes:
   2    usage error: bad option, unreadable file, a name that matches nothing
 )";
 
+// The main page's closing paragraphs (help2man makes sections of them).
+const char* const kEnvironment = R"(
+Environment:
+  ODBCINI        the user's ODBC data source file (unixODBC; default
+                 ~/.odbc.ini)
+  ODBCSYSINI     the folder of the system odbc.ini and odbcinst.ini (default
+                 /etc)
+
+Examples:
+  kestrove-profile describe --dsn "Kestrove Demo" --table sale
+  kestrove-profile draft --dsn "Kestrove Demo" -o shop.toml
+  kestrove-profile export /usr/share/kestrove/examples/shop.prf -o shop.toml
+  kestrove-profile import shop.toml --dsn "Kestrove Demo" -o shop.prf
+)";
+
 std::string Shown(const std::string& text) {
   std::string out;
   for (char c : text) out += (c == '\n' || static_cast<unsigned char>(c) >= 0x20) ? c : '?';
@@ -93,16 +111,18 @@ void Connect(Database& db, const std::string& dsn) {
   }
 }
 
-// Standard output for "-" or no file, else the file, written whole.
+// Standard output for "-" or no file, else the file, replaced only once the
+// new text is wholly written.
 void WriteOut(const std::optional<std::string>& path, const std::string& text) {
   if (!path || *path == "-") {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return;
   }
-  std::FILE* file = std::fopen(path->c_str(), "wb");
-  if (!file) throw UsageError("cannot create '" + *path + "'");
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) throw UsageError("cannot write '" + *path + "'");
+  try {
+    WriteFileAtomically(*path, text);
+  } catch (const AtomicWriteError& e) {
+    throw UsageError(e.what());
+  }
 }
 
 // "Counter (Starting Value)", "Date (From, To, Format)".
@@ -119,11 +139,103 @@ std::string ChoiceWithKeys(const CatalogueEntry& entry) {
 
 // --- describe ---------------------------------------------------------------
 
-void Describe(const std::string& dsn, const std::optional<std::string>& only) {
+// Nothing to describe or draft: said, with exit code 1.
+class NoTables : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator = ", ") {
+  std::string out;
+  for (const std::string& part : parts) out += (out.empty() ? "" : separator) + part;
+  return out;
+}
+
+// A data source, or a --schema, without tables stops here, naming where
+// the tables are.
+void RequireTables(DatabaseSchema& schema, const std::optional<std::string>& only) {
+  if (!schema.TableNames().empty()) return;
+  const std::vector<std::string> schemas = schema.SchemasWithTables();
+  std::string text = "the data source lists no table";
+  if (only) text += " in schema '" + *only + "'";
+  text += schemas.empty() ? "" : "; the schemas that hold tables: " + Joined(schemas);
+  throw NoTables(text);
+}
+
+// The class of the choices that only named profiles offer, which a column
+// would take; empty when the window's classes serve it.
+// TODO(merge): the run side's NamedOnlyClassFor decides this; call it here.
+std::string NamedOnlyClass(const ColumnFacts& c) {
+  std::string type;
+  for (char ch : c.type_name)
+    type += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (type == "uuid" || c.sql_type == -11 /* SQL_GUID */) return "uuid";
+  if (type == "bool" || type == "boolean" || type == "tinyint(1)") return "bool";
+  if (c.type == ftLargeint) return "bigint";
+  if (c.type == ftBytes || c.type == ftBlob) return "binary";
+  return "";
+}
+
+std::string KindText(TableKind kind) {
+  switch (kind) {
+    case TableKind::kView:
+      return ", a view: takes no rows";
+    case TableKind::kMaterializedView:
+      return ", a materialized view: takes no rows";
+    case TableKind::kPartition:
+      return ", a partition: rows go in through its parent";
+    case TableKind::kPartitioned:
+      return ", partitioned: rows go in here";
+    case TableKind::kTable:
+      break;
+  }
+  return "";
+}
+
+std::string CheckText(const CheckFacts& check) {
+  std::string out = "check " + check.text;
+  if (!check.allowed.empty()) return out + " (one of " + Joined(check.allowed) + ")";
+  if (check.low.empty() && check.high.empty()) return out;
+  out += " (";
+  if (!check.low.empty()) out += (check.low_open ? "> " : ">= ") + check.low;
+  if (!check.low.empty() && !check.high.empty()) out += ", ";
+  if (!check.high.empty()) out += (check.high_open ? "< " : "<= ") + check.high;
+  return out + ")";
+}
+
+// What the database tells of a column beyond its type and size.
+std::string ColumnText(const ColumnFacts& c, const TableFacts& facts) {
+  std::vector<std::string> parts;
+  if (!c.type_name.empty()) parts.push_back(c.type_name);
+  parts.push_back(c.nullable ? "NULL" : "NOT NULL");
+  if (!c.default_value.empty()) parts.push_back("default " + c.default_value);
+  if (c.precision > 0)
+    parts.push_back("precision " + std::to_string(c.precision) + ", scale " +
+                    std::to_string(c.scale));
+  if (c.is_unsigned) parts.push_back("unsigned");
+  if (c.auto_increment)
+    parts.push_back(c.always_generated && !c.generated ? "identity, always generated"
+                                                       : "auto-increment");
+  if (c.generated) parts.push_back("generated");
+  if (!c.sequence.empty()) parts.push_back("sequence " + c.sequence);
+  if (!c.domain.empty()) parts.push_back("domain " + c.domain);
+  if (!c.enum_labels.empty())
+    parts.push_back(std::string(c.is_set ? "set" : "enum") + " (" + Joined(c.enum_labels) + ")");
+  for (const CheckFacts& check : c.checks) parts.push_back(CheckText(check));
+  for (const UniqueKey& key : facts.unique_keys)
+    if (key.columns.size() == 1 && key.columns[0] == c.name) parts.push_back("unique");
+  const std::string named = NamedOnlyClass(c);
+  if (!named.empty()) parts.push_back("named profiles only: class " + named);
+  return Joined(parts);
+}
+
+void Describe(const std::string& dsn, const std::optional<std::string>& only,
+              const std::optional<std::string>& only_schema) {
   Database db;
   Connect(db, dsn);
-  DatabaseSchema schema(db);
+  DatabaseSchema schema(db, only_schema);
   const std::vector<std::string>& tables = schema.TableNames();
+  RequireTables(schema, only_schema);
   if (only && std::find(tables.begin(), tables.end(), *only) == tables.end()) {
     const std::string nearest = NearestName(*only, tables);
     throw UsageError("the data source lists no table '" + *only + "'" +
@@ -145,7 +257,7 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
     std::vector<const ColumnFacts*> listed, unknown;
     for (const ColumnFacts& c : facts.columns)
       (c.type == ftUnknown ? unknown : listed).push_back(&c);
-    out += " (" + std::to_string(listed.size()) + " fields)\n";
+    out += " (" + std::to_string(listed.size()) + " fields)" + KindText(schema.Kind(t)) + "\n";
     for (size_t f = 0; f < listed.size(); ++f) {
       const ColumnFacts& c = *listed[f];
       const TypeInfo info = ClassifyType(c.type);
@@ -158,7 +270,7 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
         out += ", primary key";
       if (auto r = facts.references.find(c.name); r != facts.references.end())
         out += ", " + ReferenceText(r->second);
-      out += "\n";
+      out += "\n    column: " + Shown(ColumnText(c, facts)) + "\n";
       const auto& entries = CatalogueEntries(info.type_class);
       if (!entries.empty()) {
         out += "    choices: ";
@@ -171,16 +283,22 @@ void Describe(const std::string& dsn, const std::optional<std::string>& only) {
       out += "  (column " + c->name +
              " has a data type the program cannot read: it is not in "
              "the field list)\n";
+    if (facts.primary_key.size() > 1) out += "  primary key (" + Joined(facts.primary_key) + ")\n";
+    for (const UniqueKey& key : facts.unique_keys)
+      if (key.columns.size() > 1)
+        out += "  unique " + key.name + " (" + Joined(key.columns) + ")\n";
+    for (const std::string& check : facts.table_checks) out += "  check " + Shown(check) + "\n";
   }
   WriteOut(std::nullopt, out);
 }
 
 // --- draft ------------------------------------------------------------------
 
-std::string Draft(const std::string& dsn) {
+std::string Draft(const std::string& dsn, const std::optional<std::string>& only_schema) {
   Database db;
   Connect(db, dsn);
-  DatabaseSchema schema(db);
+  DatabaseSchema schema(db, only_schema);
+  RequireTables(schema, only_schema);
   return DraftProfile(schema, dsn);
 }
 
@@ -227,9 +345,20 @@ void Import(const std::string& toml, const std::string& dsn, const std::string& 
   int32_t count = 0;
   try {
     count = PlaceNamedProfile(named, &layout, *state);
+    FieldExtras extras;
+    PlaceFieldExtras(named, *state, extras);
   } catch (const ENamedProfileError& e) {
     throw UsageError(e.what());
   }
+  // A positional profile has no room for them: say what is lost.
+  std::vector<std::string> lost;
+  for (const NamedTable& table : named.tables)
+    for (const NamedField& field : table.fields)
+      if (field.null_share || !field.after.empty())
+        lost.push_back("table \"" + table.name + "\", field \"" + field.name +
+                       "\": its \"null\" and \"after\" keys are left out, which a " +
+                       "positional profile cannot hold");
+  Warn(lost);
   try {
     SaveProfileFile(*state, count, out);
   } catch (const KestroveError& e) {
@@ -243,20 +372,31 @@ int Main(int argc, char** argv) {
       "profiles (.prf, as the window saves them) into named ones (.toml) and back.",
       "kestrove-profile"};
   app.require_subcommand(1);
-  app.footer(std::string("\n") + kFormat + kExitCodes);
+  app.footer(std::string("\n") + kFormat + kExitCodes + kEnvironment);
+  // Without its closing line break: CLI11 adds one.
+  std::string version = VersionText("kestrove-profile");
+  version.pop_back();
+  app.set_version_flag("--version", version, "show the program's name and version");
 
   std::string dsn, file, out;
-  std::optional<std::string> table, out_opt, export_dsn;
+  std::optional<std::string> table, out_opt, export_dsn, schema_opt;
 
   CLI::App* describe = app.add_subcommand(
       "describe", "list the tables and fields of a data source, with their choices");
   const std::string describe_text =
-      "List the data source's tables in slot order (as the window's table list) and, for\n"
-      "each, its fields in field-list order: type name, size, class, primary key, the\n"
-      "foreign key it holds (\"references artist(artist_id)\"), and the choices it is offered\n"
-      "with their parameter labels, the keys of a named profile.";
+      "List the tables of every schema the account can use (the default schema's in slot\n"
+      "order, as the window's table list, then the others as schema.table), marking views,\n"
+      "materialized views and partitions, and, for each, its fields in field-list order:\n"
+      "type name, size, class, primary key, the foreign key it holds (\"references\n"
+      "artist(artist_id)\"); on a \"column:\" line what the database keeps of it (its own type,\n"
+      "NOT NULL, default, precision and scale, unsigned, auto-increment or identity,\n"
+      "generated, domain, enum labels, CHECKs, unique, and the class only named profiles\n"
+      "offer); and the choices it is offered with their parameter labels, the keys of a\n"
+      "named profile. A data source or --schema without tables exits with 1.";
   describe->add_option("--dsn", dsn, "ODBC data source")->required();
-  describe->add_option("--table", table, "describe this table only");
+  describe->add_option("--table", table,
+                       "describe this table only (schema.table outside the default schema)");
+  describe->add_option("--schema", schema_opt, "list the tables of this schema only");
   describe->footer("\n" + describe_text + "\n" + kExitCodes);
 
   CLI::App* draft = app.add_subcommand("draft", "write a starting named profile for a data source");
@@ -268,6 +408,7 @@ int Main(int argc, char** argv) {
       "column it references. A column without a guess is left out with a comment.";
   draft->add_option("--dsn", dsn, "ODBC data source")->required();
   draft->add_option("-o,--output", out_opt, "write the profile here (default: standard output)");
+  draft->add_option("--schema", schema_opt, "draft the tables of this schema only");
   draft->footer("\n" + draft_text + "\n" + kExitCodes);
 
   CLI::App* exporter =
@@ -317,9 +458,9 @@ int Main(int argc, char** argv) {
 
   try {
     if (describe->parsed()) {
-      Describe(dsn, table);
+      Describe(dsn, table, schema_opt);
     } else if (draft->parsed()) {
-      WriteOut(out_opt, Draft(dsn));
+      WriteOut(out_opt, Draft(dsn, schema_opt));
     } else if (exporter->parsed()) {
       WriteOut(out_opt, Export(file, export_dsn));
     } else if (importer->parsed()) {
@@ -331,6 +472,9 @@ int Main(int argc, char** argv) {
   } catch (const ENamedProfileError& e) {
     std::fprintf(stderr, "kestrove-profile: %s\n", Shown(e.what()).c_str());
     return kExitUsage;
+  } catch (const NoTables& e) {
+    std::fprintf(stderr, "kestrove-profile: %s\n", Shown(e.what()).c_str());
+    return kExitError;
   } catch (const DatabaseFailed&) {
     return kExitError;
   } catch (const EODBC& error) {

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "app/profile_layout.h"
+#include "app/file_places.h"
 #include "app/workspace.h"
 #include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
@@ -33,6 +34,7 @@
 #include "db/transaction.h"
 #include "generators/dates.h"
 #include "generators/generators.h"
+#include "kestrove_config.h"
 #include "lookup/lookup_lists.h"
 
 namespace {
@@ -47,8 +49,8 @@ const char* const kUsage = R"(Usage: kestrove-run --profile FILE [options]
 
 Runs a Kestrove profile without the window, through the same generation run:
 the tables listed are those of the profile (its first line), the lookup lists
-are loaded from the program's folder, and every Delete and Insert statement is
-built exactly as the window builds it.
+are loaded as the window loads them (see Files), and every Delete and Insert
+statement is built exactly as the window builds it.
 
 A FILE ending in ".toml" is a named profile, which names its tables, fields,
 choices and parameters (kestrove-profile describes the format and drafts one).
@@ -59,8 +61,9 @@ the same choices sends. Without --dsn the tables and fields run in the order
 written. Any other FILE is a positional profile (.prf), as the window saves.
 
 Without --dsn it is a dry run: every statement the run would execute is
-written, one per line, exactly as it would be sent, to --sql-out (default:
-standard output). With --dsn the statements are executed on that ODBC data
+written, one per line, as it would be sent and ended by ";" (the Delete
+statements are sent without one), to --sql-out (default: standard output),
+ready for sqlite3, psql -f or mariadb. With --dsn the statements are executed on that ODBC data
 source, as the window executes them. A server that reads a backslash in a
 string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
 standard_conforming_strings off) gets every backslash of a text value doubled,
@@ -77,8 +80,8 @@ Options:
                      of the clock, so the same profile gives the same values
   --today YYYY/MM/DD the date taken as today (date ranges, ages); default: the
                      local date
-  --lists-dir DIR    folder of the twelve lookup list files (default: the
-                     folder of this program). A list whose file is missing
+  --lists-dir DIR    folder of the twelve lookup list files, read for every
+                     list (default: as under Files). A list whose file is missing
                      or unreadable stays empty and a warning names the file
                      and the list; a street address needs the street list,
                      so a run that would make one ends before its first
@@ -136,6 +139,7 @@ Options:
                      are named in a warning and run together in slot order.
                      Needs --dsn
   --help             show this text
+  --version          show the program's name and version
 
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (the tables
@@ -164,6 +168,32 @@ Exit codes:
   2    usage error: bad option, unreadable profile, a named profile whose
        names do not match the data source, bad output file
   130  the run was stopped with Ctrl+C (143 when stopped with SIGTERM)
+
+Files:
+  srndata.bin, frmdata.bin, frfdata.bin, twndata.bin, strdata.bin,
+  cmpdata.bin, usr1data.bin .. usr6data.bin
+         the twelve lookup list files. Run from its build folder, the program
+         reads them beside itself. Installed (a share/kestrove folder beside
+         its bin folder), it reads each from $XDG_DATA_HOME/kestrove (by
+         default ~/.local/share/kestrove) when the file is there, where the
+         window and kestrove-lists save what the user edits, and otherwise
+         the shipped one from share/kestrove (/usr/share/kestrove for
+         /usr/bin/kestrove-run)
+  share/kestrove/examples
+         the example schemas and profiles (shop.sql and shop.prf)
+
+Environment:
+  ODBCINI        the user's ODBC data source file (unixODBC; default
+                 ~/.odbc.ini)
+  ODBCSYSINI     the folder of the system odbc.ini and odbcinst.ini (default
+                 /etc)
+  XDG_DATA_HOME  the user's data folder, installed (default ~/.local/share)
+
+Examples:
+  kestrove-run --profile /usr/share/kestrove/examples/shop.prf --seed 7
+         a dry run of the example profile: its statements on standard output
+  kestrove-run --profile shop.prf --dsn "Kestrove Demo" --seed 7
+         fill the tables of the data source "Kestrove Demo"
 )";
 
 struct Options {
@@ -178,6 +208,7 @@ struct Options {
   int32_t rows_per_insert = 1;
   bool cache_lookups = false;
   bool parents_first = false;
+  bool version = false;  // --version: print it and do nothing else
 };
 
 class UsageError : public std::runtime_error {
@@ -217,6 +248,9 @@ Options ParseOptions(int argc, char** argv, bool& help) {
     };
     if (arg == "--help" || arg == "-h") {
       help = true;
+      return options;
+    } else if (arg == "--version") {
+      options.version = true;
       return options;
     } else if (arg == "--profile") {
       options.profile = value();
@@ -388,7 +422,13 @@ class CliHost : public WorkspaceHost {
   // What the run works on: the number of listed tables, the log (null for
   // none), and the stop signals that press Stop on the run.
   void ListTables(int32_t count) { listed_tables_ = count; }
-  void Log(SqlWriter* writer) { writer_ = writer; }
+  // `end_statements`: the dry run's output is fed to a client (sqlite3,
+  // psql -f, mariadb), which needs every statement ended; the run sends its
+  // Delete bare, and the log of a run with --dsn keeps what was sent.
+  void Log(SqlWriter* writer, bool end_statements) {
+    writer_ = writer;
+    end_statements_ = end_statements;
+  }
   void WatchForStop(const StopSignals* stop, GenerationRun* run) {
     stop_ = stop;
     run_ = run;
@@ -464,6 +504,7 @@ class CliHost : public WorkspaceHost {
   bool interactive_;
   int32_t listed_tables_ = 0;
   SqlWriter* writer_ = nullptr;
+  bool end_statements_ = false;
   const StopSignals* stop_ = nullptr;
   GenerationRun* run_ = nullptr;
   bool stop_pressed_ = false;
@@ -632,7 +673,12 @@ void CliHost::ProcessMessages() {
 
 void CliHost::StatementSent(const RunStatement& statement) {
   if (statement.Kind == StatementKind::kDelete) TableWorked();
-  if (writer_) writer_->Write(statement.Sql);
+  if (!writer_) return;
+  const std::string& sql = statement.Sql;
+  if (end_statements_ && (sql.empty() || sql.back() != ';'))
+    writer_->Write(sql + ";");
+  else
+    writer_->Write(sql);
 }
 
 void CliHost::ListNotLoaded(int list, const std::string& path) {
@@ -658,6 +704,10 @@ int Main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitOk;
     }
+    if (options.version) {
+      std::fputs(VersionText("kestrove-run").c_str(), stdout);
+      return kExitOk;
+    }
     clock = std::make_unique<CliClock>(options);
     workspace = std::make_unique<Workspace>(*clock, host, reporter);
     int64_t line = 0;
@@ -665,7 +715,10 @@ int Main(int argc, char** argv) {
       if (IsNamedProfilePath(options.profile)) {
         // Placed here without a data source, after connecting with one.
         named = ReadNamedProfileFile(options.profile);
-        if (!options.dsn) table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+        if (!options.dsn) {
+          table_count = PlaceNamedProfile(*named, nullptr, workspace->State());
+          PlaceFieldExtras(*named, workspace->State(), workspace->Extras);
+        }
       } else {
         table_count = LoadProfileFile(workspace->State(), options.profile, &line);
       }
@@ -700,7 +753,8 @@ int Main(int argc, char** argv) {
   else
     ws.SeedRandom();
   GenerationRun& run = ws.Run;
-  ws.SetProgramDir(options.lists_dir ? *options.lists_dir : ProgramFolder());
+  // --lists-dir is one folder for every list; otherwise the program's places.
+  ws.SetPlaces(options.lists_dir ? FilePlaces::In(*options.lists_dir) : ProgramPlaces());
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
   ws.SetDryRun(!options.dsn);
@@ -708,7 +762,7 @@ int Main(int argc, char** argv) {
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
-  host.Log(writer.get());
+  host.Log(writer.get(), /*end_statements=*/!options.dsn);
 
   // From here on a stop signal is seen, also while connecting.
   StopSignals stop;
@@ -739,6 +793,7 @@ int Main(int argc, char** argv) {
         DatabaseLayout layout(ws.Db);
         try {
           table_count = PlaceNamedProfile(*named, &layout, ws.State());
+          PlaceFieldExtras(*named, ws.State(), ws.Extras);
         } catch (const ENamedProfileError& e) {
           std::fprintf(stderr, "kestrove-run: %s\n", Shown(e.what()).c_str());
           finish_log();

@@ -42,7 +42,7 @@ namespace {
 
 constexpr int kClientWidth = 627;
 constexpr int kClientHeight = 440;
-constexpr const char* kSettingsFile = "kvsys.dat";
+constexpr const char* kSettingsFile = kSettingsFileName;
 constexpr const char* kCommunicationFailure =
     "Communication Failure. Please select another Data Source.";
 constexpr const char* kSystemTable =
@@ -460,15 +460,15 @@ void TMainForm::BuildMenus() {
 void TMainForm::FormCreate() {
   ClearProfile();
   profile_ready_ = false;
-  program_dir_ = environment_.program_dir;
-  Work().SetProgramDir(program_dir_);
+  Work().SetPlaces(environment_.places ? *environment_.places
+                                       : FilePlaces::In(environment_.program_dir));
   program_dir_ = Work().ProgramDir();
   Work().Run.RunStopped = true;
   Work().SeedRandom();
   // The style in the settings file, applied as a toggle from the opposite
   // value, so the file is written straight away.
   bool wanted = false;
-  std::ifstream settings(program_dir_ + kSettingsFile, std::ios::binary);
+  std::ifstream settings(Places().ReadPath(kSettingsFile), std::ios::binary);
   if (settings) {
     std::string line;
     std::getline(settings, line);
@@ -873,7 +873,8 @@ void TMainForm::NewProfileClick() {
 }
 
 void TMainForm::LoadProfileClick() {
-  const QString name = environment_.prompts->OpenProfileName(this, FromEngine(program_dir_));
+  const QString name =
+      environment_.prompts->OpenProfileName(this, FromEngine(Places().profile_dir));
   if (name.isEmpty()) return;
   profile_ready_ = false;
   ClearProfile();
@@ -886,7 +887,8 @@ void TMainForm::LoadProfileClick() {
 }
 
 void TMainForm::SaveProfileClick() {
-  const QString name = environment_.prompts->SaveProfileName(this, FromEngine(program_dir_));
+  const QString name =
+      environment_.prompts->SaveProfileName(this, FromEngine(Places().profile_dir));
   if (name.isEmpty()) return;
   SaveProfileFile(State(), static_cast<int32_t>(TableList->count()), ToEngine(name));
 }
@@ -909,7 +911,7 @@ void TMainForm::ExitClick() {
 void TMainForm::LookupListClick(int list) {
   {
     const ControlsDisabled quiet(Work().Lists.List(list));
-    Work().Lists.Load(list, program_dir_ + kLookupFileNames[list]);
+    Work().Lists.Load(list, Places().ReadPath(kLookupFileNames[list]));
   }
   const std::unique_ptr<TTownForm> editor = MakeListEditor(list, *this);
   UserPrompts().ShowModal(*editor);
@@ -939,7 +941,8 @@ void TMainForm::ApplyStyle() {
 }
 
 bool TMainForm::WriteSettings() const {
-  std::ofstream out(program_dir_ + kSettingsFile, std::ios::binary | std::ios::trunc);
+  Places().MakeWriteFolder();
+  std::ofstream out(Places().SettingsPath(), std::ios::binary | std::ios::trunc);
   out << (hi_res_on_ ? "1" : "0") << "\r\n";
   out.flush();
   return static_cast<bool>(out);

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct MainFormEnvironment {
   const Clock* clock = nullptr;
   std::string program_dir;  // with a trailing "/"
   Prompts* prompts = nullptr;
+  // Where the lists and the settings file are read and written; unset, all
+  // in program_dir (the build folder, tests).
+  std::optional<FilePlaces> places;
 };
 
 // The window is the run's host: its labels show the run, its event loop
@@ -55,6 +59,7 @@ class TMainForm : public QMainWindow, public WorkspaceHost, private LoginPrompte
   bool ProfileReady() const { return profile_ready_; }
   bool HiResOn() const { return hi_res_on_; }
   const std::string& ProgramDir() const { return program_dir_; }
+  const FilePlaces& Places() const { return workspace_->Places(); }
   // The boxes and modal windows the window shows go through these.
   Prompts& UserPrompts() { return *environment_.prompts; }
 

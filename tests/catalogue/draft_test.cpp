@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "catalogue/named_profile.h"
 #include "core/errors.h"
 
 namespace kestrove {
@@ -13,12 +14,13 @@ namespace {
 class FakeSchema : public SchemaReader {
  public:
   std::vector<std::string> names;
-  std::map<std::string, TableFacts> tables;  // any other name cannot be read
+  std::string refusal = "permission denied\tfor ";  // what a table that cannot be read says
+  std::map<std::string, TableFacts> tables;         // any other name cannot be read
 
   const std::vector<std::string>& TableNames() override { return names; }
   bool IsView(size_t slot) override { return names[slot].ends_with("_view"); }
   TableFacts Facts(const std::string& table) override {
-    if (!tables.count(table)) throw EDatabaseError("permission denied\tfor " + table);
+    if (!tables.count(table)) throw EDatabaseError(refusal + table);
     return tables.at(table);
   }
 };
@@ -271,6 +273,37 @@ TEST(Draft, LooksUpForeignKeysAndSaysWhatItLeavesOut) {
                     "repeat: give one of its columns a Counter, or keep the records to a few\n") +
           "\n# staff_view is a view: left out.\n"
           "\n# locked cannot be read: left out (permission denied?for locked.)\n");
+}
+
+// Whatever the data source says, every comment is one line and the draft
+// parses: a message over several lines with quotes and "#", and names and
+// parameters that are not UTF-8 (left out with a note).
+TEST(Draft, ParsesWhateverTheDataSourceSays) {
+  FakeSchema schema;
+  schema.refusal =
+      "[unixODBC]first line\nsecond \"quoted\" line # not a comment\r\n[x] = 1 \xFF\xC0\xAF ";
+  schema.names = {"locked", "caf\xE9", "ok", "v\n]_view"};
+  TableFacts& ok = schema.tables["ok"];
+  ok.columns = {{"id", ftInteger, 0}, {"mail\xE9", ftString, 60}, {"town_id", ftInteger, 0}};
+  ok.primary_key = {"id"};
+  ok.references = {{"town_id", {"t\xB1", "id"}}};
+  const std::string text = DraftProfile(schema, "Odd\nDSN # \xE9");
+
+  const NamedProfile parsed = ParseNamedProfile(text, "draft.toml");
+  ASSERT_EQ(parsed.tables.size(), 1u) << text;
+  EXPECT_EQ(parsed.tables[0].name, "ok");
+  ASSERT_EQ(parsed.tables[0].fields.size(), 1u);
+  EXPECT_EQ(parsed.tables[0].fields[0].name, "id");
+  const std::string not_utf8 =
+      "its name or a parameter is not UTF-8 text, which a TOML file cannot hold\n";
+  for (const std::string& line : std::vector<std::string>{
+           "# A named profile drafted by kestrove-profile from the data source Odd DSN # ?.\n",
+           "\n# locked cannot be read: left out ([unixODBC]first line second \"quoted\" line # "
+           "not a comment [x] = 1 ??? locked.)\n",
+           "\n# caf? is left out: its name is not UTF-8 text, which a TOML file cannot hold\n",
+           "  # mail?: left out, " + not_utf8, "  # town_id: left out, " + not_utf8,
+           "\n# v ]_view is a view: left out.\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
 
 }  // namespace

@@ -105,6 +105,11 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
        "it cannot be generated, so leave it out or give it \"Do not update\""},
       {(c + "{ name = \"id\", choice = \"Counter\" },\n{ name = \"id\", choice = \"Counter\" }]\n"),
        true, "p.toml:5: table \"customer\", field \"id\": named a second time (first on line 4)"},
+      {"[[table]]\nname = \"a\\nb\"\n", false,
+       "p.toml:2: \"name\" holds a line break, which a profile cannot keep"},
+      {(c + "{ name = \"x\", choice = \"Fixed Value\", Value = \"a\\u0000b\" }]\n"), false,
+       "p.toml:4: table \"customer\", field \"x\": \"Value\" holds a NUL byte, which no statement "
+       "can carry"},
   };
   for (const ErrorCase& e : cases) {
     SCOPED_TRACE(e.text);
@@ -186,10 +191,16 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedTable table;
   table.name = "odd \"name\"";
   table.records = -1;
-  table.fields.push_back({"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0});
-  table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0});
+  table.fields.push_back(
+      {"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0, {}, {}, {}});
+  table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0, 0.25, {}, {}});
+  table.fields.push_back({"d", "Random Date", std::nullopt, {}, 0, {}, "s", "1-14"});
   profile.tables = {table, NamedTable{"empty", 10, false, {}, 0}};
   const std::string text = NamedProfileText(profile);
+  EXPECT_NE(text.find("\"1.50\", null = 0.25 },\n  { name = \"d\", choice = \"Random Date\", "
+                      "after = \"s\", gap = \"1-14\" },"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("{ name = \"f\\\\1\", choice = \"Choice\", List = \"a;b\\tc;ü\" },"),
             std::string::npos)
       << text;
@@ -216,6 +227,9 @@ TEST(NamedProfile, ShopProfileComesBackByteForByte) {
   EXPECT_EQ(ProfileFileImage(*back, back_count), ReadProfileFile(path));
 }
 
+// Whatever the data source says (a driver message over several lines with
+// quotes and "#", names in another code page), the draft parses, and what it
+// cannot hold is left out with a one-line note.
 TEST(NamedProfile, ExportRefusesWhatItCannotKeep) {
   auto state = ProfileState::Create();
   state->ClearProfile();
@@ -237,6 +251,16 @@ TEST(NamedProfile, ExportRefusesWhatItCannotKeep) {
       [&] { NameProfile(*state, 0, nullptr); },
       "table \"customer\": field slot 0: it holds a choice but no field name, which a run would "
       "send as an empty column name");
+
+  // Names that are not UTF-8 have no TOML spelling; lenient checks let
+  // these through and toml++ then wrote other bytes.
+  for (const char* name : {"t\xC0\xAF", "t\xED\xA0\x80", "t\xF4\x90\x80\x80", "t\xE2\x82"}) {
+    f = {name, 14, "", "", 0, 64, 64};
+    ExpectError<ENamedProfileError>(
+        [&] { NameProfile(*state, 0, nullptr); },
+        "table \"customer\": field \"" + std::string(name) +
+            "\": its name or a parameter is not UTF-8 text, which a TOML file cannot hold");
+  }
 
   // A stale code and a slot without a name are warned of.
   f = {"surname", 14, "", "", 0, 64, 56};

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
 
   FixedClock clock(36000000, {2026, 12, 9});
   testing::FakePrompts prompts;
-  ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts};
+  ui::MainFormEnvironment environment{&clock, folder.string() + "/", &prompts, {}};
   ShotForm form(environment);
   form.show();
   QWidget& client = *form.centralWidget();

@@ -2,8 +2,10 @@
 // and the music shop, the export and import round trip of the window-made
 // shop profile, and the named profile running exactly as its .prf.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -75,6 +77,35 @@ TEST(KestroveProfile, BadInputExitsTwoAndAnUnreachableDataSourceOne) {
   fs::remove_all(dir);
 }
 
+// -o replaces its file only once the new text is wholly written, and a
+// failure gives the system's reason: a folder in its place, and a write
+// that runs out of room (a file size limit of 1 KiB, SIGXFSZ ignored).
+TEST(KestroveProfile, OutputThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("kestrove-profile-o-" + std::to_string(getpid()));
+  fs::create_directories(dir / "folder");
+  const std::string old = (dir / "shop.toml").string();
+  const std::string tool = testing_support::BinDir() + "/kestrove-profile";
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"", (dir / "folder").string(),
+       "Cannot create file " + (dir / "folder").string() + ": Is a directory"},
+      {"ulimit -f 1; trap '' XFSZ; ", old, "Cannot write file " + old + ": File too large"},
+  };
+  for (const auto& [limit, target, message] : cases) {
+    WriteFile(old, "the old profile");
+    const std::string err = (dir / "err").string();
+    const std::string command =
+        limit + ("'" + tool + "' export '" + ShopPrf() + "' -o '" + target + "' 2>'" + err + "'");
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(ReadWhole(err), "kestrove-profile: " + message + "\n");
+    EXPECT_EQ(ReadWhole(old), "the old profile");
+    fs::remove(err);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2) << "a temporary file was left";
+  }
+  fs::remove_all(dir);
+}
+
 // Without a data source the named profile runs in the order written, which
 // for the shop is the order of its slots.
 TEST(KestroveProfile, NamedDryRunSendsWhatTheShopProfileSends) {
@@ -124,11 +155,16 @@ TEST_P(KestroveProfileDb, ShopRoundTripsAndItsNamedProfileSendsTheSameStatements
   ASSERT_EQ(described.exit_code, 0) << described.err;
   ASSERT_EQ(described.out.rfind("Data source " + dsn_ + ": 5 tables, in slot order\n", 0), 0u)
       << described.out;
-  EXPECT_NE(described.out.find(
-                "  field 1: customer_id: Integer, size 0, class integer, references customer(id)\n"
-                "    choices: Do not update; Fixed Value (Value); Random (From, To); Age (Type); "
-                "Counter (Starting Value); Database Lookup (Field Name, TableName)\n"),
-            std::string::npos)
+  // The field's line, what the database keeps of its column, its choices.
+  const size_t field = described.out.find(
+      "  field 1: customer_id: Integer, size 0, class integer, references customer(id)\n"
+      "    column: ");
+  ASSERT_NE(field, std::string::npos) << described.out;
+  EXPECT_EQ(described.out.find("\n    choices: Do not update; Fixed Value (Value); Random (From, "
+                               "To); Age (Type); Counter (Starting Value); Database Lookup (Field "
+                               "Name, TableName)\n",
+                               field),
+            described.out.find("\n", described.out.find("    column: ", field)))
       << described.out;
   // Names with a prefix are guessed as the plain name is, within the size.
   const auto drafted = RunTool("kestrove-profile", {"draft", "--dsn", dsn_});
@@ -172,7 +208,8 @@ TEST_P(KestroveProfileDb, DescribesAndDraftsTheMusicShop) {
   const auto described =
       RunTool("kestrove-profile", {"describe", "--dsn", dsn_, "--table", "playlist_track"});
   ASSERT_EQ(described.exit_code, 0) << described.err;
-  EXPECT_EQ(described.out.substr(0, described.out.find("    choices")),
+  EXPECT_NE(described.out.find(", NOT NULL\n    choices"), std::string::npos) << described.out;
+  EXPECT_EQ(described.out.substr(0, described.out.find("    column")),
             "\ntable 9: playlist_track (2 fields)\n"
             "  field 0: playlist_id: Integer, size 0, class integer, primary key, references "
             "playlist(playlist_id)\n");

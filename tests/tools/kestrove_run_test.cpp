@@ -55,7 +55,7 @@ TEST_F(KestroveRunTest, DryRunOfTheShopProfile) {
   const auto lines = Lines(r.out);
   // Five deletes, then 200 + 50 + 400 + 1000 + 30 inserts.
   ASSERT_EQ(lines.size(), 5u + 1680u);
-  EXPECT_EQ(lines[0], "Delete from customer");
+  EXPECT_EQ(lines[0], "Delete from customer;");
   EXPECT_EQ(lines[1].rfind("Insert into customer (id,customer_ref,title,", 0), 0u) << lines[1];
   EXPECT_EQ(lines[1].substr(lines[1].size() - 2), ");");
   EXPECT_EQ(lines.back().rfind("Insert into supplier (", 0), 0u);
@@ -255,7 +255,7 @@ TEST_F(KestroveRunTest, QuotedNamesWrappedCodesAndTheTableCount) {
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out,
             "Insert into T (f0,f1) Values (1);\nInsert into T (f0,f1) Values (2);\nDelete from "
-            "Cleared\n");
+            "Cleared;\n");
   EXPECT_NE(r.err.find("completed: 2 tables, 2 records, 3 statements"), std::string::npos) << r.err;
 }
 

@@ -73,7 +73,7 @@ TTownForm::TTownForm(TMainForm& owner, const EditorKind& kind)
     : QDialog(&owner),
       owner_(owner),
       list_(owner.Work().Lists.List(kind.list)),
-      path_(owner.ProgramDir() + kLookupFileNames[static_cast<size_t>(kind.list)]),
+      path_(owner.Places().WritePath(kLookupFileNames[static_cast<size_t>(kind.list)])),
       sort_key_(kind.sort_key) {
   setObjectName(kind.name);
   setWindowTitle(kind.caption);
@@ -183,6 +183,8 @@ void TTownForm::BitBtn1Click() {
   // old file is left as it was, and the user tries again or leaves.
   for (;;) {
     try {
+      // Installed, the user's data folder may not exist yet.
+      owner_.Places().MakeWriteFolder();
       SaveListFile(list_, path_);
       break;
     } catch (const EInOutError& error) {

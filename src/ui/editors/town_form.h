@@ -48,7 +48,7 @@ class TTownForm : public QDialog {
   ~TTownForm() override;
 
   TdxMemData& List() { return list_; }
-  // ProgramDir + the list's file name.
+  // Where OK saves the list: the write folder of the window's places.
   const std::string& FilePath() const { return path_; }
 
   // Controls, by their names.
