@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalogue/named_profile.h"
+#include "core/clock.h"
 #include "core/field_types.h"
 
 namespace kestrove {
@@ -110,9 +111,12 @@ class SchemaReader {
 std::string ReferenceText(const ColumnReference& reference);
 
 // The draft of every table of `schema`, in slot order, headed by a comment
-// naming `source`. Views are left out with a comment, and so is a table that
-// cannot be read, with the reason. A table's comments on the columns it
-// leaves out go inside its field list.
+// naming `source` and the run options it needs. Views, materialized views
+// and partitions are left out with a comment, and so is a table that cannot
+// be read, with the reason. A table's comments on the columns it leaves out
+// go inside its field list. Dates are drawn up to `today` (the system's by
+// default) where nothing else bounds them.
 std::string DraftProfile(SchemaReader& schema, const std::string& source);
+std::string DraftProfile(SchemaReader& schema, const std::string& source, const CivilDate& today);
 
 }  // namespace kestrove
