@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "catalogue/choice_catalogue.h"
+#include "catalogue/draft_pairs.h"
 #include "core/clock.h"
 #include "core/errors.h"
 #include "util/text.h"
@@ -130,7 +131,11 @@ enum class Kind {
 Kind KindOf(const ColumnFacts& column) {
   const std::string word = TypeWord(column);
   const std::string full = Lower(column.type_name);
-  if (word == "uuid" || word == "uniqueidentifier" || column.sql_type == kSqlGuid)
+  // A fixed text of 36 characters is the form a UUID is kept in where the
+  // database has no type for it.
+  const bool uuid_text = (word == "char" || word == "character" || word == "nchar") &&
+                         column.type == ftString && column.size == 36;
+  if (word == "uuid" || word == "uniqueidentifier" || column.sql_type == kSqlGuid || uuid_text)
     return Kind::kUuid;
   if (column.type == ftBoolean) return Kind::kBoolean;
   // MariaDB's BOOLEAN is a TINYINT(1); PostgreSQL's boolean reaches many
@@ -798,6 +803,21 @@ std::string DraftTable(const std::string& name, const TableFacts& facts, const C
     if (!field.type_class && draft.named_class.empty() &&
         (cls != described || OfferedBySeveralClasses(field.choice)))
       field.type_class = cls;
+    // A nullable column gets a small share of NULLs; a date the later of a
+    // pair its table makes by name (start and end) is drawn after the
+    // earlier one, where both are drawn dates.
+    if (column.nullable) field.null_share = NullShareFor(column, facts);
+    auto drawn_date = [](const NamedField& f) {
+      return f.choice == "Date" || f.choice == "Random Date" || f.choice == "Random DateTime";
+    };
+    if (const auto pair = OrderedAfter(column, facts.columns); pair && drawn_date(field)) {
+      const auto earlier = std::find_if(table.fields.begin(), table.fields.end(),
+                                        [&](const NamedField& f) { return f.name == pair->first; });
+      if (earlier != table.fields.end() && drawn_date(*earlier)) {
+        field.after = pair->first;
+        field.gap = pair->second;
+      }
+    }
     named_classes.push_back(draft.named_class);
     table.fields.push_back(std::move(field));
   }

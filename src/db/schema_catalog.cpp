@@ -361,9 +361,12 @@ void DbSchemaCatalog::ReadPostgres(const DbSchemaTable& table, DbTableFacts& fac
   // pg_attribute and pg_type: identity (attidentity), generated columns
   // (attgenerated), enum labels (pg_enum), domains with their NOT NULL and
   // CHECKs, and the sequence that feeds a SERIAL or identity column.
-  // psqlODBC's SQLColumns tells none of them. chr(1) parts the lists.
+  // psqlODBC's SQLColumns tells none of them. A column of a domain takes the
+  // domain's base type as its type (a boolean flag is a boolean), and the
+  // domain's name goes to `domain`. chr(1) parts the lists.
   const auto rows = Query(
-      "SELECT a.attname, a.attidentity, a.attgenerated, format_type(a.atttypid, a.atttypmod), "
+      "SELECT a.attname, a.attidentity, a.attgenerated, CASE WHEN t.typtype = 'd' THEN "
+      "format_type(t.typbasetype, t.typtypmod) ELSE format_type(a.atttypid, a.atttypmod) END, "
       "CASE WHEN t.typtype = 'd' THEN t.typname ELSE '' END, CASE WHEN t.typnotnull THEN 1 "
       "ELSE 0 END, (SELECT string_agg(e.enumlabel, chr(1) ORDER BY e.enumsortorder) FROM "
       "pg_enum e WHERE e.enumtypid = CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE t.oid "
