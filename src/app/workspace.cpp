@@ -44,6 +44,19 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
+void Workspace::SetKeyGuard(bool on, bool unique_keys) {
+  Run.Guard = nullptr;
+  key_guard_.reset();
+  key_facts_.reset();
+  if (!on || dry_run_) return;
+  LookupReader& reader =
+      cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
+  key_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, reader);
+  key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
+  key_guard_->DeletesFirst = &Run.DeletesFirst;
+  Run.Guard = key_guard_.get();
+}
+
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {

@@ -104,20 +104,38 @@ class Reader {
       const std::string where = Where(source_, LineOf(node), nullptr, nullptr);
       if (name == "quote_names") {
         profile.quote_names = Bool(node, where, name);
+      } else if (name == "run") {
+        const toml::table* run = node.as_table();
+        if (!run) Fail(where, "\"run\" must be a table, written as [run]");
+        profile.run = Run(*run);
       } else if (name == "table") {
         const toml::array* tables = node.as_array();
         if (!tables || !tables->is_array_of_tables())
           Fail(where, "\"table\" must be an array of tables, written as [[table]] blocks");
         for (const toml::node& t : *tables) profile.tables.push_back(Table(*t.as_table()));
       } else {
-        Fail(where, "unknown key " + Quoted(name) + "; a profile takes \"quote_names\" and " +
-                        "[[table]] blocks" + Suggestion(name, {"quote_names", "table"}));
+        Fail(where, "unknown key " + Quoted(name) + "; a profile takes \"quote_names\", [run] and " +
+                        "[[table]] blocks" + Suggestion(name, {"quote_names", "run", "table"}));
       }
     }
     return profile;
   }
 
  private:
+  NamedRunOptions Run(const toml::table& block) {
+    NamedRunOptions run;
+    for (auto&& [key, node] : block) {
+      const std::string name(key.str());
+      const std::string where = Where(source_, LineOf(node), nullptr, nullptr);
+      if (name == "unique_keys")
+        run.unique_keys = Bool(node, where, name);
+      else
+        Fail(where, "unknown key " + Quoted(name) + " in [run]; it takes \"unique_keys\"" +
+                        Suggestion(name, {"unique_keys"}));
+    }
+    return run;
+  }
+
   bool Bool(const toml::node& node, const std::string& where, const std::string& key) {
     if (auto value = node.value_exact<bool>()) return *value;
     Fail(where, Quoted(key) + " must be true or false");
@@ -424,6 +442,11 @@ std::string NamedProfileText(const NamedProfile& profile) {
   std::string out;
   if (profile.quote_names)
     out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
+  if (profile.run.unique_keys) {
+    if (!out.empty()) out += "\n";
+    out += std::string("[run]\nunique_keys = ") + (*profile.run.unique_keys ? "true" : "false") +
+           "\n";
+  }
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";
     out += "[[table]]\nname = " + TomlString(table.name) + "\n";

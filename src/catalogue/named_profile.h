@@ -49,8 +49,15 @@ struct NamedTable {
   int64_t line = 0;
 };
 
+// The run options a profile carries in its [run] table; kestrove-run's
+// command line overrides them.
+struct NamedRunOptions {
+  std::optional<bool> unique_keys;
+};
+
 struct NamedProfile {
   std::optional<bool> quote_names;
+  NamedRunOptions run;
   std::vector<NamedTable> tables;
   std::string source;  // file name, for messages
 };

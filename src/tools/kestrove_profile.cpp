@@ -14,6 +14,7 @@
 #include "catalogue/choice_catalogue.h"
 #include "catalogue/draft.h"
 #include "catalogue/named_profile.h"
+#include "core/key_guard.h"
 #include "catalogue/profile_file.h"
 #include "core/errors.h"
 #include "db/database.h"
@@ -207,6 +208,7 @@ std::string Export(const std::string& prf, const std::optional<std::string>& dsn
   } else {
     named = NameProfile(*state, count, nullptr, &warnings);
   }
+  for (std::string& w : SharedCounterWarnings(*state, count)) warnings.push_back(std::move(w));
   Warn(warnings);
   return NamedProfileText(named);
 }
@@ -230,6 +232,7 @@ void Import(const std::string& toml, const std::string& dsn, const std::string& 
   } catch (const ENamedProfileError& e) {
     throw UsageError(e.what());
   }
+  Warn(SharedCounterWarnings(*state, count));
   try {
     SaveProfileFile(*state, count, out);
   } catch (const KestroveError& e) {
