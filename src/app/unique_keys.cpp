@@ -173,10 +173,11 @@ std::optional<uint64_t> KeyGuard::LookupCapacity(const TFieldStruct& field, int 
   return rows;
 }
 
-void KeyGuard::Impossible(const Key& key, const std::string& why, int32_t made) const {
+void KeyGuard::Impossible(const Key& key, const std::string& why, int32_t made,
+                          const std::string& after) const {
   throw EKeyError("table " + table_->TableName + ": the " + (key.primary ? "primary" : "unique") +
                   " key (" + ColumnList(key.columns) + ") " + why + ": " + std::to_string(made) +
-                  " of " + std::to_string(count_) + " records made");
+                  " of " + std::to_string(count_) + " records made" + after);
 }
 
 void KeyGuard::RunStarting(const std::vector<int>& order) {
@@ -220,10 +221,10 @@ void KeyGuard::RunStarting(const std::vector<int>& order) {
       }
       if (known && capacity < static_cast<uint64_t>(count))
         Impossible(key,
-                   "cannot take " + std::to_string(count) + " distinct values: its fields make " +
+                   "cannot take " + std::to_string(count) + " distinct values (its fields make " +
                        (key.fields.size() > 1 ? product + " = " : "") + std::to_string(capacity) +
-                       " at most; nothing was sent for the run",
-                   0);
+                       " at most)",
+                   0, ", nothing sent");
     }
   }
   table_ = nullptr;
@@ -270,8 +271,9 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
   table_ = &table;
   count_ = count;
   table_keys_.clear();
-  sampled_.reset();
-  std::fill(supplied_.begin(), supplied_.end(), false);
+  samplers_.clear();
+  need_combination_.clear();
+  std::fill(supplied_.begin(), supplied_.end(), -1);
   record_ = 0;
   if (count <= 0) return;
   // The last check of an empty looked-up table, now that the tables before
@@ -295,12 +297,12 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
   const bool emptied = table.DeleteExisting == 1;
   for (size_t k = 0; k < table_keys_.size(); ++k) {
     Key& key = table_keys_[k];
-    // The first key made only of lookups is drawn distinct; the others
-    // are kept by drawing again.
+    // A key made only of lookups is drawn distinct, unless a key drawn
+    // so already sets one of its fields: that one is kept by drawing again.
     const bool lookups = std::all_of(key.fields.begin(), key.fields.end(), [&](int i) {
       const TFieldStruct& f = table.Fields[i];
       return IsLookupCode(f.ChoiceCode) && !f.Param1.empty() && !f.Param2.empty() &&
-             !SameName(f.Param2, table.TableName) && !supplied_[i];
+             !SameName(f.Param2, table.TableName) && supplied_[i] < 0;
     });
     uint64_t capacity = 1;
     bool known = true;
@@ -314,7 +316,7 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
     if (known) key.capacity = capacity;
     std::vector<std::vector<std::string>> rows;
     if (!emptied) rows = facts_.Rows(table.TableName, key.columns);
-    if (lookups && !sampled_) {
+    if (lookups) {
       Sampled s;
       s.fields = key.fields;
       s.key = k;
@@ -342,19 +344,21 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
       }
       key.sampled = true;
       key.capacity = size;
-      for (const int i : key.fields) supplied_[i] = true;
+      for (const int i : key.fields) supplied_[i] = static_cast<int>(samplers_.size());
       if (s.sampler.Left() < static_cast<uint64_t>(count)) {
         std::string product;
         for (const auto& list : s.lists)
           product += (product.empty() ? "" : " x ") + std::to_string(list.size());
         Impossible(key,
-                   "cannot take " + std::to_string(count) + " new combinations: its lookups make " +
-                       product + (s.lists.size() > 1 ? " = " + std::to_string(size) : "") +
-                       " and " + std::to_string(size - s.sampler.Left()) +
-                       " are in the table already; no record of " + table.TableName + " was sent",
-                   0);
+                   "cannot take " + std::to_string(count) + " new " +
+                       (s.lists.size() > 1 ? "combinations" : "values") +
+                       " (its lookups make " + product +
+                       (s.lists.size() > 1 ? " = " + std::to_string(size) : "") + ", and " +
+                       std::to_string(size - s.sampler.Left()) + " are in the table already)",
+                   0, ", nothing sent");
       }
-      sampled_ = std::move(s);
+      samplers_.push_back(std::move(s));
+      need_combination_.push_back(true);
       continue;
     }
     for (const auto& row : rows) {
@@ -376,17 +380,15 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
     if (key.capacity && key.seen.Size() + static_cast<uint64_t>(count) > *key.capacity &&
         key.seen.Size() > 0)
       Impossible(key,
-                 "cannot take " + std::to_string(count) + " new values: its fields make " +
+                 "cannot take " + std::to_string(count) + " new values (its fields make " +
                      std::to_string(*key.capacity) + " at most and the table holds " +
-                     std::to_string(key.seen.Size()) + "; no record of " + table.TableName +
-                     " was sent",
-                 0);
+                     std::to_string(key.seen.Size()) + ")",
+                 0, ", nothing sent");
   }
   (void)slot;
 }
 
-void KeyGuard::DrawCombination(RecordValues& values) {
-  Sampled& s = *sampled_;
+void KeyGuard::DrawCombination(Sampled& s, RecordValues& values) {
   if (s.sampler.Left() == 0)
     Impossible(table_keys_[s.key], "has no new combination left", record_ - 1);
   uint64_t at = s.sampler.Take(DrawBelow(random_, s.sampler.Left()));
@@ -403,12 +405,13 @@ bool KeyGuard::Admit(int32_t record, RecordValues& values, std::vector<int>& red
   if (record != record_) {
     record_ = record;
     attempts_ = 0;
-    need_combination_ = true;
+    need_combination_.assign(samplers_.size(), true);
   }
-  if (sampled_ && need_combination_) {
-    DrawCombination(values);
-    need_combination_ = false;
-  }
+  for (size_t k = 0; k < samplers_.size(); ++k)
+    if (need_combination_[k]) {
+      DrawCombination(samplers_[k], values);
+      need_combination_[k] = false;
+    }
   redraw.clear();
   const Key* failed = nullptr;
   for (Key& key : table_keys_) {
@@ -419,8 +422,8 @@ bool KeyGuard::Admit(int32_t record, RecordValues& values, std::vector<int>& red
     if (!key.seen.Contains(key.digest)) continue;
     if (!failed) failed = &key;
     for (const int i : key.fields) {
-      if (supplied_[i])
-        need_combination_ = true;
+      if (supplied_[i] >= 0)
+        need_combination_[supplied_[i]] = true;
       else
         redraw.push_back(i);
     }
@@ -448,7 +451,7 @@ bool KeyGuard::Admit(int32_t record, RecordValues& values, std::vector<int>& red
     Impossible(*failed, "found no new value in " + std::to_string(bound) + " draws", record - 1);
   if (attempts_ % kOwnFieldDraws == 0) {
     redraw.assign(1, kWholeRecord);
-    if (sampled_) need_combination_ = true;
+    need_combination_.assign(samplers_.size(), true);
   }
   return false;
 }

@@ -68,7 +68,7 @@ class KeyGuard : public RecordGuard {
 
   void RunStarting(const std::vector<int>& order) override;
   void TableStarting(int slot, TTableStruct& table, int32_t count) override;
-  bool Supplies(int field) const override { return field >= 0 && supplied_[field]; }
+  bool Supplies(int field) const override { return field >= 0 && supplied_[field] >= 0; }
   bool Admit(int32_t record, RecordValues& values, std::vector<int>& redraw) override;
 
   // Memory held for the combinations of the table under way.
@@ -99,9 +99,10 @@ class KeyGuard : public RecordGuard {
   std::optional<uint64_t> LookupCapacity(const TFieldStruct& field, int slot,
                                          const std::vector<int>& order);
   int SlotOf(const std::string& table) const;
-  [[noreturn]] void Impossible(const Key& key, const std::string& why, int32_t made) const;
+  [[noreturn]] void Impossible(const Key& key, const std::string& why, int32_t made,
+                               const std::string& after = "") const;
   std::string Normal(int field, std::string_view value) const;
-  void DrawCombination(RecordValues& values);
+  void DrawCombination(Sampled& s, RecordValues& values);
 
   ProfileState& state_;
   RandomSource& random_;
@@ -114,11 +115,13 @@ class KeyGuard : public RecordGuard {
   const TTableStruct* table_ = nullptr;
   int32_t count_ = 0;
   std::vector<Key> table_keys_;
-  std::optional<Sampled> sampled_;
-  std::vector<bool> supplied_ = std::vector<bool>(kMaxFields, false);
+  std::vector<Sampled> samplers_;
+  // The sampler that sets each field, -1 for a field the run generates.
+  std::vector<int> supplied_ = std::vector<int>(kMaxFields, -1);
   int32_t record_ = 0;
   int attempts_ = 0;
-  bool need_combination_ = true;
+  // Per sampler: draw a new combination before the next check.
+  std::vector<bool> need_combination_;
   std::vector<std::string> parts_;
 };
 
