@@ -50,8 +50,12 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
   const ErrorCase cases[] = {
       {"[[table]\n", false, "p.toml:1: Error while parsing table header: expected ']', saw '\\n'"},
       {"quote_name = true\n", false,
-       "p.toml:1: unknown key \"quote_name\"; a profile takes \"quote_names\" and [[table]] "
-       "blocks (did you mean \"quote_names\"?)"},
+       "p.toml:1: unknown key \"quote_name\"; a profile takes \"quote_names\", [run] and "
+       "[[table]] blocks (did you mean \"quote_names\"?)"},
+      {"[run]\nunique_key = true\n", false,
+       "p.toml:2: unknown key \"unique_key\" in [run]; it takes \"unique_keys\" (did you mean "
+       "\"unique_keys\"?)"},
+      {"[run]\nunique_keys = 1\n", false, "p.toml:2: \"unique_keys\" must be true or false"},
       {"[[table]]\nname = \"customer\"\nrecods = 5\n", false,
        "p.toml:3: table \"customer\": unknown key \"recods\"; a table takes \"name\", "
        "\"records\", \"delete\" and \"fields\" (did you mean \"records\"?)"},
@@ -183,6 +187,7 @@ TEST(NamedProfile, PlacesTablesAndFieldsWhereTheWindowWould) {
 TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedProfile profile;
   profile.quote_names = false;
+  profile.run.unique_keys = true;
   NamedTable table;
   table.name = "odd \"name\"";
   table.records = -1;
@@ -198,6 +203,7 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   ASSERT_EQ(back.tables.size(), 2u);
   EXPECT_EQ(back.tables[0].name, table.name);
   EXPECT_EQ(back.tables[0].fields[1].type_class, kClassFloat);
+  EXPECT_EQ(back.run.unique_keys, true);
 }
 
 // The window-made shop profile through a named one and back, without a data
