@@ -183,6 +183,8 @@ TEST(UniqueKeysImpossible, RefusedBeforeAnythingIsSent) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(ReadWhole(sent), "");
   }
+  for (const char* table : {"ki_pair", "ki_a", "ki_b", "ki_u"})
+    db.ExecuteStatement(std::string("DROP TABLE ") + table);
 }
 
 }  // namespace
