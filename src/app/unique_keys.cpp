@@ -158,7 +158,8 @@ std::optional<uint64_t> KeyGuard::LookupCapacity(const TFieldStruct& field, int 
   const bool filled_before =
       parent_slot >= 0 && std::find(order.begin(), here, parent_slot) != here;
   const TTableStruct* p = parent_slot >= 0 ? &state_.Tables[parent_slot] : nullptr;
-  const bool emptied = p && p->DeleteExisting == 1 && (filled_before || (DeletesFirst && *DeletesFirst));
+  const bool emptied =
+      p && p->DeleteExisting == 1 && (filled_before || (DeletesFirst && *DeletesFirst));
   uint64_t rows = 0;
   if (!emptied) {
     try {
@@ -192,8 +193,7 @@ void KeyGuard::RunStarting(const std::vector<int>& order) {
     // A lookup of a table that is empty when this one runs, and that the
     // run does not fill before it, has no value for any record.
     for (const TFieldStruct& field : table.Fields) {
-      if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty())
-        continue;
+      if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty()) continue;
       const std::optional<uint64_t> rows = LookupCapacity(field, slot, order);
       if (rows && *rows == 0)
         throw EKeyError("table " + table.TableName + ", field " + field.FieldName +
@@ -331,7 +331,7 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
         size = Times(size, list.size());
         s.lists.push_back(std::move(list));
       }
-      s.sampler = DistinctSampler(size);
+      s.sampler = DistinctSampler(size, rows.size() + static_cast<uint64_t>(count));
       for (const auto& row : rows) {
         uint64_t at = 0;
         bool inside = true;
@@ -351,10 +351,10 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
           product += (product.empty() ? "" : " x ") + std::to_string(list.size());
         Impossible(key,
                    "cannot take " + std::to_string(count) + " new " +
-                       (s.lists.size() > 1 ? "combinations" : "values") +
-                       " (its lookups make " + product +
-                       (s.lists.size() > 1 ? " = " + std::to_string(size) : "") + ", and " +
-                       std::to_string(size - s.sampler.Left()) + " are in the table already)",
+                       (s.lists.size() > 1 ? "combinations" : "values") + " (its lookups make " +
+                       product + (s.lists.size() > 1 ? " = " + std::to_string(size) : "") +
+                       ", and " + std::to_string(size - s.sampler.Left()) +
+                       " are in the table already)",
                    0, ", nothing sent");
       }
       samplers_.push_back(std::move(s));
@@ -434,6 +434,7 @@ bool KeyGuard::Admit(int32_t record, RecordValues& values, std::vector<int>& red
     return true;
   }
   ++attempts_;
+  ++redraws_;
   // No new value can be left once the key holds as many as it can make.
   if (failed->capacity && failed->seen.Size() >= *failed->capacity)
     Impossible(*failed,
@@ -459,6 +460,7 @@ bool KeyGuard::Admit(int32_t record, RecordValues& values, std::vector<int>& red
 size_t KeyGuard::MemoryBytes() const {
   size_t bytes = 0;
   for (const Key& key : table_keys_) bytes += key.seen.MemoryBytes();
+  for (const Sampled& s : samplers_) bytes += s.sampler.MemoryBytes();
   return bytes;
 }
 

@@ -73,6 +73,8 @@ class KeyGuard : public RecordGuard {
 
   // Memory held for the combinations of the table under way.
   size_t MemoryBytes() const;
+  // Records offered again because a key value was taken, over the run.
+  uint64_t Redraws() const { return redraws_; }
 
  private:
   struct Key {
@@ -120,6 +122,7 @@ class KeyGuard : public RecordGuard {
   std::vector<int> supplied_ = std::vector<int>(kMaxFields, -1);
   int32_t record_ = 0;
   int attempts_ = 0;
+  uint64_t redraws_ = 0;
   // Per sampler: draw a new combination before the next check.
   std::vector<bool> need_combination_;
   std::vector<std::string> parts_;

@@ -114,8 +114,9 @@ class Reader {
           Fail(where, "\"table\" must be an array of tables, written as [[table]] blocks");
         for (const toml::node& t : *tables) profile.tables.push_back(Table(*t.as_table()));
       } else {
-        Fail(where, "unknown key " + Quoted(name) + "; a profile takes \"quote_names\", [run] and " +
-                        "[[table]] blocks" + Suggestion(name, {"quote_names", "run", "table"}));
+        Fail(where, "unknown key " + Quoted(name) +
+                        "; a profile takes \"quote_names\", [run] and " + "[[table]] blocks" +
+                        Suggestion(name, {"quote_names", "run", "table"}));
       }
     }
     return profile;
@@ -444,8 +445,8 @@ std::string NamedProfileText(const NamedProfile& profile) {
     out += std::string("quote_names = ") + (*profile.quote_names ? "true" : "false") + "\n";
   if (profile.run.unique_keys) {
     if (!out.empty()) out += "\n";
-    out += std::string("[run]\nunique_keys = ") + (*profile.run.unique_keys ? "true" : "false") +
-           "\n";
+    out +=
+        std::string("[run]\nunique_keys = ") + (*profile.run.unique_keys ? "true" : "false") + "\n";
   }
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";

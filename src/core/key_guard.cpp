@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-
 namespace kestrove {
 
 namespace {
@@ -126,20 +125,34 @@ const uint64_t* DistinctSampler::Lookup(const std::vector<std::pair<uint64_t, ui
   }
 }
 
+DistinctSampler::DistinctSampler(uint64_t size, uint64_t draws) : size_(size) {
+  dense_ = size > 0 && size <= UINT32_MAX && size / 16 <= draws;
+  if (!dense_) return;
+  dense_at_.resize(size);
+  dense_where_.resize(size);
+  for (uint64_t i = 0; i < size; ++i) dense_at_[i] = dense_where_[i] = static_cast<uint32_t>(i);
+}
+
 uint64_t DistinctSampler::At(uint64_t place) const {
+  if (dense_) return dense_at_[place];
   const uint64_t* value = Lookup(moved_, place);
   return value ? *value : place;
 }
 
 void DistinctSampler::Put(uint64_t place, uint64_t value) {
+  if (dense_) {
+    dense_at_[place] = static_cast<uint32_t>(value);
+    dense_where_[value] = static_cast<uint32_t>(place);
+    return;
+  }
   *Find(moved_, moved_count_, place, true) = value;
   *Find(where_, where_count_, value, true) = place;
 }
 
 bool DistinctSampler::TakeOut(uint64_t index) {
   if (index >= size_) return false;
-  const uint64_t* moved = Lookup(where_, index);
-  const uint64_t place = moved ? *moved : index;
+  const uint64_t* moved = dense_ ? nullptr : Lookup(where_, index);
+  const uint64_t place = dense_ ? dense_where_[index] : moved ? *moved : index;
   if (place < next_) return false;
   // Swapped into the drawn front, so the rest stays a uniform pool.
   const uint64_t front = At(next_);

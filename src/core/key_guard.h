@@ -81,8 +81,15 @@ uint64_t DigestOf(const std::vector<std::string>& parts);
 // Lookups, whose combinations are the indexes of a mixed-radix space.
 class DistinctSampler {
  public:
-  explicit DistinctSampler(uint64_t size = 0) : size_(size) {}
+  // `draws`: about how many indexes will be drawn or taken out. Where that
+  // is a good share of the space, the places are kept in two plain arrays
+  // (8 bytes an index) instead of hash maps (about 64 bytes a draw).
+  explicit DistinctSampler(uint64_t size = 0, uint64_t draws = 0);
   uint64_t Size() const { return size_; }
+  size_t MemoryBytes() const {
+    return (moved_.capacity() + where_.capacity()) * 16 +
+           (dense_at_.capacity() + dense_where_.capacity()) * 4;
+  }
   // Indexes not drawn or taken out yet.
   uint64_t Left() const { return size_ - next_; }
   // Takes `index` out (an existing combination); false when already out.
@@ -101,10 +108,11 @@ class DistinctSampler {
   // value -> place for the same, so an existing value can be found.
   std::vector<std::pair<uint64_t, uint64_t>> moved_, where_;  // flat hash maps
   size_t moved_count_ = 0, where_count_ = 0;
+  std::vector<uint32_t> dense_at_, dense_where_;  // the arrays, when dense
+  bool dense_ = false;
   uint64_t* Find(std::vector<std::pair<uint64_t, uint64_t>>& map, size_t& count, uint64_t key,
                  bool insert);
-  const uint64_t* Lookup(const std::vector<std::pair<uint64_t, uint64_t>>& map,
-                         uint64_t key) const;
+  const uint64_t* Lookup(const std::vector<std::pair<uint64_t, uint64_t>>& map, uint64_t key) const;
 };
 
 // How many distinct values a field's choice can make, as far as its code and

@@ -99,8 +99,8 @@ std::vector<std::vector<std::string>> ReadKeyRows(DbConnection& connection,
 std::vector<std::string> ReadDistinctValues(DbConnection& connection, const std::string& table,
                                             const std::string& column) {
   std::vector<std::string> values;
-  for (auto& row : ReadKeyRows(connection, "(SELECT DISTINCT " + column + " FROM " + table + ") d",
-                               {column}))
+  for (auto& row :
+       ReadKeyRows(connection, "(SELECT DISTINCT " + column + " FROM " + table + ") d", {column}))
     values.push_back(std::move(row[0]));
   return values;
 }

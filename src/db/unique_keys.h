@@ -11,7 +11,7 @@ namespace kestrove {
 class DbConnection;
 
 struct TableKey {
-  std::string Name;  // the constraint's or index's name, where the driver gives one
+  std::string Name;                  // the constraint's or index's name, where the driver gives one
   std::vector<std::string> Columns;  // in key order
   bool Primary = false;
 };

@@ -14,9 +14,9 @@
 #include "catalogue/choice_catalogue.h"
 #include "catalogue/draft.h"
 #include "catalogue/named_profile.h"
-#include "core/key_guard.h"
 #include "catalogue/profile_file.h"
 #include "core/errors.h"
+#include "core/key_guard.h"
 #include "db/database.h"
 #include "db/error_text.h"
 

@@ -286,7 +286,8 @@ Options ParseOptions(int argc, char** argv, bool& help) {
     throw UsageError(
         "--order parents-first needs --dsn: the order comes from the data source's foreign keys");
   if (options.unique_keys && !options.dsn)
-    throw UsageError("--unique-keys needs --dsn: the keys and their values come from the data source");
+    throw UsageError(
+        "--unique-keys needs --dsn: the keys and their values come from the data source");
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::is_directory(options.profile, ec))
@@ -806,8 +807,7 @@ int Main(int argc, char** argv) {
   for (const std::string& warning : SharedCounterWarnings(ws.State(), table_count))
     std::fprintf(stderr, "kestrove-run: warning: %s\n", Shown(warning).c_str());
   if (options.dsn) {
-    const bool unique =
-        options.unique_keys || (named && named->run.unique_keys.value_or(false));
+    const bool unique = options.unique_keys || (named && named->run.unique_keys.value_or(false));
     // The window's .prf runs keep their statements unless asked.
     ws.SetKeyGuard(unique || named.has_value(), unique);
   }

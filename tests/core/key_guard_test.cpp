@@ -15,15 +15,19 @@ uint64_t NextOffset(uint32_t& seed, uint64_t n) {
 }
 
 TEST(DistinctSampler, DrawsEveryIndexLeftOnceAndNoneTakenOut) {
-  DistinctSampler sampler(1000);
-  for (uint64_t taken : {3u, 999u, 0u, 500u}) EXPECT_TRUE(sampler.TakeOut(taken));
-  EXPECT_FALSE(sampler.TakeOut(3));
-  EXPECT_FALSE(sampler.TakeOut(1000));
-  std::set<uint64_t> drawn;
-  uint32_t seed = 7;
-  while (sampler.Left() > 0) drawn.insert(sampler.Take(NextOffset(seed, sampler.Left())));
-  EXPECT_EQ(drawn.size(), 996u);
-  for (uint64_t taken : {3u, 999u, 0u, 500u}) EXPECT_EQ(drawn.count(taken), 0u);
+  // Kept in hash maps (few draws expected) and in arrays (the whole space).
+  for (const uint64_t expected : {0u, 1000u}) {
+    SCOPED_TRACE(expected);
+    DistinctSampler sampler(1000, expected);
+    for (uint64_t taken : {3u, 999u, 0u, 500u}) EXPECT_TRUE(sampler.TakeOut(taken));
+    EXPECT_FALSE(sampler.TakeOut(3));
+    EXPECT_FALSE(sampler.TakeOut(1000));
+    std::set<uint64_t> drawn;
+    uint32_t seed = 7;
+    while (sampler.Left() > 0) drawn.insert(sampler.Take(NextOffset(seed, sampler.Left())));
+    EXPECT_EQ(drawn.size(), 996u);
+    for (uint64_t taken : {3u, 999u, 0u, 500u}) EXPECT_EQ(drawn.count(taken), 0u);
+  }
 }
 
 TEST(DistinctSampler, FirstDrawsAreUniformOverWhatIsLeft) {
@@ -33,7 +37,7 @@ TEST(DistinctSampler, FirstDrawsAreUniformOverWhatIsLeft) {
   uint32_t seed = 1;
   constexpr int kRuns = 40000;
   for (int run = 0; run < kRuns; ++run) {
-    DistinctSampler sampler(6);
+    DistinctSampler sampler(6, run % 2 ? 6 : 0);
     sampler.TakeOut(2);
     sampler.TakeOut(5);
     ++first[sampler.Take(NextOffset(seed, sampler.Left()))];
@@ -67,9 +71,15 @@ TEST(ChoiceCapacity, CountsWhatAChoiceCanMake) {
     const char* param2;
     std::optional<uint64_t> capacity;
   } cases[] = {
-      {15, "a;b;c;d;e", "", 5},  {15, "a;b;a;", "", 2},      {201, "1", "10", 10},
-      {201, "-5", "5", 11},      {3, "100", "199", 100},     {200, "7", "", 1},
-      {402, "", "", 2},          {64, "", "", std::nullopt}, {206, "", "", std::nullopt},
+      {15, "a;b;c;d;e", "", 5},
+      {15, "a;b;a;", "", 2},
+      {201, "1", "10", 10},
+      {201, "-5", "5", 11},
+      {3, "100", "199", 100},
+      {200, "7", "", 1},
+      {402, "", "", 2},
+      {64, "", "", std::nullopt},
+      {206, "", "", std::nullopt},
       {15, "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18", "", 16},
   };
   for (const Case& c : cases) {

@@ -75,9 +75,9 @@ class UniqueKeysDb : public testing::ScratchDriverTest {
 
   testing_support::ToolResult Run(const std::string& profile, const std::string& seed,
                                   const std::vector<std::string>& more = {}) {
-    std::vector<std::string> args = {"--profile",  profile, "--dsn", dsn_,  "--seed",
-                                     seed,         "--order", "parents-first", "--sql-out",
-                                     (dir_ / "sent.sql").string()};
+    std::vector<std::string> args = {
+        "--profile", profile,   "--dsn",         dsn_,        "--seed",
+        seed,        "--order", "parents-first", "--sql-out", (dir_ / "sent.sql").string()};
     args.insert(args.end(), more.begin(), more.end());
     return RunTool("kestrove-run", args);
   }
@@ -157,19 +157,19 @@ TEST(UniqueKeysImpossible, RefusedBeforeAnythingIsSent) {
     const char* message;
   } cases[] = {
       {"choice of 5 for 10",
-       table("ki_u", 10, counter + "  { name = \"c\", choice = \"Choice\", List = \"a;b;c;d;e\" },\n"),
+       table("ki_u", 10,
+             counter + "  { name = \"c\", choice = \"Choice\", List = \"a;b;c;d;e\" },\n"),
        "table ki_u: the unique key (c) cannot take 10 distinct values (its fields make 5 at most): "
        "0 of 10 records made, nothing sent"},
-      {"1000 pairs of 20 x 30 rows there",
-       table("ki_pair", 1000, pair_fields),
+      {"1000 pairs of 20 x 30 rows there", table("ki_pair", 1000, pair_fields),
        "table ki_pair: the primary key (a_id, b_id) cannot take 1000 distinct values (its fields "
        "make 20 x 30 = 600 at most): 0 of 1000 records made, nothing sent"},
       {"1000 pairs of 20 x 30 rows the run makes",
-       table("ki_a", 20, counter) + table("ki_b", 30, counter) + table("ki_pair", 1000, pair_fields),
+       table("ki_a", 20, counter) + table("ki_b", 30, counter) +
+           table("ki_pair", 1000, pair_fields),
        "table ki_pair: the primary key (a_id, b_id) cannot take 1000 distinct values (its fields "
        "make 20 x 30 = 600 at most): 0 of 1000 records made, nothing sent"},
-      {"a lookup of an emptied table",
-       table("ki_b", 0, counter) + table("ki_pair", 5, pair_fields),
+      {"a lookup of an emptied table", table("ki_b", 0, counter) + table("ki_pair", 5, pair_fields),
        "table ki_pair, field b_id: the Database Lookup of ki_b.id has no row to take its value "
        "from: table ki_b is empty when ki_pair runs"},
   };
