@@ -64,6 +64,19 @@ void Workspace::SetNamedRun(bool on_data_source) {
   Run.QuoteName = [this](const std::string& name) { return QuoteTableName(name, names_); };
 }
 
+void Workspace::SetKeyGuard(bool on, bool unique_keys) {
+  Run.Guard = nullptr;
+  key_guard_.reset();
+  key_facts_.reset();
+  if (!on || dry_run_) return;
+  LookupReader& reader =
+      cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
+  key_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, reader);
+  key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
+  key_guard_->DeletesFirst = &Run.DeletesFirst;
+  Run.Guard = key_guard_.get();
+}
+
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -127,14 +140,6 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
   }
   return cycles;
 }
-
-namespace {
-
-bool IsLookupCode(int32_t code) {
-  return code == 14 || code == 207 || code == 302 || code == 502 || code == kBigintLookup;
-}
-
-}  // namespace
 
 const std::string& Workspace::LookupTableName(int32_t code, const std::string& table) {
   if (!quote_names_ || !IsLookupCode(code)) return table;

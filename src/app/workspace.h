@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/file_places.h"
+#include "app/unique_keys.h"
 #include "app/workspace_host.h"
 #include "core/clock.h"
 #include "core/field_extras.h"
@@ -106,6 +107,16 @@ class Workspace : private RunServices {
   // Raises EDatabaseError naming the table whose keys cannot be read.
   std::vector<std::vector<std::string>> OrderParentsFirst(int32_t table_count);
 
+  // Has the run check every record's keys before it is sent: with
+  // `unique_keys`, the primary and unique keys the data source reports get
+  // no value or combination that the table holds or the run made, and a
+  // count a key cannot take ends the run before anything is sent; in any
+  // case a Database Lookup of an empty table ends the run before its empty
+  // value is sent. Set after SetCacheLookups (lookup values are read through
+  // the lookups' reader). No effect in a dry run. Off by default.
+  void SetKeyGuard(bool on, bool unique_keys);
+  const KeyGuard* Keys() const { return key_guard_.get(); }
+
   // The statement whose execution raised the last error; emptied as the next
   // statement is executed.
   const std::string& FailedStatement() const { return failed_statement_; }
@@ -145,6 +156,8 @@ class Workspace : private RunServices {
   bool binary_form_set_ = false;
   IdentifierRules names_;
   std::string quoted_lookup_;
+  std::unique_ptr<DbKeyFacts> key_facts_;
+  std::unique_ptr<KeyGuard> key_guard_;
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };

@@ -149,9 +149,11 @@ class Reader {
         run.rows_per_insert = static_cast<int32_t>(whole(1, 10000));
       } else if (k == "cache_lookups") {
         run.cache_lookups = Bool(node, where, k);
+      } else if (k == "unique_keys") {
+        run.unique_keys = Bool(node, where, k);
       } else {
         const std::vector<std::string> keys = {"order", "commit_every", "rows_per_insert",
-                                               "cache_lookups"};
+                                               "cache_lookups", "unique_keys"};
         Fail(where, "unknown key " + Quoted(k) + "; [run] takes " + QuotedList(keys) +
                         Suggestion(k, keys));
       }
@@ -536,6 +538,8 @@ std::string NamedProfileText(const NamedProfile& profile) {
       out += "rows_per_insert = " + std::to_string(*run.rows_per_insert) + "\n";
     if (run.cache_lookups)
       out += std::string("cache_lookups = ") + (*run.cache_lookups ? "true" : "false") + "\n";
+    if (run.unique_keys)
+      out += std::string("unique_keys = ") + (*run.unique_keys ? "true" : "false") + "\n";
   }
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";

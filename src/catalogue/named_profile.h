@@ -63,7 +63,10 @@ struct NamedRunOptions {
   std::optional<uint32_t> commit_every;
   std::optional<int32_t> rows_per_insert;
   std::optional<bool> cache_lookups;
-  bool Empty() const { return !order && !commit_every && !rows_per_insert && !cache_lookups; }
+  std::optional<bool> unique_keys;
+  bool Empty() const {
+    return !order && !commit_every && !rows_per_insert && !cache_lookups && !unique_keys;
+  }
 };
 
 struct NamedProfile {

@@ -134,6 +134,16 @@ void GenerationRun::RunProper() {
   // closed (its file never loaded) ends here, with the list's own error,
   // before any table's Delete has run.
   if (WouldDrawStreet(last)) services_.RequireListOpen(kStreetList);
+  if (Guard) {
+    std::vector<int> order;
+    for (int slot = 0; slot <= last; ++slot) order.push_back(slot);
+    if (!SlotOrder.empty()) {
+      order.clear();
+      for (const int slot : SlotOrder)
+        if (slot >= 0 && slot <= last) order.push_back(slot);
+    }
+    Guard->RunStarting(order);
+  }
   if (!SlotOrder.empty() || DeletesFirst) {
     RunInOrder(last);
     return;
@@ -209,6 +219,10 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   // The count is read once, here, after the table start has let pending
   // messages run: a record count committed meanwhile is the one used.
   const int32_t count = LowCount(table.RecordCount);
+  if (Guard) {
+    Guard->TableStarting(slot, table, count);
+    field_spans_.assign(kMaxFields, {});
+  }
   const bool texts = host_.ShowsEachRecord();
   static const std::string kNoText;
   // The fields in use, worked out again whenever the profile has changed in
@@ -262,21 +276,29 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       if (family == Family::kNone && !(NamedChoices && IsNamedOnlyCode(code))) continue;
       if (extras && Extras->DrawNull(i)) {
         // NULL in every family: never quoted.
-        statement_ += "NULL,";
+        const size_t at = statement_.size();
+        statement_ += "NULL";
+        if (Guard) field_spans_[i] = {at, statement_.size(), -1};
+        statement_ += ',';
         continue;
       }
       if (family == Family::kText) statement_ += '\'';
       const size_t start = statement_.size();
-      if (!extras || !Extras->AppendValue(i, statement_))
+      // A value the field extras (an ordered date) or the key guard (a key
+      // drawn as a whole) supply is not asked of the generators.
+      if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
       if (extras) Extras->Made(i, statement_, start);
       if (family == Family::kText) {
         text_spans_.emplace_back(start, statement_.size());
+        if (Guard) field_spans_[i] = {start, statement_.size(), int(text_spans_.size()) - 1};
         statement_ += "',";
       } else {
+        if (Guard) field_spans_[i] = {start, statement_.size(), -1};
         statement_ += ',';
       }
     }
+    if (Guard) GuardRecord(table, record);
     // Quotes and backslashes are rare in values: the record is searched
     // once, and only a record that holds a quote besides the two around each
     // text value, or a backslash, has its text values gone through.
@@ -319,6 +341,66 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         columns.push_back(table.Fields[i].FieldName);
     }
     if (!columns.empty()) services_.TableFilled(table.TableName, columns);
+  }
+}
+
+namespace {
+
+// A record's values in place in the statement being built: a value set
+// anew is spliced in, and the values after it move along.
+template <class Spans>
+class SpanValues : public RecordValues {
+ public:
+  using Texts = std::vector<std::pair<size_t, size_t>>;
+  SpanValues(std::string& sql, Spans& fields, Texts& texts)
+      : sql_(sql), fields_(fields), texts_(texts) {}
+  std::string_view Value(int field) const override {
+    const auto& f = fields_[field];
+    return std::string_view(sql_).substr(f.start, f.end - f.start);
+  }
+  void Set(int field, std::string_view value) override {
+    auto& f = fields_[field];
+    const size_t at = f.start, old = f.end - at;
+    sql_.replace(at, old, value);
+    const size_t grown = value.size(), shrunk = old;
+    auto move = [&](size_t& place) { place = place + grown - shrunk; };
+    move(f.end);
+    if (f.text >= 0) move(texts_[f.text].second);
+    for (auto& g : fields_)
+      if (g.start > at) move(g.start), move(g.end);
+    for (auto& t : texts_)
+      if (t.first > at) move(t.first), move(t.second);
+  }
+
+ private:
+  std::string& sql_;
+  Spans& fields_;
+  Texts& texts_;
+};
+
+}  // namespace
+
+void GenerationRun::GuardRecord(const TTableStruct& table, int32_t record) {
+  // Only fields in use are asked for: the guard keys on those alone.
+  SpanValues<std::vector<FieldSpan>> values(statement_, field_spans_, text_spans_);
+  std::string value;
+  while (!Guard->Admit(record, values, redraw_)) {
+    const bool whole = !redraw_.empty() && redraw_.front() == RecordGuard::kWholeRecord;
+    if (whole) {
+      state_.ClearRecordScratch();
+      state_.RecordGender = 0;
+      redraw_.clear();
+      for (const int i : in_use_) redraw_.push_back(i);
+    }
+    for (const int i : redraw_) {
+      const TFieldStruct& field = table.Fields[i];
+      const bool named_only = NamedChoices && IsNamedOnlyCode(field.ChoiceCode);
+      if (Guard->Supplies(i) || (FamilyOfCode(field.ChoiceCode) == Family::kNone && !named_only))
+        continue;
+      value.clear();
+      services_.AppendValue(field.ChoiceCode, field.Param1, field.Param2, value);
+      values.Set(i, value);
+    }
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/field_extras.h"
 #include "core/field_types.h"
+#include "core/key_guard.h"
 #include "core/profile.h"
 #include "core/run_host.h"
 #include "core/run_services.h"
@@ -52,6 +53,9 @@ class GenerationRun {
   // goes into a statement (quoted where the data source needs it). Unset,
   // as in the window: names go in as they are.
   std::function<std::string(const std::string&)> QuoteName;
+  // Checks each record's key values before it is sent (--unique-keys, and
+  // the runs that stop at an empty looked-up table); null in the window.
+  RecordGuard* Guard = nullptr;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.
@@ -105,6 +109,15 @@ class GenerationRun {
   // Doubles the quotes, and the backslashes where the data source escapes
   // with them, of the record's text values.
   void DoubleInTexts(bool quotes, bool backslashes);
+  // Offers the record to the Guard and draws again what it asks for.
+  void GuardRecord(const TTableStruct& table, int32_t record);
+  struct FieldSpan {
+    size_t start = 0, end = 0;
+    int text = -1;  // its entry in text_spans_, -1 for an unquoted value
+  };
+  // With a Guard: where each field's value lies in the statement, by slot.
+  std::vector<FieldSpan> field_spans_;
+  std::vector<int> redraw_;
   std::string statement_, recno_;
 };
 

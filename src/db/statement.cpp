@@ -333,6 +333,14 @@ void DbStatement::PrimaryKeys(const std::string& table) {
   });
 }
 
+void DbStatement::UniqueIndexes(const std::string& table) {
+  std::string name = table;
+  CatalogueCall([&](SQLHSTMT stmt) {
+    return SQLStatistics(stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(name.data()),
+                         NameLength(name), SQL_INDEX_UNIQUE, SQL_QUICK);
+  });
+}
+
 void DbStatement::Describe() {
   if (described_) return;
   AllocateHandle();

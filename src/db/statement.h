@@ -111,6 +111,10 @@ class DbStatement {
   // TABLE_SCHEM, TABLE_NAME, COLUMN_NAME, KEY_SEQ, PK_NAME.
   void PrimaryKeys(const std::string& table);
   void PrimaryKeys(const CatalogueName& table);
+  // The unique indexes of a table (SQLStatistics, SQL_INDEX_UNIQUE): rows
+  // of ..., NON_UNIQUE (4), INDEX_NAME (6), TYPE (7), ORDINAL_POSITION (8),
+  // COLUMN_NAME (9).
+  void UniqueIndexes(const std::string& table);
   DbConnection& Connection() const { return connection_; }
   const std::vector<std::string>& Parameters() const { return parameters_; }
   // Allocates the handle (connecting first when needed) and applies the

@@ -18,6 +18,7 @@
 #include "catalogue/named_profile.h"
 #include "catalogue/profile_file.h"
 #include "core/errors.h"
+#include "core/key_guard.h"
 #include "db/database.h"
 #include "db/error_text.h"
 #include "kestrove_config.h"
@@ -312,6 +313,7 @@ std::string Export(const std::string& prf, const std::optional<std::string>& dsn
   } else {
     named = NameProfile(*state, count, nullptr, &warnings);
   }
+  for (std::string& w : SharedCounterWarnings(*state, count)) warnings.push_back(std::move(w));
   Warn(warnings);
   return NamedProfileText(named);
 }
@@ -346,6 +348,7 @@ void Import(const std::string& toml, const std::string& dsn, const std::string& 
                        "\": its \"null\" and \"after\" keys are left out, which a " +
                        "positional profile cannot hold");
   Warn(lost);
+  Warn(SharedCounterWarnings(*state, count));
   try {
     SaveProfileFile(*state, count, out);
   } catch (const KestroveError& e) {

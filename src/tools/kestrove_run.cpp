@@ -29,6 +29,7 @@
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/generation_run.h"
+#include "core/key_guard.h"
 #include "db/connection.h"
 #include "db/error_text.h"
 #include "db/transaction.h"
@@ -157,8 +158,31 @@ Options:
                      not list are not either. Tables whose keys form a cycle
                      are named in a warning and run together in slot order.
                      Needs --dsn
+  --unique-keys      keep the primary and unique keys that the data source
+                     reports (SQLPrimaryKeys, SQLStatistics), of one column
+                     or several, without repeats: a record whose key values
+                     the table already holds, or the run made earlier, has
+                     its key fields drawn again, a bounded number of times.
+                     A key made of Database Lookups draws its combinations
+                     distinct and uniformly from the rows of the tables
+                     looked up. The key values of a table that is not
+                     emptied first are read once, as its turn begins. A
+                     count that a key cannot take (a unique Choice of 5
+                     items asked for 10 records, 1000 pairs of 20 x 30
+                     parents) ends the run before anything is sent where it
+                     can be told, otherwise at the first record that finds
+                     no new value: exit code 1, and the message names the
+                     table, the key's columns, the records made and asked.
+                     A named profile may ask for it with unique_keys = true
+                     in its [run] table. Needs --dsn
   --help             show this text
   --version          show the program's name and version
+
+With --dsn, a named profile run, or a run with --unique-keys, ends before
+anything is sent for a Database Lookup of a table that is empty when its
+table runs (and that the run does not fill first), naming the table, the
+field and the table looked up; the window's run sends an empty value there.
+A table with two Counters is warned about: they share one count.
 
 While standard error is a terminal a progress line shows the table, the
 record number of its count and the records per second; a summary (the tables
@@ -233,6 +257,7 @@ struct Options {
   // override it.
   bool commit_every_given = false, rows_per_insert_given = false, cache_lookups_given = false,
        order_given = false;
+  bool unique_keys = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -307,6 +332,8 @@ Options ParseOptions(int argc, char** argv, bool& help) {
     } else if (arg == "--no-cache-lookups") {
       options.cache_lookups = false;
       options.cache_lookups_given = true;
+    } else if (arg == "--unique-keys") {
+      options.unique_keys = true;
     } else if (arg == "--order") {
       const std::string order = value();
       if (order != "parents-first" && order != "slots")
@@ -323,6 +350,9 @@ Options ParseOptions(int argc, char** argv, bool& help) {
   if (options.parents_first && !options.dsn)
     throw UsageError(
         "--order parents-first needs --dsn: the order comes from the data source's foreign keys");
+  if (options.unique_keys && !options.dsn)
+    throw UsageError(
+        "--unique-keys needs --dsn: the keys and their values come from the data source");
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::is_directory(options.profile, ec))
@@ -889,6 +919,14 @@ int Main(int argc, char** argv) {
     }
   }
 
+  for (const std::string& warning : SharedCounterWarnings(ws.State(), table_count))
+    std::fprintf(stderr, "kestrove-run: warning: %s\n", Shown(warning).c_str());
+  if (options.dsn) {
+    const bool unique = options.unique_keys || (named && named->run.unique_keys.value_or(false));
+    // The window's .prf runs keep their statements unless asked.
+    ws.SetKeyGuard(unique || named.has_value(), unique);
+  }
+
   // Set as the run starts: a named profile run on a data source is placed
   // only once connected.
   host.ListTables(table_count);
@@ -920,7 +958,8 @@ int Main(int argc, char** argv) {
       // Where the run stood, then the statement the data source refused.
       exit_code = kExitRunError;
       std::string where;
-      if (!host.TableName().empty())
+      // A key's message names its table itself.
+      if (!host.TableName().empty() && !dynamic_cast<const EKeyError*>(&e))
         where = "table " + host.TableName() + ", record " + std::to_string(host.Record()) + ": ";
       std::fprintf(stderr, "kestrove-run: %s\n", Shown(where + DisplayMessage(e.what())).c_str());
       if (!ws.FailedStatement().empty()) {

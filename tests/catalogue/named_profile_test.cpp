@@ -62,7 +62,9 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
        "p.toml:2: [run]: \"rows_per_insert\" must be a whole number from 1 to 10000"},
       {"[run]\ncache_lookup = true\n", false,
        "p.toml:2: [run]: unknown key \"cache_lookup\"; [run] takes \"order\", \"commit_every\", "
-       "\"rows_per_insert\" and \"cache_lookups\" (did you mean \"cache_lookups\"?)"},
+       "\"rows_per_insert\", \"cache_lookups\" and \"unique_keys\" (did you mean "
+       "\"cache_lookups\"?)"},
+      {"[run]\nunique_keys = 1\n", false, "p.toml:2: [run]: \"unique_keys\" must be true or false"},
       {(c + "{ name = \"id\", class = \"uuid\", choice = \"Counter\" }]\n"), false,
        "p.toml:4: table \"customer\", field \"id\": the choice \"Counter\" is not offered for a "
        "uuid field; it offers \"Do not update\" and \"UUID\""},
@@ -226,6 +228,7 @@ fields = [
 TEST(NamedProfile, TextReadsBackAsWritten) {
   NamedProfile profile;
   profile.quote_names = false;
+  profile.run.unique_keys = true;
   NamedTable table;
   table.name = "odd \"name\"";
   table.records = -1;
@@ -254,6 +257,7 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
   EXPECT_EQ(back.run.commit_every, 4294967295u);
   EXPECT_EQ(back.run.cache_lookups, false);
   EXPECT_FALSE(back.run.rows_per_insert);
+  EXPECT_EQ(back.run.unique_keys, true);
 }
 
 // The window-made shop profile through a named one and back, without a data

@@ -98,6 +98,19 @@ TEST_F(KestroveRunTest, RunErrorExitsOneWithTheDisplayMessage) {
   EXPECT_NE(r.err.find("ended by an error"), std::string::npos) << r.err;
 }
 
+TEST_F(KestroveRunTest, TwoCountersInATableAreWarnedAbout) {
+  using Fields = std::vector<testing_support::FieldChoice>;
+  for (const bool two : {false, true}) {
+    const Fields fields = two ? Fields{{206, "", ""}, {2, "K~", ""}} : Fields{{206, "", ""}};
+    const auto r = RunTool("kestrove-run", {"--profile", Profile(fields), "--seed", "1"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.err.find("warning: table T has 2 Counters (f0, f1): they share one count") !=
+                  std::string::npos,
+              two)
+        << r.err;
+  }
+}
+
 TEST_F(KestroveRunTest, UsageErrorsExitTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {},
