@@ -885,8 +885,9 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source, const 
       Comment("A named profile drafted by kestrove-profile from the data source " + source + ".") +
       Comment("Choices are guessed from the column names and types: check them, and give") +
       Comment("the columns left out (see the comments) a choice where they need a value.") + "\n" +
-      Comment("Parents before the tables that look them up, each lookup read once.") +
-      "[run]\norder = \"parents-first\"\ncache_lookups = true\n";
+      Comment("Parents before the tables that look them up, each lookup read once, and") +
+      Comment("no key sent twice.") +
+      "[run]\norder = \"parents-first\"\ncache_lookups = true\nunique_keys = true\n";
   for (size_t t = 0; t < tables.size(); ++t) {
     if (!IsValidUtf8(tables[t])) {
       out += "\n" + Comment(tables[t] + " is left out: its name " + kNotUtf8);
