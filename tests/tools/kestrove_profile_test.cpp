@@ -170,8 +170,8 @@ TEST_P(KestroveProfileDb, ShopRoundTripsAndItsNamedProfileSendsTheSameStatements
   const auto drafted = RunTool("kestrove-profile", {"draft", "--dsn", dsn_});
   ASSERT_EQ(drafted.exit_code, 0) << drafted.err;
   for (const char* line :
-       {"  { name = \"contact_gender\", choice = \"Gender\", Format = \"M or F\" },\n",
-        "  { name = \"contact_title\", choice = \"Title\" },\n",
+       {"  { name = \"contact_gender\", choice = \"Gender\", Format = \"M or F\", null = 0.1 },\n",
+        "  { name = \"contact_title\", choice = \"Title\", null = 0.1 },\n",
         "  # contact_initials: left out, Initials makes up to 3 characters, more "
         "than its size of 2\n"})
     EXPECT_NE(drafted.out.find(line), std::string::npos) << line << drafted.out;
@@ -226,15 +226,16 @@ TEST_P(KestroveProfileDb, DescribesAndDraftsTheMusicShop) {
        {"  { name = \"album_id\", choice = \"Counter\" },\n",
         "  { name = \"artist_id\", class = \"integer\", choice = \"Database Lookup\", \"Field "
         "Name\" = \"artist_id\", TableName = \"artist\" },\n",
-        "  # title: left out, no choice guessed for a String column of size 60\n",
+        R"(  { name = "title", choice = "Formatted", "Data Format" = "!\\\\\\\\\\\\\\~~~~" },)"
+        "\n",
         "  { name = \"last_name\", choice = \"Surname\" },\n",
-        "  { name = \"email\", choice = \"Email\" },\n",
-        "  { name = \"post_code\", choice = \"Post/Zip Code\" },\n",
+        "  { name = \"email\", choice = \"Email\", null = 0.1 },\n",
+        "  { name = \"post_code\", choice = \"Post/Zip Code\", null = 0.1 },\n",
         "  { name = \"hire_date\", choice = \"Random Date\", From = \"2000/1/1\", Style = "
-        "\"yyyy-mm-dd\" },\n",
-        "  { name = \"billing_town\", choice = \"Town/City\" },\n",
+        "\"yyyy-mm-dd\", null = 0.1, after = \"birth_date\", gap = \"6570-18250\" },\n",
+        "  { name = \"billing_town\", choice = \"Town/City\", null = 0.1 },\n",
         "  { name = \"birth_date\", choice = \"Random Date\", From = \"1940/1/1\", To = "
-        "\"2005/12/31\", Style = \"yyyy-mm-dd\" },\n",
+        "\"2005/12/31\", Style = \"yyyy-mm-dd\", null = 0.1 },\n",
         "  # reports_to: left out, it references employee(employee_id), its own table, where the "
         "first record finds no row to look up\n",
         "  # the key (playlist_id, track_id) is made of looked-up values, which repeat: give one "
