@@ -29,8 +29,9 @@ const char kHeader[] =
     "# A named profile drafted by kestrove-profile from the data source shop.\n"
     "# Choices are guessed from the column names and types: check them, and give\n"
     "# the columns left out (see the comments) a choice where they need a value.\n"
-    "\n# Parents before the tables that look them up, each lookup read once.\n"
-    "[run]\norder = \"parents-first\"\ncache_lookups = true\n";
+    "\n# Parents before the tables that look them up, each lookup read once, and\n"
+    "# no key sent twice.\n"
+    "[run]\norder = \"parents-first\"\ncache_lookups = true\nunique_keys = true\n";
 
 std::string TableText(const std::string& name, const std::string& fields) {
   return "\n[[table]]\nname = \"" + name + "\"\nrecords = 10\ndelete = false\nfields = [\n" +
