@@ -53,7 +53,7 @@ TEST(ParseCheck, ReadsTheSimpleFormsOfEachDatabase) {
       // Not simple: two columns, OR, a function, arithmetic.
       {"(a >= 1 AND b <= 2)", nullptr, "", "", false, false, {}},
       {"((a = 1) OR (a = 2))", nullptr, "", "", false, false, {}},
-      {"json_valid(`specs`)", nullptr, "", "", false, false, {}},
+      {"json_valid(`details`)", nullptr, "", "", false, false, {}},
       {"(price * 2 > 0)", nullptr, "", "", false, false, {}},
   };
   for (const CheckCase& c : cases) {

@@ -21,7 +21,7 @@
 -- - no partitions: a partitioned InnoDB table can have no foreign keys, so
 --   payment's dates are bounded by a CHECK instead;
 -- - no uuid, array, tsvector or materialized view: CHAR(36) for the uuid,
---   JSON (text with a json_valid CHECK) for the model's specs;
+--   JSON (text with a json_valid CHECK) for the model's details;
 -- - no SERIAL in the PostgreSQL sense: AUTO_INCREMENT on depot (unsigned)
 --   and on Customer, where PostgreSQL has an identity.
 
@@ -63,7 +63,7 @@ CREATE TABLE bike_model (
   frame       ENUM('steel', 'aluminium', 'carbon', 'titanium') NOT NULL,
   wheel_in    DECIMAL(4,2) NOT NULL,
   model_year  YEAR NOT NULL,
-  specs       JSON
+  details       JSON
 );
 
 -- A BIGINT key that nothing generates, a uuid as text, fixed and variable

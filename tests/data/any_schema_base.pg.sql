@@ -67,7 +67,7 @@ CREATE TABLE bike_model (
   wheel_in    DECIMAL(4,2) NOT NULL,
   model_year  year NOT NULL,
   colours     text[] NOT NULL DEFAULT '{}',
-  specs       jsonb,
+  details       jsonb,
   search      tsvector
 );
 
