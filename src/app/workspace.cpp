@@ -7,6 +7,7 @@
 #include "core/table_order.h"
 #include "db/foreign_keys.h"
 #include "db/odbc_error.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -50,19 +51,6 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
-namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  // SQLite reports a referenced table as its key spells it, which need not
-  // be the case the table was created with.
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-}  // namespace
-
 std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table_count) {
   const int32_t last = std::min<int32_t>(table_count, kMaxTables - 1);
   std::vector<int> slots;
@@ -82,7 +70,9 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
     // A table that is not in the profile is filled by nobody: no order.
     for (const ForeignKey& key : keys)
       for (size_t j = 0; j < slots.size(); ++j)
-        if (SameName(key.ReferencedTable, state_->Tables[slots[j]].TableName))
+        // SQLite reports a referenced table as its key spells it, which
+        // need not be the case the table was created with.
+        if (SameText(key.ReferencedTable, state_->Tables[slots[j]].TableName))
           references[i].push_back(static_cast<int>(j));
   }
   const ParentsFirstOrder order = kestrove::OrderParentsFirst(references);

@@ -29,11 +29,6 @@ bool FieldIsUtf8(const NamedField& field) {
   return ok;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool NameIs(const std::string& lower, std::initializer_list<const char*> names) {
   for (const char* n : names)
     if (lower == n) return true;
@@ -253,8 +248,8 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source) {
     try {
       facts = schema.Facts(tables[t]);
     } catch (const EDatabaseError& e) {
-      out += "\n" + Comment(tables[t] + " cannot be read: left out (" +
-                            DisplayMessage(e.what()) + ")");
+      out += "\n" +
+             Comment(tables[t] + " cannot be read: left out (" + DisplayMessage(e.what()) + ")");
       continue;
     }
     out += "\n" + DraftTable(tables[t], facts);

@@ -171,8 +171,9 @@ Examples:
 
 constexpr const char* kTool = "kestrove-run";
 
-// A whole number from `low` to `high` in decimal digits (at most ten): CLI11
-// alone reads "010" as octal and "0x10" as hex.
+// A whole number from `low` to `high` in decimal digits (at most ten). Range
+// is given the digits without leading zeros, since CLI11 reads "010" as
+// octal and "0x10" as hex.
 CLI::Validator WholeNumber(const std::string& option, uint64_t low, uint64_t high) {
   const CLI::Validator digits(
       [](std::string& text) -> std::string {
@@ -258,7 +259,7 @@ void SetupRunOptions(CLI::App& app, RunOptions& o, RunOptionTexts& texts) {
       }));
   CLI::Option* dsn = app.add_option("--dsn", o.dsn);
   app.add_option("--sql-out", o.sql_out);
-  app.add_option("--seed", o.seed)->check(WholeNumber("--seed", 0, 4294967295u));
+  app.add_option("--seed", texts.seed)->check(WholeNumber("--seed", 0, 4294967295u));
   app.add_option("--today", texts.today)->check(Date());
   app.add_option("--lists-dir", o.lists_dir)
       ->check(WithMessage(
@@ -268,10 +269,10 @@ void SetupRunOptions(CLI::App& app, RunOptions& o, RunOptionTexts& texts) {
         return "--lists-dir '" + path + "' is not a folder";
       }));
   app.add_flag("--quote-names", o.quote_names);
-  app.add_option("--commit-every", o.commit_every)
+  app.add_option("--commit-every", texts.commit_every)
       ->check(WholeNumber("--commit-every", 1, 4294967295u))
       ->needs(dsn);
-  app.add_option("--rows-per-insert", o.rows_per_insert)
+  app.add_option("--rows-per-insert", texts.rows_per_insert)
       ->check(WholeNumber("--rows-per-insert", 1, 10000));
   app.add_flag("--cache-lookups", o.cache_lookups);
   app.add_option("--order", texts.order)
@@ -295,6 +296,12 @@ Parsed<RunOptions> ParseRunCommandLine(const std::vector<std::string>& args) {
     if (auto stop = HelpOrVersion(app, e)) return *stop;
     return UsageStop(kTool, UsageMessage(app, e));
   }
+  // Read here in decimal: CLI11 would take "010" for octal.
+  if (!texts.seed.empty()) options.seed = static_cast<uint32_t>(std::stoull(texts.seed));
+  if (!texts.commit_every.empty())
+    options.commit_every = static_cast<uint32_t>(std::stoull(texts.commit_every));
+  if (!texts.rows_per_insert.empty())
+    options.rows_per_insert = static_cast<int32_t>(std::stoull(texts.rows_per_insert));
   if (!texts.today.empty()) options.today = ReadDate(texts.today);
   options.parents_first = !texts.order.empty();
   return options;

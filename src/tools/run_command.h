@@ -26,10 +26,10 @@ struct RunOptions {
   bool parents_first = false;
 };
 
-// The options on `app`, to be read into `options` by its parse; `today` and
-// `order` hold their text until then.
+// The options on `app`, to be read into `options` by its parse; the values
+// below hold their text until then.
 struct RunOptionTexts {
-  std::string today, order;
+  std::string seed, today, commit_every, rows_per_insert, order;
 };
 void SetupRunOptions(CLI::App& app, RunOptions& options, RunOptionTexts& texts);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "lookup/lookup_lists.h"
+#include "util/text.h"
 
 namespace kestrove::tools {
 
@@ -13,9 +14,7 @@ bool RefusedSeveralValueLists(const EODBC& error, int32_t records) {
   for (const TErrorRec& record : error.Records()) {
     if (record.SqlState == "42000" || record.SqlState == "42601" || record.SqlState == "37000")
       return true;
-    std::string message = record.Message;
-    for (char& c : message) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (message.find("syntax") != std::string::npos) return true;
+    if (Lower(record.Message).find("syntax") != std::string::npos) return true;
   }
   return false;
 }
