@@ -7,6 +7,7 @@
 #include "core/table_order.h"
 #include "db/foreign_keys.h"
 #include "db/odbc_error.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -77,19 +78,6 @@ void Workspace::SetKeyGuard(bool on, bool unique_keys) {
   Run.Guard = key_guard_.get();
 }
 
-namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  // SQLite reports a referenced table as its key spells it, which need not
-  // be the case the table was created with.
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-}  // namespace
-
 std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table_count) {
   const int32_t last = std::min<int32_t>(table_count, kMaxTables - 1);
   std::vector<int> slots;
@@ -102,10 +90,10 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
   // with that schema too.
   auto names = [&](const std::string& slot_name, const ForeignKey& key) {
     const std::string qualified = key.ReferencedSchema + "." + key.ReferencedTable;
-    if (!key.ReferencedSchema.empty() && SameName(slot_name, qualified)) return true;
-    if (!SameName(slot_name, key.ReferencedTable)) return false;
+    if (!key.ReferencedSchema.empty() && SameText(slot_name, qualified)) return true;
+    if (!SameText(slot_name, key.ReferencedTable)) return false;
     for (const int slot : slots)
-      if (!key.ReferencedSchema.empty() && SameName(state_->Tables[slot].TableName, qualified))
+      if (!key.ReferencedSchema.empty() && SameText(state_->Tables[slot].TableName, qualified))
         return false;
     return true;
   };
@@ -126,6 +114,8 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
     // A table that is not in the profile is filled by nobody: no order.
     for (const ForeignKey& key : keys)
       for (size_t j = 0; j < slots.size(); ++j)
+        // SQLite reports a referenced table as its key spells it, which
+        // need not be the case the table was created with.
         if (names(state_->Tables[slots[j]].TableName, key))
           references[i].push_back(static_cast<int>(j));
   }

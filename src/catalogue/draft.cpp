@@ -33,11 +33,6 @@ bool FieldIsUtf8(const NamedField& field) {
   return ok;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool NameIs(const std::string& lower, std::initializer_list<const char*> names) {
   for (const char* n : names)
     if (lower == n) return true;

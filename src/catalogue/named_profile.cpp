@@ -506,9 +506,7 @@ bool OfferedBySeveralClasses(std::string_view choice) {
 
 bool IsNamedProfilePath(const std::string& path) {
   if (path.size() < 5) return false;
-  std::string tail = path.substr(path.size() - 5);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".toml";
+  return Lower(path.substr(path.size() - 5)) == ".toml";
 }
 
 NamedProfile ParseNamedProfile(std::string_view text, const std::string& source) {
@@ -828,11 +826,7 @@ size_t EditDistance(std::string_view a, std::string_view b) {
 }
 
 std::string NearestName(std::string_view name, const std::vector<std::string>& candidates) {
-  auto lower = [](std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-  };
+  auto lower = [](std::string_view s) { return Lower(std::string(s)); };
   const std::string wanted = lower(name);
   // A third of the name's length may be wrong, and at least two characters:
   // further off it is another name, not a typo.

@@ -7,15 +7,11 @@
 #include "db/connection.h"
 #include "db/odbc_internal.h"
 #include "db/sql_text.h"
+#include "util/text.h"
 
 namespace kestrove {
 
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string Trim(const std::string& text) {
   std::string t = TrimRight(text);

@@ -10,6 +10,7 @@
 #include "db/odbc_internal.h"
 #include "db/secret.h"
 #include "db/statement.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -117,8 +118,7 @@ bool LoginMissing(SQLHDBC handle) {
                                        sizeof message, &length);
     if (!Succeeded(rc)) return false;
     const std::string sqlstate(reinterpret_cast<const char*>(state));
-    std::string text(reinterpret_cast<const char*>(message));
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string text = Lower(reinterpret_cast<const char*>(message));
     if (sqlstate == "28000") return true;
     if (sqlstate == "08001" && text.find("password") != std::string::npos) return true;
   }
@@ -349,11 +349,6 @@ void DbConnection::Unregister() noexcept {
 }
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // The first column of the first row of a query on the connection.
 std::string QueryText(DbConnection& connection, const std::string& sql) {

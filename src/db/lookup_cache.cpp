@@ -4,19 +4,9 @@
 #include <cctype>
 
 #include "core/errors.h"
+#include "util/text.h"
 
 namespace kestrove {
-
-namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
-}  // namespace
 
 void CachedLookupReader::SetTableName(const std::string& table) {
   current_ = table;
@@ -79,10 +69,10 @@ void CachedLookupReader::MoveBy(int32_t rows) {
 const DbField& CachedLookupReader::FieldByName(const std::string& field) {
   if (!open_) Open();
   const std::vector<DbField>& fields = open_->rows[row_];
-  if (last_column_ < fields.size() && SameName(fields[last_column_].FieldName(), field))
+  if (last_column_ < fields.size() && SameText(fields[last_column_].FieldName(), field))
     return fields[last_column_];
   for (size_t c = 0; c < fields.size(); ++c)
-    if (SameName(fields[c].FieldName(), field)) {
+    if (SameText(fields[c].FieldName(), field)) {
       last_column_ = c;
       return fields[c];
     }
@@ -106,14 +96,14 @@ void CachedLookupReader::Close() {
 
 void CachedLookupReader::MarkStale(const std::string& table) {
   tables_.erase(std::remove_if(tables_.begin(), tables_.end(),
-                               [&](const Table& kept) { return SameName(kept.name, table); }),
+                               [&](const Table& kept) { return SameText(kept.name, table); }),
                 tables_.end());
   open_ = nullptr;
 }
 
 bool CachedLookupReader::Holds(const std::string& table) const {
   return std::any_of(tables_.begin(), tables_.end(),
-                     [&](const Table& kept) { return SameName(kept.name, table); });
+                     [&](const Table& kept) { return SameText(kept.name, table); });
 }
 
 }  // namespace kestrove

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "core/errors.h"
+#include "util/text.h"
 
 namespace kestrove {
 
@@ -17,11 +18,6 @@ namespace {
 bool IsParameterNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
          c == '@';
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace

@@ -11,19 +11,11 @@
 #include "db/connection.h"
 #include "db/odbc_internal.h"
 #include "db/sql_text.h"
+#include "util/text.h"
 
 namespace kestrove {
 
 namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // A whole number that must fit the 32-bit result.
 int32_t Narrow(int64_t value, const std::string& text) {

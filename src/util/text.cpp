@@ -1,5 +1,8 @@
 #include "util/text.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace kestrove {
 
 size_t Utf8SequenceAt(std::string_view text, size_t at) {
@@ -63,6 +66,23 @@ std::string OneLineUtf8(std::string_view text, char replacement) {
     }
   }
   return out;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
 }
 
 }  // namespace kestrove

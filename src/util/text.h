@@ -22,4 +22,13 @@ size_t Utf8SequenceAt(std::string_view text, size_t at);
 // byte that is not part of a well-formed sequence becomes `replacement`.
 std::string OneLineUtf8(std::string_view text, char replacement = '?');
 
+// `text` with its letters in lower (upper) case, byte by byte as the C
+// library's tolower (toupper) sees them.
+std::string Lower(std::string text);
+std::string Upper(std::string text);
+
+// True when `a` and `b` are the same text but for the case of letters, as
+// database names compare.
+bool SameText(std::string_view a, std::string_view b);
+
 }  // namespace kestrove

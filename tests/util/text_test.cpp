@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kestrove {
 namespace {
 
@@ -43,6 +45,16 @@ TEST(Utf8, OneLineKeepsTextAndReplacesTheRest) {
       {"tab\tbell\adel\x7f", "tab\tbell?del?"},
       {"caf\xE9 \xC3\xA9 t\xC0\xAF \xED\xA0\x80 cut \xE2\x82", "caf? \xC3\xA9 t?? ??? cut ??"}};
   for (const auto& [in, out] : cases) EXPECT_EQ(OneLineUtf8(in), out);
+}
+
+// Database names compare without letter case; lengths and other bytes count.
+TEST(Text, CaseAndSameText) {
+  EXPECT_EQ(Lower("Insert INTO t1_x\xC3\x89"), "insert into t1_x\xC3\x89");
+  EXPECT_EQ(Upper("maodbc.so"), "MAODBC.SO");
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"Customer", "cUSTOMER", true}, {"", "", true},        {"sale", "sale_line", false},
+      {"sale_line", "sale", false},   {"a_b", "a-b", false}, {"\xC3\x89", "\xC3\xA9", false}};
+  for (const auto& [a, b, same] : cases) EXPECT_EQ(SameText(a, b), same) << a << " " << b;
 }
 
 }  // namespace
