@@ -65,12 +65,15 @@ std::vector<TableKey> DbKeyFacts::Keys(const std::string& table) {
 
 std::vector<std::vector<std::string>> DbKeyFacts::Rows(const std::string& table,
                                                        const std::vector<std::string>& columns) {
-  return ReadKeyRows(connection_, table, columns);
+  if (!TableName) return ReadKeyRows(connection_, table, columns);
+  std::vector<std::string> quoted;
+  for (const std::string& column : columns) quoted.push_back(ColumnName(column));
+  return ReadKeyRows(connection_, TableName(table), quoted);
 }
 
 int64_t DbKeyFacts::RowCount(const std::string& table) {
   DbStatement query(connection_);
-  query.SetSQL("SELECT COUNT(*) FROM " + table);
+  query.SetSQL("SELECT COUNT(*) FROM " + (TableName ? TableName(table) : table));
   query.Prepare();
   query.Execute();
   int64_t n = 0;
@@ -83,7 +86,7 @@ std::vector<std::string> DbKeyFacts::LookupValues(const std::string& table,
   // Through the lookups' own reader, so each value is the one a lookup of
   // that row gives (dates in the lookup's format, numbers rounded).
   std::vector<std::string> values;
-  reader_.SetTableName(table);
+  reader_.SetTableName(TableName ? TableName(table) : table);
   reader_.Open();
   try {
     const int32_t n = reader_.RecordCount();
@@ -142,6 +145,11 @@ std::vector<KeyGuard::Key> KeyGuard::MapKeys(const TTableStruct& table) {
         key.fields.clear();
         break;
       }
+      // A key of a cycle is the cycle keys' to draw.
+      if (Cycles && Cycles->Owns(SlotOf(table.TableName), field)) {
+        key.fields.clear();
+        break;
+      }
       key.fields.push_back(field);
     }
     if (!key.fields.empty()) keys.push_back(std::move(key));
@@ -192,8 +200,10 @@ void KeyGuard::RunStarting(const std::vector<int>& order) {
     count_ = count;
     // A lookup of a table that is empty when this one runs, and that the
     // run does not fill before it, has no value for any record.
-    for (const TFieldStruct& field : table.Fields) {
+    for (int i = 0; i < kMaxFields; ++i) {
+      const TFieldStruct& field = table.Fields[i];
       if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty()) continue;
+      if (Cycles && Cycles->Owns(slot, i)) continue;
       const std::optional<uint64_t> rows = LookupCapacity(field, slot, order);
       if (rows && *rows == 0)
         throw EKeyError("table " + table.TableName + ", field " + field.FieldName +
@@ -278,8 +288,10 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
   if (count <= 0) return;
   // The last check of an empty looked-up table, now that the tables before
   // this one have run.
-  for (const TFieldStruct& field : table.Fields) {
+  for (int i = 0; i < kMaxFields; ++i) {
+    const TFieldStruct& field = table.Fields[i];
     if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty()) continue;
+    if (Cycles && Cycles->Owns(slot, i)) continue;
     int64_t rows = -1;
     try {
       rows = facts_.RowCount(field.Param2);
@@ -385,7 +397,6 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
                      std::to_string(key.seen.Size()) + ")",
                  0, ", nothing sent");
   }
-  (void)slot;
 }
 
 void KeyGuard::DrawCombination(Sampled& s, RecordValues& values) {

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "core/cycle_keys.h"
 #include "core/key_guard.h"
 #include "core/profile.h"
 #include "db/unique_keys.h"
@@ -43,6 +45,9 @@ class DbKeyFacts : public KeyFacts {
  public:
   DbKeyFacts(DbConnection& connection, LookupReader& reader)
       : connection_(connection), reader_(reader) {}
+  // Table and column names as the run's statements write them (quoted
+  // where the data source needs it); unset, as they are.
+  std::function<std::string(const std::string&)> TableName, ColumnName;
   std::vector<TableKey> Keys(const std::string& table) override;
   std::vector<std::vector<std::string>> Rows(const std::string& table,
                                              const std::vector<std::string>& columns) override;
@@ -65,6 +70,9 @@ class KeyGuard : public RecordGuard {
   // The run's DeletesFirst (--order parents-first): a table that deletes
   // its rows is then empty for the tables before it too. Null: off.
   const bool* DeletesFirst = nullptr;
+  // The keys of cycles, which the cycle keys fill: no lookup of theirs is
+  // checked, nor a key that holds one. Null: none.
+  const CycleKeys* Cycles = nullptr;
 
   void RunStarting(const std::vector<int>& order) override;
   void TableStarting(int slot, TTableStruct& table, int32_t count) override;

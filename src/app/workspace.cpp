@@ -6,6 +6,10 @@
 #include "core/lookup_ids.h"
 #include "core/table_order.h"
 #include "db/foreign_keys.h"
+#include "db/schema_catalog.h"
+#include "db/statement.h"
+#include "db/unique_keys.h"
+#include "core/field_types.h"
 #include "db/odbc_error.h"
 #include "util/text.h"
 
@@ -73,8 +77,15 @@ void Workspace::SetKeyGuard(bool on, bool unique_keys) {
   LookupReader& reader =
       cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
   key_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, reader);
+  if (quote_names_) {
+    key_facts_->TableName = [this](const std::string& name) { return QuoteTableName(name, names_); };
+    key_facts_->ColumnName = [this](const std::string& name) {
+      return QuoteIdentifier(name, names_);
+    };
+  }
   key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
   key_guard_->DeletesFirst = &Run.DeletesFirst;
+  key_guard_->Cycles = key_cycles_.get();
   Run.Guard = key_guard_.get();
 }
 
@@ -124,11 +135,231 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
   for (const int i : order.Order) Run.SlotOrder.push_back(slots[i]);
   Run.DeletesFirst = true;
   std::vector<std::vector<std::string>> cycles;
+  cycle_slots_.clear();
   for (const auto& cycle : order.Cycles) {
     cycles.emplace_back();
-    for (const int i : cycle) cycles.back().push_back(state_->Tables[slots[i]].TableName);
+    cycle_slots_.emplace_back();
+    for (const int i : cycle) {
+      cycles.back().push_back(state_->Tables[slots[i]].TableName);
+      cycle_slots_.back().push_back(slots[i]);
+    }
   }
   return cycles;
+}
+
+namespace {
+
+// The cycle keys' reads, with the names quoted as the run's statements
+// quote them.
+class DbCycleFacts : public CycleFacts {
+ public:
+  DbCycleFacts(DbConnection& connection, std::function<std::string(const std::string&)> table,
+               std::function<std::string(const std::string&)> column)
+      : connection_(connection), table_(std::move(table)), column_(std::move(column)) {}
+  std::vector<std::string> Values(const std::string& table, const std::string& column) override {
+    std::vector<std::string> values;
+    for (auto& row : ReadKeyRows(connection_, table_(table), {column_(column)}))
+      values.push_back(std::move(row[0]));
+    return values;
+  }
+  int64_t Orphans(const std::string& child, const std::string& column, const std::string& parent,
+                  const std::string& parent_column) override {
+    DbStatement query(connection_);
+    query.SetSQL("SELECT COUNT(*) FROM " + table_(child) + " c LEFT JOIN " + table_(parent) +
+                 " p ON p." + column_(parent_column) + " = c." + column_(column) + " WHERE c." +
+                 column_(column) + " IS NOT NULL AND p." + column_(parent_column) + " IS NULL");
+    query.Prepare();
+    query.Execute();
+    int64_t n = 0;
+    if (query.FetchNext() && !query.ColumnInt64(1, &n)) n = 0;
+    return n;
+  }
+
+ private:
+  DbConnection& connection_;
+  std::function<std::string(const std::string&)> table_, column_;
+};
+
+int FieldOf(const TTableStruct& table, const std::string& column) {
+  for (int i = 0; i < kMaxFields; ++i)
+    if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone &&
+        SameText(table.Fields[i].FieldName, column))
+      return i;
+  return -1;
+}
+
+bool IsWholeCounter(int32_t code) {
+  return code == 206 || code == kBigintCounter;
+}
+
+}  // namespace
+
+std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
+  Run.Cycles = nullptr;
+  key_cycles_.reset();
+  cycle_facts_.reset();
+  if (cycle_slots_.empty()) return {};
+  DbSchemaCatalog catalog(Db.Connector);
+  const std::vector<DbSchemaTable> listed = catalog.Tables();
+  const KeyCheckDeferral deferral = catalog.Deferral();
+  if (!dry_run_) {
+    auto table = [this](const std::string& name) {
+      return quote_names_ ? QuoteTableName(name, names_) : name;
+    };
+    auto column = [this](const std::string& name) {
+      return quote_names_ ? QuoteIdentifier(name, names_) : name;
+    };
+    cycle_facts_ = std::make_unique<DbCycleFacts>(Db.Connector, table, column);
+  }
+  auto cycles = std::make_unique<KeyCycles>(*state_, Random, cycle_facts_.get(), unique_keys);
+  auto name = [this](int slot) { return state_->Tables[slot].TableName; };
+  std::vector<std::string> notes;
+  for (const std::vector<int>& slots : cycle_slots_) {
+    std::vector<DbTableFacts> facts;
+    for (const int slot : slots) {
+      const std::string& table = name(slot);
+      auto found = std::find_if(listed.begin(), listed.end(), [&](const DbSchemaTable& t) {
+        return SameText(t.Qualified(), table);
+      });
+      facts.push_back(found == listed.end() ? DbTableFacts{} : catalog.Facts(*found));
+      for (auto& field : state_->Tables[slot].Fields) UpdateChoiceCode(field);
+    }
+    std::vector<CycleEdge> edges;
+    for (size_t c = 0; c < slots.size(); ++c) {
+      const TTableStruct& child = state_->Tables[slots[c]];
+      for (const ForeignKey& key : facts[c].foreign_keys) {
+        if (key.Columns.size() != 1) continue;
+        const auto parent_at = std::find_if(slots.begin(), slots.end(), [&](int s) {
+          return SameText(name(s), key.ReferencedTable);
+        });
+        if (parent_at == slots.end() || *parent_at == slots[c]) continue;
+        const TTableStruct& parent = state_->Tables[*parent_at];
+        CycleEdge edge;
+        edge.child = slots[c];
+        edge.parent = *parent_at;
+        edge.column = key.Columns[0];
+        edge.parent_column = key.ReferencedColumns[0];
+        edge.constraint = key.Name;
+        edge.field = FieldOf(child, edge.column);
+        // Only a key that the run looks up in the table it refers to waits
+        // for that table; any other value is the profile's own choice.
+        if (edge.field < 0) continue;
+        const TFieldStruct& f = child.Fields[edge.field];
+        if (!IsLookupCode(f.ChoiceCode) || !SameText(f.Param2, parent.TableName)) continue;
+        for (const DbColumnFacts& column : facts[c].columns)
+          if (SameText(column.name, edge.column)) edge.nullable = column.nullable;
+        const std::vector<std::string> alone{edge.column};
+        auto is_alone = [&](const std::vector<std::string>& cols) {
+          return cols.size() == 1 && SameText(cols[0], edge.column);
+        };
+        edge.distinct = is_alone(facts[c].primary_key);
+        for (const DbUniqueKey& u : facts[c].unique_keys) edge.distinct |= is_alone(u.columns);
+        const int pf = FieldOf(parent, edge.parent_column);
+        int counters = 0;
+        for (const auto& g : parent.Fields)
+          counters += IsCounterCode(g.ChoiceCode) || g.ChoiceCode == kBigintCounter;
+        edge.predictable = pf >= 0 && IsWholeCounter(parent.Fields[pf].ChoiceCode) && counters == 1;
+        edges.push_back(edge);
+      }
+    }
+    const CyclePlan plan = PlanCycle(slots, edges, deferral, name);
+    if (!plan.error.empty()) throw EKeyError(plan.error);
+    if (plan.later.empty() && plan.forward.empty()) continue;
+    // The cycle's tables take their places in the run's order anew.
+    size_t next = 0;
+    for (int& slot : Run.SlotOrder)
+      if (std::find(slots.begin(), slots.end(), slot) != slots.end()) slot = plan.order[next++];
+    KeyCycles::Cycle cycle;
+    cycle.tables = plan.order;
+    cycle.edges = edges;
+    cycle.span = !plan.forward.empty();
+    cycle.off = plan.off;
+    cycle.on = plan.on;
+    std::vector<std::string> said;
+    for (const size_t e : plan.forward) {
+      const CycleEdge& edge = edges[e];
+      const TTableStruct& child = state_->Tables[edge.child];
+      const TTableStruct& parent = state_->Tables[edge.parent];
+      const int32_t asked = static_cast<int32_t>(static_cast<uint32_t>(child.RecordCount));
+      const int32_t made = static_cast<int32_t>(static_cast<uint32_t>(parent.RecordCount));
+      if (asked > 0 && made <= 0)
+        throw EKeyError("table " + child.TableName + ", field " + edge.column + ": the key of the " +
+                        "cycle refers to " + parent.TableName + ", which the run gives no record; " +
+                        "nothing was sent");
+      if (edge.distinct && asked > made)
+        throw EKeyError("table " + child.TableName + ": the unique key (" + edge.column +
+                        ") of the cycle cannot take " + std::to_string(asked) +
+                        " distinct values of " + parent.TableName + "." + edge.parent_column +
+                        ", which the run makes " + std::to_string(made) + " of: 0 of " +
+                        std::to_string(asked) + " records made, nothing sent");
+      KeyCycles::Key key;
+      key.edge = edge;
+      key.edge.parent_field = FieldOf(parent, edge.parent_column);
+      cycle.keys.push_back(cycles->Keys().size());
+      cycles->Keys().push_back(std::move(key));
+      said.push_back(child.TableName + "." + edge.column + " takes the " + edge.parent_column +
+                     " values " + parent.TableName + " will have");
+    }
+    for (const size_t e : plan.later) {
+      const CycleEdge& edge = edges[e];
+      const TTableStruct& child = state_->Tables[edge.child];
+      const TTableStruct& parent = state_->Tables[edge.parent];
+      const size_t c = static_cast<size_t>(std::find(slots.begin(), slots.end(), edge.child) -
+                                           slots.begin());
+      KeyCycles::Key key;
+      key.edge = edge;
+      key.edge.parent_field = FieldOf(parent, edge.parent_column);
+      key.later = true;
+      key.quoted = FamilyOfCode(child.Fields[edge.field].ChoiceCode) == Family::kText;
+      // The rows are told apart by a key the run fills: the primary key,
+      // else a unique one, of NOT NULL columns none of which a cycle sets.
+      std::vector<std::vector<std::string>> candidates{facts[c].primary_key};
+      for (const DbUniqueKey& u : facts[c].unique_keys) candidates.push_back(u.columns);
+      for (const auto& columns : candidates) {
+        if (columns.empty()) continue;
+        std::vector<int> fields;
+        for (const std::string& col : columns) {
+          const int f = FieldOf(child, col);
+          bool not_null = false;
+          for (const DbColumnFacts& column : facts[c].columns)
+            if (SameText(column.name, col)) not_null = !column.nullable;
+          bool owned = false;
+          for (const CycleEdge& other : edges)
+            owned |= other.child == edge.child && other.field == f;
+          if (f < 0 || !not_null || owned) break;
+          fields.push_back(f);
+        }
+        if (fields.size() != columns.size()) continue;
+        key.row_fields = fields;
+        key.row_columns = columns;
+        for (const int f : fields)
+          key.row_quoted.push_back(FamilyOfCode(child.Fields[f].ChoiceCode) == Family::kText);
+        break;
+      }
+      if (key.row_fields.empty())
+        said.push_back(child.TableName + "." + edge.column + " stays NULL: no key that the run " +
+                       "fills tells the rows of " + child.TableName + " apart");
+      else
+        said.push_back(child.TableName + "." + edge.column + " is set by Updates once " +
+                       parent.TableName + " is filled");
+      cycle.keys.push_back(cycles->Keys().size());
+      cycles->Keys().push_back(std::move(key));
+    }
+    std::vector<std::string> tables;
+    for (const int slot : plan.order) tables.push_back(name(slot));
+    std::string list;
+    for (size_t i = 0; i < tables.size(); ++i)
+      list += (i == 0 ? "" : i + 1 == tables.size() ? " and " : ", ") + tables[i];
+    std::string note = "the foreign keys of tables " + list + " form a cycle, filled in that order: ";
+    for (size_t i = 0; i < said.size(); ++i) note += (i ? "; " : "") + said[i];
+    if (cycle.span) note += ", with " + plan.how + ", and checked for orphans before the commit";
+    notes.push_back(note);
+    cycles->Cycles().push_back(std::move(cycle));
+  }
+  if (cycles->Keys().empty()) return notes;
+  key_cycles_ = std::move(cycles);
+  Run.Cycles = key_cycles_.get();
+  return notes;
 }
 
 const std::string& Workspace::LookupTableName(int32_t code, const std::string& table) {
@@ -168,10 +399,29 @@ void Workspace::ExecuteStatement(const RunStatement& statement) {
   if (dry_run_) return;
   const std::string& sql = statement.Sql;
   if (!failed_statement_.empty()) failed_statement_.clear();
+  // A span of put-off key checks is one transaction: the run's own, its
+  // batches held back meanwhile, or one of its own.
+  if (statement.Kind == StatementKind::kBegin) {
+    if (transaction_)
+      transaction_->Hold(true);
+    else
+      span_.emplace(Db.Connector, 0);
+    return;
+  }
+  if (statement.Kind == StatementKind::kCommit) {
+    if (transaction_) {
+      transaction_->Hold(false);
+      transaction_->Commit();
+    } else if (span_) {
+      span_->Commit();
+      span_.reset();
+    }
+    return;
+  }
   // A table the lookups keep in memory is read afresh once the run has
   // changed it, so that a table that looks itself up (an employee's
   // manager) sees the rows inserted so far.
-  if (cache_lookups_)
+  if (cache_lookups_ && !statement.Table.empty())
     lookup_cache_.MarkStale(quote_names_ ? QuoteTableName(statement.Table, names_)
                                          : statement.Table);
   try {

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/file_places.h"
+#include "app/key_cycles.h"
 #include "app/unique_keys.h"
 #include "app/workspace_host.h"
 #include "core/clock.h"
@@ -115,6 +117,21 @@ class Workspace : private RunServices {
   // value is sent. Set after SetCacheLookups (lookup values are read through
   // the lookups' reader). No effect in a dry run. Off by default.
   void SetKeyGuard(bool on, bool unique_keys);
+
+  // Has the run fill the cycles that OrderParentsFirst found, on a data
+  // source: a nullable key of a cycle is inserted as NULL and set by an
+  // Update once the table it refers to is filled; a NOT NULL key takes the
+  // values of the Counter of the table it refers to, as that table will
+  // make them, while the key checks are put off (deferred to the commit, or
+  // switched off) in one transaction, and is checked for orphans before the
+  // commit. The cycle's tables are reordered to suit. Returns a note for
+  // each cycle filled; a cycle that has no key filled by a Database Lookup
+  // is left as it was. Raises EKeyError, before anything is sent, for a
+  // cycle that this account or this profile cannot fill, naming what it
+  // would need; EODBC when the schema cannot be read. Call before
+  // SetKeyGuard.
+  std::vector<std::string> FillCycles(bool unique_keys);
+  const KeyCycles* Cycles() const { return key_cycles_.get(); }
   const KeyGuard* Keys() const { return key_guard_.get(); }
 
   // The statement whose execution raised the last error; emptied as the next
@@ -150,6 +167,8 @@ class Workspace : private RunServices {
   CachedLookupReader lookup_cache_{Db.LookupTable};
   FieldExtrasRun extras_run_;
   DbTransaction* transaction_ = nullptr;
+  // The transaction of a span of put-off key checks, without --commit-every.
+  std::optional<DbTransaction> span_;
   // Named-profile runs on a data source (SetNamedRun).
   bool quote_names_ = false;
   bool keep_sequences_ = false;
@@ -158,6 +177,10 @@ class Workspace : private RunServices {
   std::string quoted_lookup_;
   std::unique_ptr<DbKeyFacts> key_facts_;
   std::unique_ptr<KeyGuard> key_guard_;
+  // The tables of each cycle of keys, by slot (OrderParentsFirst).
+  std::vector<std::vector<int>> cycle_slots_;
+  std::unique_ptr<CycleFacts> cycle_facts_;
+  std::unique_ptr<KeyCycles> key_cycles_;
   std::string failed_statement_;
   int32_t failed_records_ = 0;
 };

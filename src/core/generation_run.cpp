@@ -172,15 +172,62 @@ void GenerationRun::RunInOrder(int32_t last) {
       host_.SetMonitorTable("Table: " + table.TableName);
       host_.ProcessMessages();
       if (RunStopped) return;
+      if (Cycles) {
+        cycle_statements_.clear();
+        Cycles->Before(*it, true, cycle_statements_);
+        SendCycle(cycle_statements_);
+      }
       Send(StatementKind::kDelete, table.TableName, DeleteText(table), 0);
     }
   }
   for (const int slot : slots) {
     TTableStruct& table = state_.Tables[slot];
     if (table.TableName.empty()) continue;
+    if (Cycles) {
+      cycle_statements_.clear();
+      Cycles->Before(slot, false, cycle_statements_);
+      SendCycle(cycle_statements_);
+    }
     RunTable(table, slot, !DeletesFirst);
     if (RunStopped) break;
+    if (Cycles) AfterCycleTable(slot);
   }
+}
+
+void GenerationRun::SendCycle(const std::vector<CycleStatement>& statements) {
+  static const std::string kNoTable;
+  for (const CycleStatement& s : statements) Send(s.Kind, kNoTable, s.Sql, 0);
+}
+
+std::string GenerationRun::Literal(const std::string& value, bool quoted) {
+  if (!quoted) return value;
+  std::string out = "'" + value;
+  if (out.find('\\') != std::string::npos && services_.BackslashEscapes())
+    DoubleEach(out, 1, out.size(), '\\');
+  DoubleEach(out, 1, out.size(), '\'');
+  return out + "'";
+}
+
+void GenerationRun::AfterCycleTable(int slot) {
+  std::vector<CycleKeys::Due> due;
+  Cycles->Filled(slot, due);
+  std::string sql;
+  for (const CycleKeys::Due& d : due) {
+    const std::string table = QuoteName ? QuoteName(d.Table) : d.Table;
+    auto column = [&](const std::string& name) { return QuoteName ? QuoteName(name) : name; };
+    for (const KeyUpdate& u : d.Updates) {
+      sql = "Update " + table + " Set " + column(u.Set.Column) + " = " +
+            Literal(u.Set.Value, u.Set.Quoted) + " Where ";
+      for (size_t i = 0; i < u.Where.size(); ++i)
+        sql += (i ? " And " : "") + column(u.Where[i].Column) + " = " +
+               Literal(u.Where[i].Value, u.Where[i].Quoted);
+      if (host_.ShowsEachRecord()) host_.SetSqlMonitor(sql);
+      Send(StatementKind::kUpdate, d.Table, sql, 1);
+    }
+  }
+  cycle_statements_.clear();
+  Cycles->AfterFilled(slot, cycle_statements_);
+  SendCycle(cycle_statements_);
 }
 
 bool GenerationRun::WouldDrawStreet(int32_t last) const {
@@ -219,10 +266,14 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   // The count is read once, here, after the table start has let pending
   // messages run: a record count committed meanwhile is the one used.
   const int32_t count = LowCount(table.RecordCount);
-  if (Guard) {
-    Guard->TableStarting(slot, table, count);
-    field_spans_.assign(kMaxFields, {});
+  if (Guard) Guard->TableStarting(slot, table, count);
+  owned_.assign(kMaxFields, false);
+  if (Cycles) {
+    Cycles->TableStarting(slot, table, count);
+    for (int i = 0; i < kMaxFields; ++i) owned_[i] = Cycles->Owns(slot, i);
   }
+  const bool spans = Guard || Cycles;
+  if (spans) field_spans_.assign(kMaxFields, {});
   const bool texts = host_.ShowsEachRecord();
   static const std::string kNoText;
   // The fields in use, worked out again whenever the profile has changed in
@@ -278,7 +329,15 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         // NULL in every family: never quoted.
         const size_t at = statement_.size();
         statement_ += "NULL";
-        if (Guard) field_spans_[i] = {at, statement_.size(), -1};
+        if (spans) field_spans_[i] = {at, statement_.size(), -1};
+        statement_ += ',';
+        continue;
+      }
+      if (owned_[i] && Cycles->InsertsNull(i)) {
+        // A key of a cycle, set by an Update once its table is filled.
+        const size_t at = statement_.size();
+        statement_ += "NULL";
+        field_spans_[i] = {at, statement_.size(), -1};
         statement_ += ',';
         continue;
       }
@@ -286,19 +345,22 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       const size_t start = statement_.size();
       // A value the field extras (an ordered date) or the key guard (a key
       // drawn as a whole) supply is not asked of the generators.
-      if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
+      if (owned_[i])
+        Cycles->AppendValue(i, statement_);
+      else if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
       if (extras) Extras->Made(i, statement_, start);
       if (family == Family::kText) {
         text_spans_.emplace_back(start, statement_.size());
-        if (Guard) field_spans_[i] = {start, statement_.size(), int(text_spans_.size()) - 1};
+        if (spans) field_spans_[i] = {start, statement_.size(), int(text_spans_.size()) - 1};
         statement_ += "',";
       } else {
-        if (Guard) field_spans_[i] = {start, statement_.size(), -1};
+        if (spans) field_spans_[i] = {start, statement_.size(), -1};
         statement_ += ',';
       }
     }
     if (Guard) GuardRecord(table, record);
+    if (Cycles) RecordMadeForCycles();
     // Quotes and backslashes are rare in values: the record is searched
     // once, and only a record that holds a quote besides the two around each
     // text value, or a backslash, has its text values gone through.
@@ -395,13 +457,18 @@ void GenerationRun::GuardRecord(const TTableStruct& table, int32_t record) {
     for (const int i : redraw_) {
       const TFieldStruct& field = table.Fields[i];
       const bool named_only = NamedChoices && IsNamedOnlyCode(field.ChoiceCode);
-      if (Guard->Supplies(i) || (FamilyOfCode(field.ChoiceCode) == Family::kNone && !named_only))
+      if (Guard->Supplies(i) || owned_[i] || (FamilyOfCode(field.ChoiceCode) == Family::kNone && !named_only))
         continue;
       value.clear();
       services_.AppendValue(field.ChoiceCode, field.Param1, field.Param2, value);
       values.Set(i, value);
     }
   }
+}
+
+void GenerationRun::RecordMadeForCycles() {
+  const SpanValues<std::vector<FieldSpan>> values(statement_, field_spans_, text_spans_);
+  Cycles->RecordMade(values);
 }
 
 void GenerationRun::DoubleInTexts(bool quotes, bool backslashes) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cycle_keys.h"
 #include "core/field_extras.h"
 #include "core/field_types.h"
 #include "core/key_guard.h"
@@ -56,6 +57,9 @@ class GenerationRun {
   // Checks each record's key values before it is sent (--unique-keys, and
   // the runs that stop at an empty looked-up table); null in the window.
   RecordGuard* Guard = nullptr;
+  // Fills the tables of a cycle of foreign keys (named profiles run parents
+  // first on a data source, with DeletesFirst); null in the window.
+  CycleKeys* Cycles = nullptr;
 
   // The one handler of both Generate buttons: starts a run, or asks the run
   // under way to stop. Returns when the run (or the stop request) is done.
@@ -92,6 +96,13 @@ class GenerationRun {
   }
   // Announces a statement to the host, then executes it.
   void Send(StatementKind kind, const std::string& table, const std::string& sql, int32_t records);
+  // The statements the cycle keys ask for, sent in turn.
+  void SendCycle(const std::vector<CycleStatement>& statements);
+  // The Updates and statements due once table `slot` is filled.
+  void AfterCycleTable(int slot);
+  // A bare value as a literal of the statements: a text value quoted, its
+  // quotes (and backslashes where the data source escapes) doubled.
+  std::string Literal(const std::string& value, bool quoted);
   // Ends the statement of the records collected so far and executes it.
   void SendBatch(bool texts, const std::string& table);
 
@@ -109,6 +120,7 @@ class GenerationRun {
   // Doubles the quotes, and the backslashes where the data source escapes
   // with them, of the record's text values.
   void DoubleInTexts(bool quotes, bool backslashes);
+  void RecordMadeForCycles();
   // Offers the record to the Guard and draws again what it asks for.
   void GuardRecord(const TTableStruct& table, int32_t record);
   struct FieldSpan {
@@ -118,6 +130,9 @@ class GenerationRun {
   // With a Guard: where each field's value lies in the statement, by slot.
   std::vector<FieldSpan> field_spans_;
   std::vector<int> redraw_;
+  // The fields of the table under way that the cycle keys fill.
+  std::vector<bool> owned_;
+  std::vector<CycleStatement> cycle_statements_;
   std::string statement_, recno_;
 };
 

@@ -10,7 +10,10 @@
 
 namespace kestrove {
 
-enum class StatementKind { kDelete, kInsert };
+// kUpdate sets the keys of a cycle's rows once the table they refer to is
+// filled; kBegin, kSetting and kCommit frame a span of put-off key checks
+// (the services begin and commit a transaction for kBegin and kCommit).
+enum class StatementKind { kDelete, kInsert, kUpdate, kBegin, kSetting, kCommit };
 
 // How the data source writes a literal of bytes: X'0a1b' (SQLite, MariaDB,
 // the standard form), or decode('0a1b','hex') for PostgreSQL's bytea, which
@@ -23,8 +26,8 @@ struct RunStatement {
   StatementKind Kind;
   const std::string& Table;
   const std::string& Sql;
-  // Records an Insert carries (more than one with RowsPerInsert); 0 for a
-  // Delete.
+  // Records an Insert carries (more than one with RowsPerInsert), rows an
+  // Update sets; 0 for the others.
   int32_t Records;
 };
 
@@ -41,7 +44,8 @@ class RunServices {
                            std::string& out) {
     out += GenerateValue(code, param1, param2);
   }
-  // Executes one statement, a Delete or an Insert of `Records` records;
+  // Executes one statement, a Delete or an Insert of `Records` records (or
+  // one of the others);
   // raises when the data source rejects it.
   virtual void ExecuteStatement(const RunStatement& statement) = 0;
   // Loads lookup list `list` (0..11) from `path`; never raises, and leaves

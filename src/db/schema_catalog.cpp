@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -522,6 +523,79 @@ void DbSchemaCatalog::ReadSqlite(const DbSchemaTable& table, DbTableFacts& facts
   }
   // SQLite keeps CHECKs only in the table's own SQL.
   facts.checks = ChecksInTableSql(text);
+}
+
+}  // namespace kestrove
+
+namespace kestrove {
+
+std::string KeyCheckDeferral::SetConstraintsDeferred(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  return "SET CONSTRAINTS " + list + " DEFERRED";
+}
+
+KeyCheckDeferral DbSchemaCatalog::Deferral() {
+  KeyCheckDeferral d;
+  switch (dbms_) {
+    case Dbms::kSqlite:
+      // Deferred to the commit of the transaction it is set in; foreign
+      // keys are only enforced where the connection asks for it anyway.
+      d.dbms = "SQLite";
+      d.defer_all = "PRAGMA defer_foreign_keys = ON";
+      break;
+    case Dbms::kMariaDb:
+      // A session variable any account may set; InnoDB does not check the
+      // rows again when it is switched back on.
+      d.dbms = "MariaDB";
+      d.switch_off = "SET foreign_key_checks = 0";
+      d.switch_on = "SET foreign_key_checks = 1";
+      break;
+    case Dbms::kPostgres: {
+      d.dbms = "PostgreSQL";
+      d.defers_deferrable = true;
+      // pg_constraint: the DEFERRABLE foreign keys, named for SET
+      // CONSTRAINTS with their schema.
+      for (const auto& row :
+           Query("SELECT c.conname, quote_ident(n.nspname) || '.' || quote_ident(c.conname) "
+                 "FROM pg_constraint c JOIN pg_namespace n ON n.oid = c.connamespace "
+                 "WHERE c.contype = 'f' AND c.condeferrable",
+                 2))
+        d.deferrable.emplace_back(row[0], row[1]);
+      // session_replication_role = replica skips the triggers that check
+      // foreign keys: a superuser may set it, and from PostgreSQL 15 a role
+      // granted SET on it.
+      bool may = false;
+      const auto super = Query("SELECT CASE WHEN rolsuper THEN 1 ELSE 0 END FROM pg_roles "
+                               "WHERE rolname = current_user",
+                               1);
+      may = !super.empty() && super[0][0] == "1";
+      if (!may) {
+        const auto version = Query("SELECT current_setting('server_version_num')", 1);
+        if (!version.empty() && std::atoi(version[0][0].c_str()) >= 150000) {
+          const auto granted = Query(
+              "SELECT CASE WHEN has_parameter_privilege('session_replication_role', 'SET') "
+              "THEN 1 ELSE 0 END",
+              1);
+          may = !granted.empty() && granted[0][0] == "1";
+        }
+      }
+      if (may) {
+        d.switch_off = "SET session_replication_role = replica";
+        d.switch_on = "SET session_replication_role = DEFAULT";
+      }
+      d.needs =
+          "make one of those keys DEFERRABLE (ALTER TABLE ... ALTER CONSTRAINT ... "
+          "DEFERRABLE), or run as a role that may set session_replication_role (a superuser, "
+          "or from PostgreSQL 15 one granted SET ON PARAMETER session_replication_role)";
+      break;
+    }
+    case Dbms::kOther:
+      d.dbms = connection_.InfoText(SQL_DBMS_NAME);
+      d.needs = "a database that lets this account defer or switch off the check of a foreign key";
+      break;
+  }
+  return d;
 }
 
 }  // namespace kestrove

@@ -67,6 +67,32 @@ struct DbTableFacts {
   std::vector<std::pair<std::string, std::string>> partition_bounds;
 };
 
+// How the run's own connection may put off the check of foreign keys, to
+// fill tables whose NOT NULL keys refer to each other. Each way is given as
+// the statements that take it, empty where this account on this DBMS has
+// none.
+struct KeyCheckDeferral {
+  std::string dbms;  // the DBMS as a message names it
+  // Every key's check waits for the commit: sent after a transaction
+  // begins (SQLite's PRAGMA defer_foreign_keys, which resets at the commit).
+  std::string defer_all;
+  // The DEFERRABLE keys wait for the commit: SetConstraintsDeferred(names),
+  // sent after a transaction begins (PostgreSQL).
+  bool defers_deferrable = false;
+  // The constraint names of the DEFERRABLE foreign keys (bare, as
+  // SQLForeignKeys names them), each with its name as SET CONSTRAINTS takes
+  // it.
+  std::vector<std::pair<std::string, std::string>> deferrable;
+  // Switched off on this connection and on again afterwards, without a
+  // re-check (MariaDB's foreign_key_checks; PostgreSQL's
+  // session_replication_role where the account may set it).
+  std::string switch_off, switch_on;
+  // What the account would need where it has no way that fits.
+  std::string needs;
+  // "SET CONSTRAINTS a, b DEFERRED".
+  static std::string SetConstraintsDeferred(const std::vector<std::string>& names);
+};
+
 class DbSchemaCatalog {
  public:
   // `connection` must be connected and outlive the catalogue.
@@ -78,6 +104,9 @@ class DbSchemaCatalog {
   std::vector<DbSchemaTable> Tables();
   // Raises EODBC when the driver refuses a call.
   DbTableFacts Facts(const DbSchemaTable& table);
+  // How this account may put off the check of foreign keys on the
+  // catalogue's connection (the run's own). Raises EODBC.
+  KeyCheckDeferral Deferral();
 
  private:
   enum class Dbms { kOther, kPostgres, kMariaDb, kSqlite };

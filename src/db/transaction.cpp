@@ -28,7 +28,7 @@ void DbTransaction::Executed(uint64_t records) {
   pending_ = true;
   ++open_statements_;
   open_rows_ += records;
-  if (commit_every_ != 0 && open_statements_ >= commit_every_) Commit();
+  if (commit_every_ != 0 && open_statements_ >= commit_every_ && !held_) Commit();
 }
 
 void DbTransaction::Commit() {

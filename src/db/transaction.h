@@ -34,6 +34,10 @@ class DbTransaction {
   // held. Raises EODBC.
   uint64_t Rollback();
 
+  // While held, no batch is committed as it fills (a span of statements
+  // that must commit together); Commit still ends the open one.
+  void Hold(bool held) { held_ = held; }
+
   // Records of the statements committed so far.
   uint64_t CommittedRows() const { return committed_rows_; }
   // Statements executed in the open transaction.
@@ -47,6 +51,7 @@ class DbTransaction {
   bool pending_ = false;
   // The last end tried failed: the data source holds what it holds.
   bool unsettled_ = false;
+  bool held_ = false;
 };
 
 }  // namespace kestrove

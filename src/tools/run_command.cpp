@@ -484,7 +484,21 @@ int RunProfile(const RunOptions& given) {
     }
     if (options.parents_first) {
       try {
-        for (const auto& cycle : ws.OrderParentsFirst(table_count)) {
+        const auto cycles = ws.OrderParentsFirst(table_count);
+        // A named profile's cycles are filled; a .prf run keeps its order.
+        const bool unique =
+            options.unique_keys || (named && named->run.unique_keys.value_or(false));
+        const std::vector<std::string> notes =
+            named && !cycles.empty() ? ws.FillCycles(unique) : std::vector<std::string>();
+        for (const std::string& note : notes)
+          std::fprintf(stderr, "kestrove-run: %s\n", Shown(note).c_str());
+        for (const auto& cycle : cycles) {
+          // Those that the cycle keys fill are named in their note.
+          bool filled = false;
+          for (const std::string& note : notes)
+            filled |= note.find(" " + cycle.front() + " ") != std::string::npos ||
+                      note.find(" " + cycle.front() + ",") != std::string::npos;
+          if (filled) continue;
           std::string names;
           for (size_t i = 0; i < cycle.size(); ++i)
             names += (i == 0 ? "" : i + 1 == cycle.size() ? " and " : ", ") + cycle[i];
