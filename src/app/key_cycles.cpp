@@ -196,7 +196,8 @@ void KeyCycles::TableStarting(int slot, const TTableStruct& table, int32_t count
     const TTableStruct& parent = state_.Tables[key.edge.parent];
     const TFieldStruct& counter = parent.Fields[key.edge.parent_field];
     int64_t start = 1;
-    if (parent.DeleteExisting != 1 && unique_ && facts_ && counter.ChoiceCode == 206) {
+    if (parent.DeleteExisting != 1 && unique_ && facts_ &&
+        (counter.ChoiceCode == 206 || counter.ChoiceCode == kBigintCounter)) {
       int64_t top = 0;
       for (const std::string& v : facts_->Values(parent.TableName, key.edge.parent_column)) {
         int64_t x = 0;

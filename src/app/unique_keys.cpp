@@ -136,7 +136,8 @@ std::vector<KeyGuard::Key> KeyGuard::MapKeys(const TTableStruct& table) {
     for (const std::string& column : found.Columns) {
       int field = -1;
       for (int i = 0; i < kMaxFields && field < 0; ++i)
-        if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone &&
+        if ((FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone ||
+             IsNamedOnlyCode(table.Fields[i].ChoiceCode)) &&
             SameName(table.Fields[i].FieldName, column))
           field = i;
       // A column the run leaves to the database (an identity, a default)
@@ -379,15 +380,19 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
       key.seen.Insert(DigestOf(parts_));
     }
     // A Counter key starts past the numbers the table holds already.
-    if (key.fields.size() == 1 && table.Fields[key.fields[0]].ChoiceCode == 206) {
+    const int32_t code = key.fields.size() == 1 ? table.Fields[key.fields[0]].ChoiceCode : 0;
+    if (code == 206 || code == kBigintCounter) {
       int64_t top = 0;
       for (const auto& row : rows) {
         char* end = nullptr;
         const long long v = std::strtoll(row[0].c_str(), &end, 10);
         if (end != row[0].c_str() && *end == '\0') top = std::max<int64_t>(top, v);
       }
-      if (top >= state_.TableCounter && top < INT32_MAX)
+      if (code == kBigintCounter) {
+        if (top >= state_.BigTableCounter && top < INT64_MAX) state_.BigTableCounter = top + 1;
+      } else if (top >= state_.TableCounter && top < INT32_MAX) {
         state_.TableCounter = static_cast<int32_t>(top + 1);
+      }
     }
     if (key.capacity && key.seen.Size() + static_cast<uint64_t>(count) > *key.capacity &&
         key.seen.Size() > 0)

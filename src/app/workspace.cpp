@@ -182,7 +182,8 @@ class DbCycleFacts : public CycleFacts {
 
 int FieldOf(const TTableStruct& table, const std::string& column) {
   for (int i = 0; i < kMaxFields; ++i)
-    if (FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone &&
+    if ((FamilyOfCode(table.Fields[i].ChoiceCode) != Family::kNone ||
+         IsNamedOnlyCode(table.Fields[i].ChoiceCode)) &&
         SameText(table.Fields[i].FieldName, column))
       return i;
   return -1;

@@ -276,15 +276,18 @@ void DbStatement::ForeignKeys(const std::string& fk_table) {
   });
 }
 
-void DbStatement::ForeignKeys(const std::string& fk_schema, const std::string& fk_table) {
+CatalogueName DbStatement::QualifiedName(const std::string& schema, const std::string& table) {
   // A driver that has no schemas (SQL_SCHEMA_USAGE 0) names the qualifier
   // of a table as its catalog.
   SQLUINTEGER schema_usage = 0;
   const bool schemas = Succeeded(SQLGetInfo(connection_.Handle(), SQL_SCHEMA_USAGE, &schema_usage,
                                             sizeof schema_usage, nullptr)) &&
                        schema_usage != 0;
-  ForeignKeys(schemas ? CatalogueName{"", fk_schema, fk_table}
-                      : CatalogueName{fk_schema, "", fk_table});
+  return schemas ? CatalogueName{"", schema, table} : CatalogueName{schema, "", table};
+}
+
+void DbStatement::ForeignKeys(const std::string& fk_schema, const std::string& fk_table) {
+  ForeignKeys(QualifiedName(fk_schema, fk_table));
 }
 
 void DbStatement::ForeignKeys(const CatalogueName& fk_table) {

@@ -102,6 +102,9 @@ class DbStatement {
   // The same for the table of another schema (PostgreSQL) or database
   // (MariaDB, whose driver calls its databases catalogs).
   void ForeignKeys(const std::string& fk_schema, const std::string& fk_table);
+  // A table of schema `schema` as the driver's catalogue calls name it:
+  // the schema, or the catalog where the driver has no schemas (MariaDB).
+  CatalogueName QualifiedName(const std::string& schema, const std::string& table);
 
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }

@@ -29,7 +29,11 @@ void Place(std::vector<std::string>& columns, int64_t seq, std::string column) {
 
 }  // namespace
 
-std::vector<TableKey> ReadUniqueKeys(DbConnection& connection, const std::string& table) {
+namespace {
+
+// The keys of a table named bare or in full.
+template <class Name>
+std::vector<TableKey> ReadKeys(DbConnection& connection, const Name& table) {
   std::vector<TableKey> keys;
   {
     DbStatement primary(connection);
@@ -69,6 +73,19 @@ std::vector<TableKey> ReadUniqueKeys(DbConnection& connection, const std::string
       return SameColumns(k.Columns, key.Columns);
     });
     if (!known) keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+}  // namespace
+
+std::vector<TableKey> ReadUniqueKeys(DbConnection& connection, const std::string& table) {
+  std::vector<TableKey> keys = ReadKeys(connection, table);
+  // Not a table of its own name: one of another schema, "schema.table".
+  const size_t dot = table.find('.');
+  if (keys.empty() && dot != std::string::npos && dot > 0 && dot + 1 < table.size()) {
+    DbStatement names(connection);
+    keys = ReadKeys(connection, names.QualifiedName(table.substr(0, dot), table.substr(dot + 1)));
   }
   return keys;
 }
