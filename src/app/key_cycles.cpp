@@ -172,7 +172,18 @@ bool KeyCycles::Owns(int slot, int field) const {
 }
 
 void KeyCycles::Before(int slot, bool deleting, std::vector<CycleStatement>& out) {
-  (void)deleting;
+  // A table whose rows a later key of another names goes after that
+  // table's Delete, children first: the key is emptied first where that
+  // table deletes its rows too (they go anyway), so the Delete is not
+  // refused.
+  if (deleting)
+    for (const Key& key : keys_) {
+      const TTableStruct& child = state_.Tables[key.edge.child];
+      if (!key.later || key.edge.parent != slot || child.DeleteExisting != 1) continue;
+      auto name = [&](const std::string& n) { return QuoteName ? QuoteName(n) : n; };
+      out.push_back({StatementKind::kUpdate, "Update " + name(child.TableName) + " Set " +
+                                                  name(key.edge.column) + " = NULL"});
+    }
   span_started_.resize(cycles_.size(), false);
   for (size_t c = 0; c < cycles_.size(); ++c) {
     Cycle& cycle = cycles_[c];
@@ -318,7 +329,7 @@ void KeyCycles::AfterFilled(int slot, std::vector<CycleStatement>& out) {
     span_ended_[c] = true;
     // Before the checks are back: a key of the cycle that names no row
     // ends the run, and the span's transaction is rolled back.
-    if (facts_) {
+    if (facts_ && CheckOrphans) {
       for (const CycleEdge& edge : cycle.edges) {
         const std::string& child = state_.Tables[edge.child].TableName;
         const std::string& parent = state_.Tables[edge.parent].TableName;

@@ -89,6 +89,12 @@ class KeyCycles : public CycleKeys {
   KeyCycles(ProfileState& state, RandomSource& random, CycleFacts* facts, bool unique_keys)
       : state_(state), random_(random), facts_(facts), unique_(unique_keys) {}
 
+  // Names as the run's statements write them; unset, as they are.
+  std::function<std::string(const std::string&)> QuoteName;
+  // Checks the keys of a span for orphans before its commit (off in a dry
+  // run, which sends nothing to check).
+  bool CheckOrphans = true;
+
   // The keys that stayed NULL where the table referred to had too few
   // values for a unique key.
   const std::vector<std::string>& Notes() const { return notes_; }

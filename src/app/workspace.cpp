@@ -203,7 +203,7 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
   DbSchemaCatalog catalog(Db.Connector);
   const std::vector<DbSchemaTable> listed = catalog.Tables();
   const KeyCheckDeferral deferral = catalog.Deferral();
-  if (!dry_run_) {
+  if (Db.Connector.Connected()) {
     auto table = [this](const std::string& name) {
       return quote_names_ ? QuoteTableName(name, names_) : name;
     };
@@ -213,6 +213,8 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
     cycle_facts_ = std::make_unique<DbCycleFacts>(Db.Connector, table, column);
   }
   auto cycles = std::make_unique<KeyCycles>(*state_, Random, cycle_facts_.get(), unique_keys);
+  cycles->QuoteName = Run.QuoteName;
+  cycles->CheckOrphans = !dry_run_;
   auto name = [this](int slot) { return state_->Tables[slot].TableName; };
   std::vector<std::string> notes;
   for (const std::vector<int>& slots : cycle_slots_) {
