@@ -129,7 +129,24 @@ Options:
                      A key of a table to itself (an employee's manager) is
                      no constraint; keys to a table that the profile does
                      not list are not either. Tables whose keys form a cycle
-                     are named in a warning and run together in slot order.
+                     are named in a warning and run together in slot order;
+                     a named profile's cycle whose keys are Database Lookups
+                     is filled instead, and named in a note: a nullable key
+                     is inserted as NULL and set by one Update a row once
+                     the table it names is filled (the row found by a key
+                     the run fills); a NOT NULL key takes the values of the
+                     Counter of the table it names (its only one), as that
+                     table will make them, while the key checks are put
+                     off in one transaction: SQLite's PRAGMA
+                     defer_foreign_keys, PostgreSQL's SET CONSTRAINTS ...
+                     DEFERRED for a DEFERRABLE key or else
+                     session_replication_role = replica where the account
+                     may set it, MariaDB's foreign_key_checks = 0; before
+                     the commit every key of the cycle is checked for rows
+                     that name no row, and any ends the run, rolled back.
+                     A cycle that this account cannot put off, or whose
+                     tables have no such Counter, ends the run before
+                     anything is sent, saying what it would need.
                      Needs --dsn
   --unique-keys      keep the primary and unique keys that the data source
                      reports (SQLPrimaryKeys, SQLStatistics), of one column
