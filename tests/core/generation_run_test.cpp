@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -721,6 +722,60 @@ TEST_F(GenerationRunTest, HostHearsTypedEventsInOrder) {
       run.GenerateBtnClick();
     EXPECT_EQ(host.events, c.events);
   }
+}
+
+}  // namespace
+}  // namespace kestrove
+
+namespace kestrove {
+namespace {
+
+// Cycle keys that own Customer's LastHire: NULL in the Insert, set by an
+// Update keyed on the name the record made, inside a Begin and a Commit.
+class FakeCycles : public CycleKeys {
+ public:
+  std::string name;
+  bool Owns(int slot, int field) const override { return slot == 0 && field == 2; }
+  void Before(int slot, bool, std::vector<CycleStatement>& out) override {
+    if (slot == 0) out.push_back({StatementKind::kBegin, "BEGIN"});
+  }
+  void TableStarting(int, const TTableStruct&, int32_t) override {}
+  bool InsertsNull(int) override { return true; }
+  void AppendValue(int, std::string&) override {}
+  void RecordMade(const RecordValues& values) override {
+    if (name.empty()) name = values.Value(1);
+  }
+  void Filled(int slot, std::vector<Due>& out) override {
+    if (slot == 1) out.push_back({"Customer", {{{"LastHire", "5", false}, {{"Name", name, true}}}}});
+  }
+  void AfterFilled(int slot, std::vector<CycleStatement>& out) override {
+    if (slot == 1) out.push_back({StatementKind::kCommit, "COMMIT"});
+  }
+};
+
+TEST_F(GenerationRunTest, CycleKeysInsertNullAndSetTheKeyByAnUpdateWrittenAsTheInserts) {
+  state->Tables[0].TableName = "Customer";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "Id", 206);
+  SetField(0, 1, "Name", 64);
+  SetField(0, 2, "LastHire", 207);
+  state->Tables[1].TableName = "hire";
+  state->Tables[1].RecordCount = 1;
+  SetField(1, 0, "Id", 206);
+  host.listed = 2;
+  run.SlotOrder = {0, 1};
+  run.DeletesFirst = true;
+  FakeCycles cycles;
+  run.Cycles = &cycles;
+  services.backslash_escapes = true;
+  services.value = [](int32_t code, auto&, auto&) { return code == 206 ? "5" : "O'Br\\ien"; };
+  run.GenerateBtnClick();
+  EXPECT_EQ(services.executed,
+            (std::vector<std::string>{
+                "BEGIN", "Insert into Customer (Id,Name,LastHire) Values (5,'O''Br\\\\ien',NULL);",
+                "Insert into hire (Id) Values (5);",
+                "Update Customer Set LastHire = 5 Where Name = 'O''Br\\\\ien'", "COMMIT"}));
+  EXPECT_EQ(std::count(services.codes_asked.begin(), services.codes_asked.end(), 207), 0);
 }
 
 }  // namespace
