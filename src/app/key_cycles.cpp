@@ -93,8 +93,8 @@ CyclePlan PlanCycle(const std::vector<int>& tables, const std::vector<CycleEdge>
     const std::string head = "the foreign keys of tables " + Names(circle_tables) +
                              " form a cycle of NOT NULL keys (" + Names(keys) + ")";
     if (!any_way) {
-      plan.error = head + ", whose checks this account cannot put off on " + deferral.dbms +
-                   ": " + deferral.needs + "; nothing was sent";
+      plan.error = head + ", whose checks this account cannot put off on " + deferral.dbms + ": " +
+                   deferral.needs + "; nothing was sent";
       return plan;
     }
     if (best < 0) {
@@ -102,8 +102,7 @@ CyclePlan PlanCycle(const std::vector<int>& tables, const std::vector<CycleEdge>
       plan.error = head +
                    ": one of them must take the values that the table it refers to will have, "
                    "which a run knows only of a Counter: give " +
-                   Names(counters) +
-                   " a Counter (the only one of its table); nothing was sent";
+                   Names(counters) + " a Counter (the only one of its table); nothing was sent";
       return plan;
     }
     broken[static_cast<size_t>(best)] = true;
@@ -182,7 +181,7 @@ void KeyCycles::Before(int slot, bool deleting, std::vector<CycleStatement>& out
       if (!key.later || key.edge.parent != slot || child.DeleteExisting != 1) continue;
       auto name = [&](const std::string& n) { return QuoteName ? QuoteName(n) : n; };
       out.push_back({StatementKind::kUpdate, "Update " + name(child.TableName) + " Set " +
-                                                  name(key.edge.column) + " = NULL"});
+                                                 name(key.edge.column) + " = NULL"});
     }
   span_started_.resize(cycles_.size(), false);
   for (size_t c = 0; c < cycles_.size(); ++c) {
@@ -217,7 +216,8 @@ void KeyCycles::TableStarting(int slot, const TTableStruct& table, int32_t count
       }
       start = std::max<int64_t>(start, top + 1);
     }
-    if (!counter.Param1.empty()) start = std::max<int64_t>(start, std::atoll(counter.Param1.c_str()));
+    if (!counter.Param1.empty())
+      start = std::max<int64_t>(start, std::atoll(counter.Param1.c_str()));
     key.start = start;
     key.count = static_cast<int32_t>(static_cast<uint32_t>(parent.RecordCount));
     if (key.edge.distinct) key.sampler = DistinctSampler(key.count, count);

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/field_types.h"
 #include "core/lookup_ids.h"
 #include "core/table_order.h"
 #include "db/foreign_keys.h"
+#include "db/odbc_error.h"
 #include "db/schema_catalog.h"
 #include "db/statement.h"
 #include "db/unique_keys.h"
-#include "core/field_types.h"
-#include "db/odbc_error.h"
 #include "util/text.h"
 
 namespace kestrove {
@@ -78,7 +78,9 @@ void Workspace::SetKeyGuard(bool on, bool unique_keys) {
       cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
   key_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, reader);
   if (quote_names_) {
-    key_facts_->TableName = [this](const std::string& name) { return QuoteTableName(name, names_); };
+    key_facts_->TableName = [this](const std::string& name) {
+      return QuoteTableName(name, names_);
+    };
     key_facts_->ColumnName = [this](const std::string& name) {
       return QuoteIdentifier(name, names_);
     };
@@ -286,9 +288,9 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
       const int32_t asked = static_cast<int32_t>(static_cast<uint32_t>(child.RecordCount));
       const int32_t made = static_cast<int32_t>(static_cast<uint32_t>(parent.RecordCount));
       if (asked > 0 && made <= 0)
-        throw EKeyError("table " + child.TableName + ", field " + edge.column + ": the key of the " +
-                        "cycle refers to " + parent.TableName + ", which the run gives no record; " +
-                        "nothing was sent");
+        throw EKeyError("table " + child.TableName + ", field " + edge.column +
+                        ": the key of the " + "cycle refers to " + parent.TableName +
+                        ", which the run gives no record; " + "nothing was sent");
       if (edge.distinct && asked > made)
         throw EKeyError("table " + child.TableName + ": the unique key (" + edge.column +
                         ") of the cycle cannot take " + std::to_string(asked) +
@@ -307,8 +309,8 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
       const CycleEdge& edge = edges[e];
       const TTableStruct& child = state_->Tables[edge.child];
       const TTableStruct& parent = state_->Tables[edge.parent];
-      const size_t c = static_cast<size_t>(std::find(slots.begin(), slots.end(), edge.child) -
-                                           slots.begin());
+      const size_t c =
+          static_cast<size_t>(std::find(slots.begin(), slots.end(), edge.child) - slots.begin());
       KeyCycles::Key key;
       key.edge = edge;
       key.edge.parent_field = FieldOf(parent, edge.parent_column);
@@ -353,7 +355,8 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
     std::string list;
     for (size_t i = 0; i < tables.size(); ++i)
       list += (i == 0 ? "" : i + 1 == tables.size() ? " and " : ", ") + tables[i];
-    std::string note = "the foreign keys of tables " + list + " form a cycle, filled in that order: ";
+    std::string note =
+        "the foreign keys of tables " + list + " form a cycle, filled in that order: ";
     for (size_t i = 0; i < said.size(); ++i) note += (i ? "; " : "") + said[i];
     if (cycle.span) note += ", with " + plan.how + ", and checked for orphans before the commit";
     notes.push_back(note);

@@ -457,7 +457,8 @@ void GenerationRun::GuardRecord(const TTableStruct& table, int32_t record) {
     for (const int i : redraw_) {
       const TFieldStruct& field = table.Fields[i];
       const bool named_only = NamedChoices && IsNamedOnlyCode(field.ChoiceCode);
-      if (Guard->Supplies(i) || owned_[i] || (FamilyOfCode(field.ChoiceCode) == Family::kNone && !named_only))
+      if (Guard->Supplies(i) || owned_[i] ||
+          (FamilyOfCode(field.ChoiceCode) == Family::kNone && !named_only))
         continue;
       value.clear();
       services_.AppendValue(field.ChoiceCode, field.Param1, field.Param2, value);

@@ -566,9 +566,10 @@ KeyCheckDeferral DbSchemaCatalog::Deferral() {
       // foreign keys: a superuser may set it, and from PostgreSQL 15 a role
       // granted SET on it.
       bool may = false;
-      const auto super = Query("SELECT CASE WHEN rolsuper THEN 1 ELSE 0 END FROM pg_roles "
-                               "WHERE rolname = current_user",
-                               1);
+      const auto super = Query(
+          "SELECT CASE WHEN rolsuper THEN 1 ELSE 0 END FROM pg_roles "
+          "WHERE rolname = current_user",
+          1);
       may = !super.empty() && super[0][0] == "1";
       if (!may) {
         const auto version = Query("SELECT current_setting('server_version_num')", 1);

@@ -746,7 +746,8 @@ class FakeCycles : public CycleKeys {
     if (name.empty()) name = values.Value(1);
   }
   void Filled(int slot, std::vector<Due>& out) override {
-    if (slot == 1) out.push_back({"Customer", {{{"LastHire", "5", false}, {{"Name", name, true}}}}});
+    if (slot == 1)
+      out.push_back({"Customer", {{{"LastHire", "5", false}, {{"Name", name, true}}}}});
   }
   void AfterFilled(int slot, std::vector<CycleStatement>& out) override {
     if (slot == 1) out.push_back({StatementKind::kCommit, "COMMIT"});
