@@ -65,6 +65,10 @@ class KeyGuard : public RecordGuard {
   // The run's DeletesFirst (--order parents-first): a table that deletes
   // its rows is then empty for the tables before it too. Null: off.
   const bool* DeletesFirst = nullptr;
+  // A Database Lookup of a table without a row ends the run before
+  // anything is sent; off (a dry script without a data source), such a
+  // lookup is left to write NULL.
+  bool StopEmptyLookups = true;
 
   void RunStarting(const std::vector<int>& order) override;
   void TableStarting(int slot, TTableStruct& table, int32_t count) override;

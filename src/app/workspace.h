@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dry_script.h"
 #include "app/file_places.h"
 #include "app/unique_keys.h"
 #include "app/workspace_host.h"
@@ -72,6 +73,29 @@ class Workspace : private RunServices {
   void SetDryRun(bool dry);
   bool DryRun() const { return dry_run_; }
 
+  // A dry run that is a whole script (set after SetDryRun(true) and
+  // SetCacheLookups, before SetKeyGuard): a Database Lookup draws from the
+  // values the run made for that column earlier, and, `with_data_source`
+  // (connected), from the rows the data source holds; a lookup of a table
+  // without a row writes NULL, and `warn` is told of each such field once.
+  // Off by default (a dry run's lookups then give empty values, as always).
+  void SetDryScript(bool with_data_source, std::function<void(const std::string&)> warn);
+  bool DryScript() const { return dry_records_ != nullptr; }
+  // The keys a dry script without a data source keeps unique, by table
+  // (the named profile's): null, none.
+  void SetProfileKeys(DryRunKeyFacts::ProfileKeys keys) { profile_keys_ = std::move(keys); }
+  // How a dry script without a data source writes names and literals, as
+  // the data source the profile was drafted from takes them: names quoted
+  // by `names` (quote 0: as they are), backslashes doubled in texts, and
+  // bytes in `bytes` form.
+  void SetScriptLiterals(const IdentifierRules& names, bool backslashes, BinaryLiteralForm bytes);
+
+  // Has a dry run fill parents first by the profile alone: each table after
+  // the tables its Database Lookups read (ties in slot order), the Deletes
+  // first, children before parents. Returns the names of the tables of each
+  // cycle, which run in slot order.
+  std::vector<std::vector<std::string>> OrderByLookups(int32_t table_count);
+
   // Batched commits, for a run that asks for them: every statement the run
   // executes is counted into `transaction` (on Db.Connector), which commits
   // as its batches fill. Null, the default, leaves every statement to commit
@@ -130,6 +154,9 @@ class Workspace : private RunServices {
                    std::string& out) override;
   void ExecuteStatement(const RunStatement& statement) override;
   void ApplyLookupReader();
+  bool LookupGaveNull() override { return dry_records_ && dry_rows_.LastNull(); }
+  std::vector<std::vector<std::string>> ApplyOrder(const std::vector<int>& slots,
+                                                   const std::vector<std::vector<int>>& references);
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
   bool BackslashEscapes() override;
@@ -156,7 +183,15 @@ class Workspace : private RunServices {
   bool binary_form_set_ = false;
   IdentifierRules names_;
   std::string quoted_lookup_;
-  std::unique_ptr<DbKeyFacts> key_facts_;
+  std::unique_ptr<KeyFacts> key_facts_;
+  // The dry script (SetDryScript).
+  DryRunRows dry_rows_;
+  std::unique_ptr<DryRunRecords> dry_records_;
+  bool dry_source_ = false;
+  DryRunKeyFacts::ProfileKeys profile_keys_;
+  std::unique_ptr<KeyFacts> dry_source_facts_;
+  bool script_literals_ = false, script_backslashes_ = false;
+  BinaryLiteralForm script_bytes_ = BinaryLiteralForm::kHexX;
   std::unique_ptr<KeyGuard> key_guard_;
   std::string failed_statement_;
   int32_t failed_records_ = 0;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,6 +106,9 @@ class SchemaReader {
   }
   // Raises EDatabaseError when the table cannot be read.
   virtual TableFacts Facts(const std::string& table) = 0;
+  // How the data source takes names and literals, for a dry run's script;
+  // nullopt where the reader cannot tell.
+  virtual std::optional<NamedScriptFacts> ScriptFacts() { return std::nullopt; }
 };
 
 // "references artist(artist_id)".

@@ -41,6 +41,10 @@ class RunServices {
                            std::string& out) {
     out += GenerateValue(code, param1, param2);
   }
+  // True when the Database Lookup value just appended stands for NULL (a
+  // dry run's lookup of a table without a row): the run writes NULL in its
+  // place. Asked only after a lookup; false by default.
+  virtual bool LookupGaveNull() { return false; }
   // Executes one statement, a Delete or an Insert of `Records` records;
   // raises when the data source rejects it.
   virtual void ExecuteStatement(const RunStatement& statement) = 0;
