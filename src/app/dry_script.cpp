@@ -79,6 +79,13 @@ void DryRunRows::Watch(const std::string& table, const std::string& column) {
   // Rows made before the column was watched did not keep it.
   kept.values.emplace_back(kept.made);
   kept.nulls.emplace_back(kept.made, true);
+  kept.by_database.push_back(false);
+}
+
+void DryRunRows::LeftToDatabase(const std::string& table, const std::string& column) {
+  Kept& kept = Find(table);
+  for (size_t c = 0; c < kept.columns.size(); ++c)
+    if (SameText(kept.columns[c], column)) kept.by_database[c] = true;
 }
 
 const std::vector<std::string>& DryRunRows::WatchedColumns(const std::string& table) {
@@ -170,8 +177,22 @@ const std::string* DryRunRows::MadeValue(const std::string& field) {
     if (!SameText(open_->columns[c], field)) continue;
     const size_t row = static_cast<size_t>(row_ - base_count_);
     if (row >= open_->made) break;
+    const std::string& value = open_->values[c][row];
+    if (open_->by_database[c]) {
+      // Rows come back in the order the identity numbers them, those the
+      // data source held first.
+      auto table = [&](const std::string& n) { return quote_ ? quote_(n) : n; };
+      auto column = [&](const std::string& n) { return quote_column_ ? quote_column_(n) : n; };
+      expression_ = "(SELECT " + column(open_->columns[c]) + " FROM " + table(open_->name) +
+                    " ORDER BY " + column(open_->columns[c]) + " LIMIT 1 OFFSET " +
+                    std::to_string(row_) + ")";
+      null_ = false;
+      return &value;
+    }
+    // A value that was itself read back so stays an expression.
+    if (value.rfind("(SELECT ", 0) == 0) expression_ = value;
     null_ = open_->nulls[c][row];
-    return &open_->values[c][row];
+    return &value;
   }
   null_ = true;
   return nullptr;
@@ -195,7 +216,7 @@ int32_t DryRunRows::FieldAsInteger(const std::string& field) {
   if (!open_) Open();
   if (row_ < base_count_) return base_->FieldAsInteger(field);
   const std::string text = FieldAsText(field);
-  if (null_ || text.empty()) return 0;
+  if (null_ || text.empty() || !expression_.empty()) return 0;
   // Rounded as a reader rounds a number read as a whole one.
   const double d = std::strtod(text.c_str(), nullptr);
   return static_cast<int32_t>(std::clamp<double>(std::nearbyint(d), INT32_MIN, INT32_MAX));
@@ -266,6 +287,7 @@ void DryRunRecords::TableStarting(int slot, TTableStruct& table, int32_t count) 
     for (int i = 0; i < kMaxFields && at < 0; ++i)
       if (InUse(table.Fields[i].ChoiceCode) && SameText(table.Fields[i].FieldName, column)) at = i;
     fields_.push_back(at);
+    if (at < 0) rows_.LeftToDatabase(table.TableName, column);
   }
   if (count <= 0 || !Warn) return;
   for (const TFieldStruct& field : table.Fields) {

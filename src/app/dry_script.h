@@ -30,6 +30,13 @@ class DryRunRows : public LookupReader {
   // `base` reads the data source's rows under the name `quote` gives (as
   // the statements name the table); null: the schema is taken as empty.
   void SetBase(LookupReader* base, std::function<std::string(const std::string&)> quote);
+  // How the script names a column (quoted as the data source needs it).
+  void SetColumnNames(std::function<std::string(const std::string&)> quote) {
+    quote_column_ = std::move(quote);
+  }
+  // Column `column` of `table` is left to the database (an identity): its
+  // value in a made row is read back at load time, by a subquery.
+  void LeftToDatabase(const std::string& table, const std::string& column);
   // Keeps `column` of `table` from the records made from now on.
   void Watch(const std::string& table, const std::string& column);
   // The columns kept of `table`, in the order watched; empty when none.
@@ -43,7 +50,14 @@ class DryRunRows : public LookupReader {
   // True when the last value read stood for NULL (a NULL made, or a table
   // without a row); cleared by ClearNull and as a lookup starts.
   bool LastNull() const { return null_; }
-  void ClearNull() { null_ = false; }
+  // The SQL that stands for the last value read where the script cannot
+  // write it as a literal (an identity of a row the script inserts: "(SELECT
+  // id FROM t ORDER BY id LIMIT 1 OFFSET 4)"); empty otherwise.
+  const std::string& LastExpression() const { return expression_; }
+  void ClearNull() {
+    null_ = false;
+    expression_.clear();
+  }
 
   void SetTableName(const std::string& table) override;
   void Open() override;
@@ -63,6 +77,7 @@ class DryRunRows : public LookupReader {
     std::vector<std::string> columns;
     std::vector<std::vector<std::string>> values;  // by column, then row
     std::vector<std::vector<bool>> nulls;
+    std::vector<bool> by_database;  // by column
     size_t made = 0;
     bool deleted = false;
   };
@@ -71,7 +86,8 @@ class DryRunRows : public LookupReader {
   const std::string* MadeValue(const std::string& field);
 
   LookupReader* base_ = nullptr;
-  std::function<std::string(const std::string&)> quote_;
+  std::function<std::string(const std::string&)> quote_, quote_column_;
+  std::string expression_;
   std::deque<Kept> tables_;  // kept in place as tables are added
   std::string current_;
   Kept* open_ = nullptr;

@@ -50,6 +50,9 @@ void Workspace::ApplyLookupReader() {
   dry_rows_.SetBase(dry_source_ ? &source : nullptr, [this](const std::string& table) {
     return quote_names_ ? QuoteTableName(table, names_) : table;
   });
+  dry_rows_.SetColumnNames([this](const std::string& column) {
+    return quote_names_ ? QuoteIdentifier(column, names_) : column;
+  });
   if (dry_run_ && dry_records_)
     Values.SetDatabase(&dry_rows_, &reporter_);
   else if (dry_run_)
@@ -227,6 +230,17 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
   }
   if (dry_records_) dry_rows_.ClearNull();
   Values.AppendValue(code, param1, LookupTableName(code, param2), out);
+}
+
+bool Workspace::LookupWritesAs(std::string& sql) {
+  if (!dry_records_) return false;
+  if (dry_rows_.LastNull())
+    sql = "NULL";
+  else if (!dry_rows_.LastExpression().empty())
+    sql = dry_rows_.LastExpression();
+  else
+    return false;
+  return true;
 }
 
 BinaryLiteralForm Workspace::BinaryLiterals() {

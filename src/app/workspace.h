@@ -154,7 +154,7 @@ class Workspace : private RunServices {
                    std::string& out) override;
   void ExecuteStatement(const RunStatement& statement) override;
   void ApplyLookupReader();
-  bool LookupGaveNull() override { return dry_records_ && dry_rows_.LastNull(); }
+  bool LookupWritesAs(std::string& sql) override;
   std::vector<std::vector<std::string>> ApplyOrder(const std::vector<int>& slots,
                                                    const std::vector<std::vector<int>>& references);
   void LoadLookupList(int list, const std::string& path) override;

@@ -288,11 +288,11 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       // drawn as a whole) supply is not asked of the generators.
       if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
-      if (IsLookupCode(code) && services_.LookupGaveNull()) {
+      if (IsLookupCode(code) && services_.LookupWritesAs(written_)) {
         // Unquoted, in place of what the lookup wrote.
         const size_t at = start - (family == Family::kText ? 1 : 0);
         statement_.resize(at);
-        statement_ += "NULL";
+        statement_ += written_;
         if (Guard) field_spans_[i] = {at, statement_.size(), -1};
         statement_ += ',';
         continue;

@@ -118,7 +118,7 @@ class GenerationRun {
   // With a Guard: where each field's value lies in the statement, by slot.
   std::vector<FieldSpan> field_spans_;
   std::vector<int> redraw_;
-  std::string statement_, recno_;
+  std::string statement_, recno_, written_;
 };
 
 }  // namespace kestrove
