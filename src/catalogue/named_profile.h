@@ -53,12 +53,12 @@ struct NamedTable {
   int32_t records = 10;
   bool delete_existing = false;
   std::vector<NamedField> fields;
+  int64_t line = 0;
   // The table's primary key and unique keys, by column, as the data source
   // it was drafted from has them: what a dry run keeps unique (a run on a
   // data source reads them from it). Empty where the profile says nothing.
   std::vector<std::string> primary_key;
   std::vector<std::vector<std::string>> unique;
-  int64_t line = 0;
 };
 
 // The run options a profile may carry in its [run] table; the command line
