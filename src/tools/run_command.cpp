@@ -42,9 +42,9 @@ A named profile may also fill columns the window cannot: with class =
 "bool" (Random: TRUE or FALSE, Fixed Value), "uuid" (UUID: a random
 version-4 UUID) or "binary" (Random Bytes: Length bytes, or as many as the
 column holds). It may carry its run options in a [run] table: order
-("parents-first" or "slots"), commit_every, rows_per_insert and
-cache_lookups, each of which the command line overrides; those that need a
-data source are left out of a dry run. Run with --dsn, a named profile's
+("parents-first" or "slots"), commit_every, rows_per_insert,
+cache_lookups and unique_keys, each of which the command line overrides;
+commit_every is left out of a dry run. Run with --dsn, a named profile's
 table and column names are quoted where the data source needs it (mixed
 case where it folds names, blanks, reserved words) with the quote it names,
 in the Inserts, Deletes and lookups; a table of another schema is named
@@ -56,7 +56,19 @@ Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, as it would be sent and ended by ";" (the Delete
 statements are sent without one), to --sql-out (default: standard output),
 ready for sqlite3, psql -f or mariadb. With --dsn the statements are executed on that ODBC data
-source, as the window executes them. A server that reads a backslash in a
+source, as the window executes them.
+
+A dry run of a named profile is a whole script, which loads into an empty
+copy of its schema with every key valid: a Database Lookup of a table the
+run fills earlier draws from the values the run made for that column (the
+values of a column the database makes, an identity, are read back by a
+subquery), and a lookup of a table without a row writes NULL and is named
+once in a warning. Its order (--order parents-first) puts each table after
+the tables its lookups read; its keys (--unique-keys) are those of the
+profile's tables (primary_key = [...], unique = [[...]]); names are quoted
+and literals written as the profile's [script] table says (the draft
+writes both from its data source). A positional profile's dry run writes
+its statements as the window builds them. A server that reads a backslash in a
 string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
 standard_conforming_strings off) gets every backslash of a text value doubled,
 as well as its quotes, so that each value stays one literal; a dry run writes
@@ -66,6 +78,12 @@ Options:
   --profile FILE     the profile file to run (required): a .prf file, or a
                      named profile whose name ends in .toml
   --dsn NAME         ODBC data source to run against (otherwise a dry run)
+  --dry-run          with --dsn: read the schema from the data source (order,
+                     keys, the rows its tables hold for lookups and unique
+                     keys, names and literals) and execute nothing; the
+                     statements are written as in a dry run, to --sql-out
+                     (default: standard output), a whole script for that
+                     data source
   --sql-out FILE|-   where to write the statements; "-" is standard output.
                      With --dsn it is a log of what was sent (default: none)
   --seed N           seed the random source with N (0 to 4294967295) instead
@@ -117,8 +135,8 @@ Options:
                      lookup, so a table that looks itself up (an employee's
                      manager) sees the rows inserted so far. Failed lookups
                      are reported as without it. The looked-up tables are held
-                     in memory whole. No effect in a dry run, where lookups
-                     give empty values
+                     in memory whole. In a dry run it keeps the data
+                     source's rows that --dry-run reads
   --order slots      run the tables in the order of the profile's slots,
                      whatever the profile's [run] table says
   --order parents-first
@@ -133,7 +151,8 @@ Options:
                      no constraint; keys to a table that the profile does
                      not list are not either. Tables whose keys form a cycle
                      are named in a warning and run together in slot order.
-                     Needs --dsn
+                     Without --dsn, for a named profile only: the tables a
+                     table's Database Lookups read are its parents
   --unique-keys      keep the primary and unique keys that the data source
                      reports (SQLPrimaryKeys, SQLStatistics), of one column
                      or several, without repeats: a record whose key values
@@ -150,7 +169,8 @@ Options:
                      no new value: exit code 1, and the message names the
                      table, the key's columns, the records made and asked.
                      A named profile may ask for it with unique_keys = true
-                     in its [run] table. Needs --dsn
+                     in its [run] table. Without --dsn, for a named profile
+                     only: the keys its tables list, none held already
   --help             show this text
   --version          show the program's name and version
 
