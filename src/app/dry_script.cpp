@@ -57,8 +57,7 @@ std::vector<std::string> ReadLookupValues(LookupReader& reader, const std::strin
 
 // --- the rows ----------------------------------------------------------------
 
-void DryRunRows::SetBase(LookupReader* base,
-                         std::function<std::string(const std::string&)> quote) {
+void DryRunRows::SetBase(LookupReader* base, std::function<std::string(const std::string&)> quote) {
   base_ = base;
   quote_ = std::move(quote);
 }
@@ -246,8 +245,8 @@ std::vector<TableKey> DryRunKeyFacts::Keys(const std::string& table) {
   return keys_ ? keys_(table) : std::vector<TableKey>();
 }
 
-std::vector<std::vector<std::string>> DryRunKeyFacts::Rows(const std::string& table,
-                                                           const std::vector<std::string>& columns) {
+std::vector<std::vector<std::string>> DryRunKeyFacts::Rows(
+    const std::string& table, const std::vector<std::string>& columns) {
   if (source_) return source_->Rows(table, columns);
   return {};
 }
@@ -268,7 +267,8 @@ void DryRunRecords::RunStarting(const std::vector<int>& order) {
   order_ = order;
   for (const int slot : order) {
     TTableStruct& table = state_.Tables[slot];
-    if (table.TableName.empty() || static_cast<int32_t>(static_cast<uint32_t>(table.RecordCount)) <= 0)
+    if (table.TableName.empty() ||
+        static_cast<int32_t>(static_cast<uint32_t>(table.RecordCount)) <= 0)
       continue;
     for (auto& field : table.Fields) {
       UpdateChoiceCode(field);
@@ -298,11 +298,13 @@ void DryRunRecords::TableStarting(int slot, TTableStruct& table, int32_t count) 
       Warn(what + " writes NULL until the table has a row of its own");
     else
       Warn(what + " writes NULL: table " + field.Param2 + " has no row when " + table.TableName +
-           " runs" + (std::find_if(order_.begin(), order_.end(), [&](int s) {
-                        return SameText(state_.Tables[s].TableName, field.Param2);
-                      }) == order_.end()
-                          ? ", and the run does not fill it"
-                          : ""));
+           " runs" +
+           (std::find_if(order_.begin(), order_.end(),
+                         [&](int s) {
+                           return SameText(state_.Tables[s].TableName, field.Param2);
+                         }) == order_.end()
+                ? ", and the run does not fill it"
+                : ""));
   }
 }
 

@@ -42,7 +42,8 @@ class DryRunRows : public LookupReader {
   // The columns kept of `table`, in the order watched; empty when none.
   const std::vector<std::string>& WatchedColumns(const std::string& table);
   // A record of `table`: its values by watched column, `null[i]` for a NULL.
-  void Add(const std::string& table, std::vector<std::string>& values, const std::vector<bool>& null);
+  void Add(const std::string& table, std::vector<std::string>& values,
+           const std::vector<bool>& null);
   // The run's Delete of `table`: the rows so far are gone.
   void Deleted(const std::string& table);
   // Rows `table` holds now.

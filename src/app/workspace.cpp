@@ -256,7 +256,8 @@ void Workspace::TableFilled(const std::string& table, const std::vector<std::str
 void Workspace::ExecuteStatement(const RunStatement& statement) {
   if (dry_run_) {
     // What the script's Delete leaves for the lookups after it.
-    if (dry_records_ && statement.Kind == StatementKind::kDelete) dry_rows_.Deleted(statement.Table);
+    if (dry_records_ && statement.Kind == StatementKind::kDelete)
+      dry_rows_.Deleted(statement.Table);
     return;
   }
   const std::string& sql = statement.Sql;

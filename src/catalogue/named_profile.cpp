@@ -258,9 +258,11 @@ class Reader {
         table.primary_key = Columns(node, where, k);
       } else if (k == "unique") {
         const toml::array* keys = node.as_array();
-        if (!keys) Fail(where, "\"unique\" must be a list of keys, such as [[\"a\"], [\"b\", \"c\"]]");
+        if (!keys)
+          Fail(where, "\"unique\" must be a list of keys, such as [[\"a\"], [\"b\", \"c\"]]");
         for (const toml::node& key : *keys)
-          table.unique.push_back(Columns(key, Where(source_, LineOf(key), &table.name, nullptr), k));
+          table.unique.push_back(
+              Columns(key, Where(source_, LineOf(key), &table.name, nullptr), k));
       } else if (k == "fields") {
         const toml::array* fields = node.as_array();
         if (!fields) Fail(where, "\"fields\" must be an array of { name = ..., choice = ... }");

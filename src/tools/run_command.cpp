@@ -416,8 +416,9 @@ Parsed<RunOptions> ParseRunCommandLine(const std::vector<std::string>& args) {
                      "--unique-keys needs --dsn: the keys and their values come from the data "
                      "source");
   if (options.dry_run && options.commit_every_given)
-    return UsageStop(kTool, "--commit-every and --dry-run exclude each other: a dry run commits "
-                            "nothing");
+    return UsageStop(kTool,
+                     "--commit-every and --dry-run exclude each other: a dry run commits "
+                     "nothing");
   return options;
 }
 
@@ -501,9 +502,9 @@ int RunProfile(const RunOptions& given) {
       rules.folds = facts.folds == "lower"   ? IdentifierRules::Folding::kLower
                     : facts.folds == "upper" ? IdentifierRules::Folding::kUpper
                                              : IdentifierRules::Folding::kNone;
-      ws.SetScriptLiterals(rules, facts.backslash_escapes.value_or(false),
-                           facts.bytes == "decode" ? BinaryLiteralForm::kDecodeHex
-                                                   : BinaryLiteralForm::kHexX);
+      ws.SetScriptLiterals(
+          rules, facts.backslash_escapes.value_or(false),
+          facts.bytes == "decode" ? BinaryLiteralForm::kDecodeHex : BinaryLiteralForm::kHexX);
     }
   }
   // The batched modes send each statement once, so a prepare would only
@@ -588,8 +589,7 @@ int RunProfile(const RunOptions& given) {
   // The window's .prf runs keep their statements unless asked. A dry
   // script without a data source writes NULL for a lookup of an empty
   // table instead of stopping at it.
-  if (options.dsn || script)
-    ws.SetKeyGuard(unique || (named.has_value() && options.dsn), unique);
+  if (options.dsn || script) ws.SetKeyGuard(unique || (named.has_value() && options.dsn), unique);
 
   // Set as the run starts: a named profile run on a data source is placed
   // only once connected.

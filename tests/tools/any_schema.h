@@ -261,8 +261,8 @@ inline std::string ClientCommand(AnyDialect dialect, const std::string& dsn) {
   auto k = DataSourceKeys(dsn);
   switch (dialect) {
     case AnyDialect::Postgres:
-      return "psql -X -q -v ON_ERROR_STOP=1 -h '" + k["Servername"] + "' -p " + k["Port"] +
-             " -U " + k["Username"] + " -d " + k["Database"] + " -f -";
+      return "psql -X -q -v ON_ERROR_STOP=1 -h '" + k["Servername"] + "' -p " + k["Port"] + " -U " +
+             k["Username"] + " -d " + k["Database"] + " -f -";
     case AnyDialect::MariaDb:
       return "mariadb --no-defaults --socket='" + k["Socket"] + "' -u " + k["User"] +
              " --password='" + k["Password"] + "' -D " + k["Database"];

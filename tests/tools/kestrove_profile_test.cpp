@@ -2,11 +2,10 @@
 // and the music shop, the export and import round trip of the window-made
 // shop profile, and the named profile running exactly as its .prf.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -319,14 +319,15 @@ TEST_F(KestroveRunTest, NamedProfileRunOptionsAndNamedOnlyChoices) {
 // writes NULL, named once on standard error.
 TEST_F(KestroveRunTest, DryRunLookupsDrawFromTheRowsMadeOrWriteNull) {
   const std::string path = (dir / "script.toml").string();
-  std::ofstream(path) << "[run]\norder = \"parents-first\"\n\n[[table]]\nname = \"c\"\n"
-                         "records = 40\nfields = [\n"
-                         "  { name = \"p_id\", class = \"integer\", choice = \"Database Lookup\", "
-                         "\"Field Name\" = \"id\", TableName = \"p\" },\n"
-                         "  { name = \"q_id\", class = \"integer\", choice = \"Database Lookup\", "
-                         "\"Field Name\" = \"id\", TableName = \"q\" },\n]\n\n"
-                         "[[table]]\nname = \"p\"\nrecords = 3\nfields = [\n"
-                         "  { name = \"id\", choice = \"Counter\", \"Starting Value\" = \"7\" },\n]\n";
+  std::ofstream(path)
+      << "[run]\norder = \"parents-first\"\n\n[[table]]\nname = \"c\"\n"
+         "records = 40\nfields = [\n"
+         "  { name = \"p_id\", class = \"integer\", choice = \"Database Lookup\", "
+         "\"Field Name\" = \"id\", TableName = \"p\" },\n"
+         "  { name = \"q_id\", class = \"integer\", choice = \"Database Lookup\", "
+         "\"Field Name\" = \"id\", TableName = \"q\" },\n]\n\n"
+         "[[table]]\nname = \"p\"\nrecords = 3\nfields = [\n"
+         "  { name = \"id\", choice = \"Counter\", \"Starting Value\" = \"7\" },\n]\n";
   const struct {
     std::vector<std::string> extra;
     bool parents_first;
