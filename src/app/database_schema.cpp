@@ -5,6 +5,7 @@
 
 #include "catalogue/check_facts.h"
 #include "core/errors.h"
+#include "db/identifiers.h"
 #include "db/table.h"
 
 namespace kestrove {
@@ -158,6 +159,22 @@ std::vector<std::string> DatabaseSchema::SchemasWithTables() {
     if (std::find(schemas.begin(), schemas.end(), t.schema) == schemas.end())
       schemas.push_back(t.schema);
   return schemas;
+}
+
+}  // namespace kestrove
+
+namespace kestrove {
+
+std::optional<NamedScriptFacts> DatabaseSchema::ScriptFacts() {
+  const IdentifierRules rules = ReadIdentifierRules(db_.Connector);
+  NamedScriptFacts facts;
+  facts.quote = rules.quote == '\0' ? std::string() : std::string(1, rules.quote);
+  facts.folds = rules.folds == IdentifierRules::Folding::kLower   ? "lower"
+                : rules.folds == IdentifierRules::Folding::kUpper ? "upper"
+                                                                  : "none";
+  facts.backslash_escapes = db_.Connector.BackslashEscapes();
+  facts.bytes = BytesAsDecodeHex(db_.Connector) ? "decode" : "x";
+  return facts;
 }
 
 }  // namespace kestrove

@@ -29,6 +29,9 @@ class DatabaseSchema : public SchemaReader {
   // EODBC when the driver refuses a catalogue call; EDatabaseError for a
   // name that is not listed.
   TableFacts Facts(const std::string& table) override;
+  // The identifier quote and folding (SQLGetInfo), backslash escapes and the
+  // bytes literal the connected data source takes.
+  std::optional<NamedScriptFacts> ScriptFacts() override;
   // The schemas that hold a table, whatever `only_schema` says; "" stands
   // for a data source without schemas.
   std::vector<std::string> SchemasWithTables();

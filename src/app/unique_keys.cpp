@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/dry_script.h"
 #include "core/field_types.h"
 #include "db/lookup_reader.h"
 #include "db/odbc_error.h"
@@ -85,23 +86,7 @@ std::vector<std::string> DbKeyFacts::LookupValues(const std::string& table,
                                                   const std::string& column, bool whole_numbers) {
   // Through the lookups' own reader, so each value is the one a lookup of
   // that row gives (dates in the lookup's format, numbers rounded).
-  std::vector<std::string> values;
-  reader_.SetTableName(TableName ? TableName(table) : table);
-  reader_.Open();
-  try {
-    const int32_t n = reader_.RecordCount();
-    reader_.First();
-    for (int32_t row = 0; row < n; ++row) {
-      if (row > 0) reader_.MoveBy(1);
-      values.push_back(whole_numbers ? std::to_string(reader_.FieldAsInteger(column))
-                                     : reader_.FieldAsText(column));
-    }
-  } catch (...) {
-    reader_.Close();
-    throw;
-  }
-  reader_.Close();
-  return values;
+  return ReadLookupValues(reader_, TableName ? TableName(table) : table, column, whole_numbers);
 }
 
 // --- the guard ---------------------------------------------------------------
@@ -205,6 +190,7 @@ void KeyGuard::RunStarting(const std::vector<int>& order) {
       const TFieldStruct& field = table.Fields[i];
       if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty()) continue;
       if (Cycles && Cycles->Owns(slot, i)) continue;
+      if (!StopEmptyLookups) break;
       const std::optional<uint64_t> rows = LookupCapacity(field, slot, order);
       if (rows && *rows == 0)
         throw EKeyError("table " + table.TableName + ", field " + field.FieldName +
@@ -290,6 +276,7 @@ void KeyGuard::TableStarting(int slot, TTableStruct& table, int32_t count) {
   // The last check of an empty looked-up table, now that the tables before
   // this one have run.
   for (int i = 0; i < kMaxFields; ++i) {
+    if (!StopEmptyLookups) break;
     const TFieldStruct& field = table.Fields[i];
     if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty() || field.Param2.empty()) continue;
     if (Cycles && Cycles->Owns(slot, i)) continue;

@@ -73,6 +73,10 @@ class KeyGuard : public RecordGuard {
   // The keys of cycles, which the cycle keys fill: no lookup of theirs is
   // checked, nor a key that holds one. Null: none.
   const CycleKeys* Cycles = nullptr;
+  // A Database Lookup of a table without a row ends the run before
+  // anything is sent; off (a dry script without a data source), such a
+  // lookup is left to write NULL.
+  bool StopEmptyLookups = true;
 
   void RunStarting(const std::vector<int>& order) override;
   void TableStarting(int slot, TTableStruct& table, int32_t count) override;

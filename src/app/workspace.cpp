@@ -49,7 +49,17 @@ void Workspace::SetCacheLookups(bool cache) {
 }
 
 void Workspace::ApplyLookupReader() {
-  if (dry_run_)
+  LookupReader& source =
+      cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
+  dry_rows_.SetBase(dry_source_ ? &source : nullptr, [this](const std::string& table) {
+    return quote_names_ ? QuoteTableName(table, names_) : table;
+  });
+  dry_rows_.SetColumnNames([this](const std::string& column) {
+    return quote_names_ ? QuoteIdentifier(column, names_) : column;
+  });
+  if (dry_run_ && dry_records_)
+    Values.SetDatabase(&dry_rows_, &reporter_);
+  else if (dry_run_)
     Values.SetDatabase(nullptr, nullptr);
   else if (cache_lookups_)
     Values.SetDatabase(&lookup_cache_, &reporter_);
@@ -57,10 +67,32 @@ void Workspace::ApplyLookupReader() {
     Values.SetDatabase(&Db.LookupTable, &reporter_);
 }
 
+void Workspace::SetDryScript(bool with_data_source, std::function<void(const std::string&)> warn) {
+  dry_source_ = with_data_source;
+  dry_records_ = std::make_unique<DryRunRecords>(*state_, dry_rows_);
+  dry_records_->Warn = std::move(warn);
+  ApplyLookupReader();
+  Run.Guard = dry_records_.get();
+}
+
+void Workspace::SetScriptLiterals(const IdentifierRules& names, bool backslashes,
+                                  BinaryLiteralForm bytes) {
+  script_literals_ = true;
+  script_backslashes_ = backslashes;
+  script_bytes_ = bytes;
+  names_ = names;
+  quote_names_ = names.quote != '\0';
+  if (quote_names_)
+    Run.QuoteName = [this](const std::string& name) { return QuoteTableName(name, names_); };
+}
+
 void Workspace::SetNamedRun(bool on_data_source) {
   Run.NamedChoices = true;
   binary_form_set_ = false;
-  quote_names_ = keep_sequences_ = on_data_source && !dry_run_;
+  // A dry script beside a data source is written for it: its names quoted
+  // as it needs them, though nothing is sent.
+  quote_names_ = on_data_source && (!dry_run_ || dry_records_);
+  keep_sequences_ = on_data_source && !dry_run_;
   if (!quote_names_) {
     Run.QuoteName = nullptr;
     return;
@@ -69,22 +101,45 @@ void Workspace::SetNamedRun(bool on_data_source) {
   Run.QuoteName = [this](const std::string& name) { return QuoteTableName(name, names_); };
 }
 
+void Workspace::QuoteKeyNames(DbKeyFacts& facts) {
+  if (!quote_names_) return;
+  facts.TableName = [this](const std::string& name) { return QuoteTableName(name, names_); };
+  facts.ColumnName = [this](const std::string& name) { return QuoteIdentifier(name, names_); };
+}
+
 void Workspace::SetKeyGuard(bool on, bool unique_keys) {
   Run.Guard = nullptr;
   key_guard_.reset();
   key_facts_.reset();
+  dry_source_facts_.reset();
+  if (dry_run_ && dry_records_) {
+    // The keys of the data source where there is one, else the profile's;
+    // row counts and lookup values those of the script so far. Without a
+    // data source an empty looked-up table writes NULL instead of ending
+    // the run.
+    if (dry_source_) {
+      dry_source_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, dry_rows_);
+      QuoteKeyNames(*dry_source_facts_);
+    }
+    key_facts_ =
+        std::make_unique<DryRunKeyFacts>(dry_rows_, dry_source_facts_.get(), profile_keys_);
+    dry_records_->Inner = nullptr;
+    if (on) {
+      key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
+      key_guard_->DeletesFirst = &Run.DeletesFirst;
+      key_guard_->StopEmptyLookups = dry_source_;
+      key_guard_->Cycles = key_cycles_.get();
+      dry_records_->Inner = key_guard_.get();
+    }
+    Run.Guard = dry_records_.get();
+    return;
+  }
   if (!on || dry_run_) return;
   LookupReader& reader =
       cache_lookups_ ? static_cast<LookupReader&>(lookup_cache_) : Db.LookupTable;
-  key_facts_ = std::make_unique<DbKeyFacts>(Db.Connector, reader);
-  if (quote_names_) {
-    key_facts_->TableName = [this](const std::string& name) {
-      return QuoteTableName(name, names_);
-    };
-    key_facts_->ColumnName = [this](const std::string& name) {
-      return QuoteIdentifier(name, names_);
-    };
-  }
+  auto facts = std::make_unique<DbKeyFacts>(Db.Connector, reader);
+  QuoteKeyNames(*facts);
+  key_facts_ = std::move(facts);
   key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
   key_guard_->DeletesFirst = &Run.DeletesFirst;
   key_guard_->Cycles = key_cycles_.get();
@@ -132,6 +187,28 @@ std::vector<std::vector<std::string>> Workspace::OrderParentsFirst(int32_t table
         if (names(state_->Tables[slots[j]].TableName, key))
           references[i].push_back(static_cast<int>(j));
   }
+  return ApplyOrder(slots, references);
+}
+
+std::vector<std::vector<std::string>> Workspace::OrderByLookups(int32_t table_count) {
+  const int32_t last = std::min<int32_t>(table_count, kMaxTables - 1);
+  std::vector<int> slots;
+  for (int slot = 0; slot <= last; ++slot)
+    if (!state_->Tables[slot].TableName.empty()) slots.push_back(slot);
+  std::vector<std::vector<int>> references(slots.size());
+  for (size_t i = 0; i < slots.size(); ++i)
+    for (TFieldStruct& field : state_->Tables[slots[i]].Fields) {
+      UpdateChoiceCode(field);
+      if (!IsLookupCode(field.ChoiceCode) || field.Param1.empty()) continue;
+      for (size_t j = 0; j < slots.size(); ++j)
+        if (j != i && SameText(state_->Tables[slots[j]].TableName, field.Param2))
+          references[i].push_back(static_cast<int>(j));
+    }
+  return ApplyOrder(slots, references);
+}
+
+std::vector<std::vector<std::string>> Workspace::ApplyOrder(
+    const std::vector<int>& slots, const std::vector<std::vector<int>>& references) {
   const ParentsFirstOrder order = kestrove::OrderParentsFirst(references);
   Run.SlotOrder.clear();
   for (const int i : order.Order) Run.SlotOrder.push_back(slots[i]);
@@ -369,7 +446,9 @@ std::vector<std::string> Workspace::FillCycles(bool unique_keys) {
 }
 
 const std::string& Workspace::LookupTableName(int32_t code, const std::string& table) {
-  if (!quote_names_ || !IsLookupCode(code)) return table;
+  // A dry script's rows go by the names as written; it quotes for the data
+  // source itself.
+  if (!quote_names_ || !IsLookupCode(code) || (dry_run_ && dry_records_)) return table;
   quoted_lookup_ = QuoteTableName(table, names_);
   return quoted_lookup_;
 }
@@ -380,6 +459,7 @@ std::string Workspace::GenerateValue(int32_t code, const std::string& param1,
     Values.SetBinaryLiteralForm(BinaryLiterals());
     binary_form_set_ = true;
   }
+  if (dry_records_) dry_rows_.ClearNull();
   return Values.Generate(code, param1, LookupTableName(code, param2));
 }
 
@@ -389,11 +469,24 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
     Values.SetBinaryLiteralForm(BinaryLiterals());
     binary_form_set_ = true;
   }
+  if (dry_records_) dry_rows_.ClearNull();
   Values.AppendValue(code, param1, LookupTableName(code, param2), out);
 }
 
+bool Workspace::LookupWritesAs(std::string& sql) {
+  if (!dry_records_) return false;
+  if (dry_rows_.LastNull())
+    sql = "NULL";
+  else if (!dry_rows_.LastExpression().empty())
+    sql = dry_rows_.LastExpression();
+  else
+    return false;
+  return true;
+}
+
 BinaryLiteralForm Workspace::BinaryLiterals() {
-  if (dry_run_) return BinaryLiteralForm::kHexX;
+  if (dry_run_ && script_literals_) return script_bytes_;
+  if (dry_run_ && !(dry_records_ && dry_source_)) return BinaryLiteralForm::kHexX;
   return BytesAsDecodeHex(Db.Connector) ? BinaryLiteralForm::kDecodeHex : BinaryLiteralForm::kHexX;
 }
 
@@ -402,7 +495,12 @@ void Workspace::TableFilled(const std::string& table, const std::vector<std::str
 }
 
 void Workspace::ExecuteStatement(const RunStatement& statement) {
-  if (dry_run_) return;
+  if (dry_run_) {
+    // What the script's Delete leaves for the lookups after it.
+    if (dry_records_ && statement.Kind == StatementKind::kDelete)
+      dry_rows_.Deleted(statement.Table);
+    return;
+  }
   const std::string& sql = statement.Sql;
   if (!failed_statement_.empty()) failed_statement_.clear();
   // A span of put-off key checks is one transaction: the run's own, its
@@ -452,8 +550,11 @@ int32_t Workspace::LookupRecordCount(int list) {
 }
 
 bool Workspace::BackslashEscapes() {
-  // A dry run has no server: its statements keep the plain literal.
-  return !dry_run_ && Db.Connector.BackslashEscapes();
+  // A dry run has no server: its statements keep the plain literal, unless
+  // it is a script for one.
+  if (dry_run_ && script_literals_) return script_backslashes_;
+  if (dry_run_ && !(dry_records_ && dry_source_)) return false;
+  return Db.Connector.BackslashEscapes();
 }
 
 void Workspace::RequireListOpen(int list) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dry_script.h"
 #include "app/file_places.h"
 #include "app/key_cycles.h"
 #include "app/unique_keys.h"
@@ -73,6 +74,29 @@ class Workspace : private RunServices {
   // statements still reach the host's StatementSent.
   void SetDryRun(bool dry);
   bool DryRun() const { return dry_run_; }
+
+  // A dry run that is a whole script (set after SetDryRun(true) and
+  // SetCacheLookups, before SetKeyGuard): a Database Lookup draws from the
+  // values the run made for that column earlier, and, `with_data_source`
+  // (connected), from the rows the data source holds; a lookup of a table
+  // without a row writes NULL, and `warn` is told of each such field once.
+  // Off by default (a dry run's lookups then give empty values, as always).
+  void SetDryScript(bool with_data_source, std::function<void(const std::string&)> warn);
+  bool DryScript() const { return dry_records_ != nullptr; }
+  // The keys a dry script without a data source keeps unique, by table
+  // (the named profile's): null, none.
+  void SetProfileKeys(DryRunKeyFacts::ProfileKeys keys) { profile_keys_ = std::move(keys); }
+  // How a dry script without a data source writes names and literals, as
+  // the data source the profile was drafted from takes them: names quoted
+  // by `names` (quote 0: as they are), backslashes doubled in texts, and
+  // bytes in `bytes` form.
+  void SetScriptLiterals(const IdentifierRules& names, bool backslashes, BinaryLiteralForm bytes);
+
+  // Has a dry run fill parents first by the profile alone: each table after
+  // the tables its Database Lookups read (ties in slot order), the Deletes
+  // first, children before parents. Returns the names of the tables of each
+  // cycle, which run in slot order.
+  std::vector<std::vector<std::string>> OrderByLookups(int32_t table_count);
 
   // Batched commits, for a run that asks for them: every statement the run
   // executes is counted into `transaction` (on Db.Connector), which commits
@@ -147,6 +171,12 @@ class Workspace : private RunServices {
                    std::string& out) override;
   void ExecuteStatement(const RunStatement& statement) override;
   void ApplyLookupReader();
+  // Key facts read under the names as the data source needs them quoted
+  // (a named run on a data source).
+  void QuoteKeyNames(DbKeyFacts& facts);
+  bool LookupWritesAs(std::string& sql) override;
+  std::vector<std::vector<std::string>> ApplyOrder(const std::vector<int>& slots,
+                                                   const std::vector<std::vector<int>>& references);
   void LoadLookupList(int list, const std::string& path) override;
   int32_t LookupRecordCount(int list) override;
   bool BackslashEscapes() override;
@@ -175,7 +205,15 @@ class Workspace : private RunServices {
   bool binary_form_set_ = false;
   IdentifierRules names_;
   std::string quoted_lookup_;
-  std::unique_ptr<DbKeyFacts> key_facts_;
+  std::unique_ptr<KeyFacts> key_facts_;
+  // The dry script (SetDryScript).
+  DryRunRows dry_rows_;
+  std::unique_ptr<DryRunRecords> dry_records_;
+  bool dry_source_ = false;
+  DryRunKeyFacts::ProfileKeys profile_keys_;
+  std::unique_ptr<DbKeyFacts> dry_source_facts_;
+  bool script_literals_ = false, script_backslashes_ = false;
+  BinaryLiteralForm script_bytes_ = BinaryLiteralForm::kHexX;
   std::unique_ptr<KeyGuard> key_guard_;
   // The tables of each cycle of keys, by slot (OrderParentsFirst).
   std::vector<std::vector<int>> cycle_slots_;

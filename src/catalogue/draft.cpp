@@ -839,6 +839,9 @@ std::string DraftTable(const std::string& name, const TableFacts& facts, const C
     notes.push_back(f->name + ": left out, its name or a parameter " + kNotUtf8);
     f = table.fields.erase(f);
   }
+  // What a dry run keeps unique, the data source not being there to ask.
+  table.primary_key = facts.primary_key;
+  for (const UniqueKey& key : facts.unique_keys) table.unique.push_back(key.columns);
   NamedProfile one;
   one.tables.push_back(std::move(table));
   std::string text = NamedProfileText(one);
@@ -883,6 +886,12 @@ std::string DraftProfile(SchemaReader& schema, const std::string& source, const 
       Comment("Parents before the tables that look them up, each lookup read once, and") +
       Comment("no key sent twice.") +
       "[run]\norder = \"parents-first\"\ncache_lookups = true\nunique_keys = true\n";
+  if (const std::optional<NamedScriptFacts> facts = schema.ScriptFacts()) {
+    NamedProfile script;
+    script.script = *facts;
+    out += "\n" + Comment("How the data source takes names and literals: a dry run writes its") +
+           Comment("statements so, for its own client to load.") + NamedProfileText(script);
+  }
   for (size_t t = 0; t < tables.size(); ++t) {
     if (!IsValidUtf8(tables[t])) {
       out += "\n" + Comment(tables[t] + " is left out: its name " + kNotUtf8);

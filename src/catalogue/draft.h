@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,9 +24,9 @@ namespace kestrove {
 // database states it; the bounds are empty where the text says none.
 struct CheckFacts {
   std::string text;
-  std::string low, high;            // inclusive bounds, as SQL constants
+  std::string low, high;                     // inclusive bounds, as SQL constants
   bool low_open = false, high_open = false;  // > or < rather than >= or <=
-  std::vector<std::string> allowed;  // IN (...): the values, unquoted
+  std::vector<std::string> allowed;          // IN (...): the values, unquoted
 };
 
 // One result column of a table, with what the data source tells about it.
@@ -40,21 +41,21 @@ struct ColumnFacts {
   TFieldType type = ftUnknown;
   int32_t size = 0;
 
-  std::string type_name;       // the database's own name of the type: "uuid", "year", "tinyint(1)"
-  int16_t sql_type = 0;        // the ODBC SQL type the driver reports (SQL_BIGINT, SQL_GUID, ...)
-  bool nullable = true;        // false for NOT NULL
-  std::string default_value;   // the DEFAULT expression, empty when none
-  int32_t precision = 0;       // digits of a DECIMAL/NUMERIC (0: not known)
-  int32_t scale = 0;           // digits after the point
+  std::string type_name;      // the database's own name of the type: "uuid", "year", "tinyint(1)"
+  int16_t sql_type = 0;       // the ODBC SQL type the driver reports (SQL_BIGINT, SQL_GUID, ...)
+  bool nullable = true;       // false for NOT NULL
+  std::string default_value;  // the DEFAULT expression, empty when none
+  int32_t precision = 0;      // digits of a DECIMAL/NUMERIC (0: not known)
+  int32_t scale = 0;          // digits after the point
   bool is_unsigned = false;
-  bool auto_increment = false;  // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
-  bool generated = false;       // a computed column: the database makes its value
+  bool auto_increment = false;    // identity, SERIAL, AUTO_INCREMENT, SQLite's rowid alias
+  bool generated = false;         // a computed column: the database makes its value
   bool always_generated = false;  // GENERATED ALWAYS identity or generated: no value may be given
   std::vector<std::string> enum_labels;  // ENUM (and MariaDB SET) labels, in order
   bool is_set = false;                   // a MariaDB SET: any combination of the labels
   std::string domain;                    // the domain's name, where the column has one
   std::vector<CheckFacts> checks;        // CHECKs on this column alone
-  std::string sequence;  // the sequence that feeds it (PostgreSQL), empty when none
+  std::string sequence;                  // the sequence that feeds it (PostgreSQL), empty when none
 };
 
 // The table and column a foreign key column refers to.
@@ -105,6 +106,9 @@ class SchemaReader {
   }
   // Raises EDatabaseError when the table cannot be read.
   virtual TableFacts Facts(const std::string& table) = 0;
+  // How the data source takes names and literals, for a dry run's script;
+  // nullopt where the reader cannot tell.
+  virtual std::optional<NamedScriptFacts> ScriptFacts() { return std::nullopt; }
 };
 
 // "references artist(artist_id)".

@@ -112,6 +112,10 @@ class Reader {
         const toml::table* run = node.as_table();
         if (!run) Fail(where, "\"run\" must be a table, written as a [run] block");
         profile.run = RunOptions(*run);
+      } else if (name == "script") {
+        const toml::table* script = node.as_table();
+        if (!script) Fail(where, "\"script\" must be a table, written as a [script] block");
+        profile.script = ScriptFacts(*script);
       } else if (name == "table") {
         const toml::array* tables = node.as_array();
         if (!tables || !tables->is_array_of_tables())
@@ -161,6 +165,55 @@ class Reader {
     return run;
   }
 
+  NamedScriptFacts ScriptFacts(const toml::table& block) {
+    NamedScriptFacts script;
+    for (auto&& [key, node] : block) {
+      const std::string k(key.str());
+      const std::string where = Where(source_, LineOf(node), nullptr, nullptr) + "[script]: ";
+      auto one_of = [&](const std::vector<std::string>& words) {
+        std::string text = Text(node, where, k);
+        if (std::find(words.begin(), words.end(), text) == words.end())
+          Fail(where, Quoted(k) + " takes " + QuotedList(words) + ", not " + Quoted(text));
+        return text;
+      };
+      if (k == "quote") {
+        script.quote = Text(node, where, k);
+        if (script.quote->size() > 1)
+          Fail(where, "\"quote\" must be one character, or \"\" for none");
+      } else if (k == "folds") {
+        script.folds = one_of({"lower", "upper", "none"});
+      } else if (k == "backslash_escapes") {
+        script.backslash_escapes = Bool(node, where, k);
+      } else if (k == "bytes") {
+        script.bytes = one_of({"x", "decode"});
+      } else {
+        const std::vector<std::string> keys = {"quote", "folds", "backslash_escapes", "bytes"};
+        Fail(where, "unknown key " + Quoted(k) + "; [script] takes " + QuotedList(keys) +
+                        Suggestion(k, keys));
+      }
+    }
+    return script;
+  }
+
+  // ["a", "b"]: column names, none empty.
+  std::vector<std::string> Columns(const toml::node& node, const std::string& where,
+                                   const std::string& key) {
+    const toml::array* list = node.as_array();
+    std::vector<std::string> columns;
+    if (list)
+      for (const toml::node& item : *list) {
+        const auto text = item.value_exact<std::string>();
+        if (!text || text->empty()) {
+          list = nullptr;
+          break;
+        }
+        columns.push_back(Kept(*text, where, key));
+      }
+    if (!list || columns.empty())
+      Fail(where, Quoted(key) + " must list column names, such as [\"a\", \"b\"]");
+    return columns;
+  }
+
   bool Bool(const toml::node& node, const std::string& where, const std::string& key) {
     if (auto value = node.value_exact<bool>()) return *value;
     Fail(where, Quoted(key) + " must be true or false");
@@ -201,6 +254,15 @@ class Reader {
         table.records = static_cast<int32_t>(*n);
       } else if (k == "delete") {
         table.delete_existing = Bool(node, where, k);
+      } else if (k == "primary_key") {
+        table.primary_key = Columns(node, where, k);
+      } else if (k == "unique") {
+        const toml::array* keys = node.as_array();
+        if (!keys)
+          Fail(where, "\"unique\" must be a list of keys, such as [[\"a\"], [\"b\", \"c\"]]");
+        for (const toml::node& key : *keys)
+          table.unique.push_back(
+              Columns(key, Where(source_, LineOf(key), &table.name, nullptr), k));
       } else if (k == "fields") {
         const toml::array* fields = node.as_array();
         if (!fields) Fail(where, "\"fields\" must be an array of { name = ..., choice = ... }");
@@ -539,11 +601,34 @@ std::string NamedProfileText(const NamedProfile& profile) {
     if (run.unique_keys)
       out += std::string("unique_keys = ") + (*run.unique_keys ? "true" : "false") + "\n";
   }
+  if (!profile.script.Empty()) {
+    const NamedScriptFacts& script = profile.script;
+    if (!out.empty()) out += "\n";
+    out += "[script]\n";
+    if (script.quote) out += "quote = " + TomlString(*script.quote) + "\n";
+    if (script.folds) out += "folds = " + TomlString(*script.folds) + "\n";
+    if (script.backslash_escapes)
+      out += std::string("backslash_escapes = ") + (*script.backslash_escapes ? "true" : "false") +
+             "\n";
+    if (script.bytes) out += "bytes = " + TomlString(*script.bytes) + "\n";
+  }
+  auto columns = [](const std::vector<std::string>& list) {
+    std::string text = "[";
+    for (size_t i = 0; i < list.size(); ++i) text += (i ? ", " : "") + TomlString(list[i]);
+    return text + "]";
+  };
   for (const NamedTable& table : profile.tables) {
     if (!out.empty()) out += "\n";
     out += "[[table]]\nname = " + TomlString(table.name) + "\n";
     out += "records = " + std::to_string(table.records) + "\n";
     out += std::string("delete = ") + (table.delete_existing ? "true" : "false") + "\n";
+    if (!table.primary_key.empty()) out += "primary_key = " + columns(table.primary_key) + "\n";
+    if (!table.unique.empty()) {
+      out += "unique = [";
+      for (size_t k = 0; k < table.unique.size(); ++k)
+        out += (k ? ", " : "") + columns(table.unique[k]);
+      out += "]\n";
+    }
     out += "fields = [\n";
     for (const NamedField& field : table.fields) {
       out += "  { name = " + TomlString(field.name);

@@ -54,6 +54,11 @@ struct NamedTable {
   bool delete_existing = false;
   std::vector<NamedField> fields;
   int64_t line = 0;
+  // The table's primary key and unique keys, by column, as the data source
+  // it was drafted from has them: what a dry run keeps unique (a run on a
+  // data source reads them from it). Empty where the profile says nothing.
+  std::vector<std::string> primary_key;
+  std::vector<std::vector<std::string>> unique;
 };
 
 // The run options a profile may carry in its [run] table; the command line
@@ -69,9 +74,24 @@ struct NamedRunOptions {
   }
 };
 
+// How the data source a profile was drafted from takes names and literals,
+// in its [script] table, so that a dry run writes a script that it loads:
+// the identifier quote (empty: none), the case it folds unquoted names to
+// ("lower", "upper", "none"), whether a backslash in a text literal is an
+// escape, and the form of a bytes literal ("x" for X'0a', "decode" for
+// decode('0a','hex')). A run on a data source asks the data source instead.
+struct NamedScriptFacts {
+  std::optional<std::string> quote;
+  std::optional<std::string> folds;
+  std::optional<bool> backslash_escapes;
+  std::optional<std::string> bytes;
+  bool Empty() const { return !quote && !folds && !backslash_escapes && !bytes; }
+};
+
 struct NamedProfile {
   std::optional<bool> quote_names;
   NamedRunOptions run;
+  NamedScriptFacts script;
   std::vector<NamedTable> tables;
   std::string source;  // file name, for messages
 };

@@ -349,6 +349,15 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         Cycles->AppendValue(i, statement_);
       else if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
         services_.AppendValue(code, field.Param1, field.Param2, statement_);
+      if (IsLookupCode(code) && services_.LookupWritesAs(written_)) {
+        // Unquoted, in place of what the lookup wrote.
+        const size_t at = start - (family == Family::kText ? 1 : 0);
+        statement_.resize(at);
+        statement_ += written_;
+        if (Guard) field_spans_[i] = {at, statement_.size(), -1};
+        statement_ += ',';
+        continue;
+      }
       if (extras) Extras->Made(i, statement_, start);
       if (family == Family::kText) {
         text_spans_.emplace_back(start, statement_.size());
@@ -419,6 +428,9 @@ class SpanValues : public RecordValues {
   std::string_view Value(int field) const override {
     const auto& f = fields_[field];
     return std::string_view(sql_).substr(f.start, f.end - f.start);
+  }
+  bool IsNull(int field) const override {
+    return fields_[field].text < 0 && Value(field) == "NULL";
   }
   void Set(int field, std::string_view value) override {
     auto& f = fields_[field];

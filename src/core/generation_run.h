@@ -133,7 +133,7 @@ class GenerationRun {
   // The fields of the table under way that the cycle keys fill.
   std::vector<bool> owned_;
   std::vector<CycleStatement> cycle_statements_;
-  std::string statement_, recno_;
+  std::string statement_, recno_, written_;
 };
 
 }  // namespace kestrove

@@ -29,6 +29,11 @@ class RecordValues {
   virtual ~RecordValues() = default;
   virtual std::string_view Value(int field) const = 0;
   virtual void Set(int field, std::string_view value) = 0;
+  // True for a field whose value is NULL.
+  virtual bool IsNull(int field) const {
+    (void)field;
+    return false;
+  }
 };
 
 // Asked by the run for every record when set (GenerationRun::Guard). The

@@ -44,6 +44,14 @@ class RunServices {
                            std::string& out) {
     out += GenerateValue(code, param1, param2);
   }
+  // True when the Database Lookup value just appended stands for SQL that
+  // `sql` receives (NULL for a dry run's lookup of a table without a row, a
+  // subquery for a value only the database makes): the run writes it
+  // unquoted in its place. Asked only after a lookup; false by default.
+  virtual bool LookupWritesAs(std::string& sql) {
+    (void)sql;
+    return false;
+  }
   // Executes one statement, a Delete or an Insert of `Records` records (or
   // one of the others);
   // raises when the data source rejects it.

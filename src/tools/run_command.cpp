@@ -1,8 +1,10 @@
 #include "tools/run_command.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <memory>
 
 #include "app/file_places.h"
@@ -11,6 +13,7 @@
 #include "catalogue/named_profile.h"
 #include "core/errors.h"
 #include "core/key_guard.h"
+#include "db/identifiers.h"
 #include "db/transaction.h"
 #include "generators/dates.h"
 #include "tools/run_host.h"
@@ -39,9 +42,9 @@ A named profile may also fill columns the window cannot: with class =
 "bool" (Random: TRUE or FALSE, Fixed Value), "uuid" (UUID: a random
 version-4 UUID) or "binary" (Random Bytes: Length bytes, or as many as the
 column holds). It may carry its run options in a [run] table: order
-("parents-first" or "slots"), commit_every, rows_per_insert and
-cache_lookups, each of which the command line overrides; those that need a
-data source are left out of a dry run. Run with --dsn, a named profile's
+("parents-first" or "slots"), commit_every, rows_per_insert,
+cache_lookups and unique_keys, each of which the command line overrides;
+commit_every is left out of a dry run. Run with --dsn, a named profile's
 table and column names are quoted where the data source needs it (mixed
 case where it folds names, blanks, reserved words) with the quote it names,
 in the Inserts, Deletes and lookups; a table of another schema is named
@@ -53,7 +56,19 @@ Without --dsn it is a dry run: every statement the run would execute is
 written, one per line, as it would be sent and ended by ";" (the Delete
 statements are sent without one), to --sql-out (default: standard output),
 ready for sqlite3, psql -f or mariadb. With --dsn the statements are executed on that ODBC data
-source, as the window executes them. A server that reads a backslash in a
+source, as the window executes them.
+
+A dry run of a named profile is a whole script, which loads into an empty
+copy of its schema with every key valid: a Database Lookup of a table the
+run fills earlier draws from the values the run made for that column (the
+values of a column the database makes, an identity, are read back by a
+subquery), and a lookup of a table without a row writes NULL and is named
+once in a warning. Its order (--order parents-first) puts each table after
+the tables its lookups read; its keys (--unique-keys) are those of the
+profile's tables (primary_key = [...], unique = [[...]]); names are quoted
+and literals written as the profile's [script] table says (the draft
+writes both from its data source). A positional profile's dry run writes
+its statements as the window builds them. A server that reads a backslash in a
 string literal as an escape (MySQL and MariaDB by default, PostgreSQL with
 standard_conforming_strings off) gets every backslash of a text value doubled,
 as well as its quotes, so that each value stays one literal; a dry run writes
@@ -63,6 +78,12 @@ Options:
   --profile FILE     the profile file to run (required): a .prf file, or a
                      named profile whose name ends in .toml
   --dsn NAME         ODBC data source to run against (otherwise a dry run)
+  --dry-run          with --dsn: read the schema from the data source (order,
+                     keys, the rows its tables hold for lookups and unique
+                     keys, names and literals) and execute nothing; the
+                     statements are written as in a dry run, to --sql-out
+                     (default: standard output), a whole script for that
+                     data source
   --sql-out FILE|-   where to write the statements; "-" is standard output.
                      With --dsn it is a log of what was sent (default: none)
   --seed N           seed the random source with N (0 to 4294967295) instead
@@ -114,8 +135,8 @@ Options:
                      lookup, so a table that looks itself up (an employee's
                      manager) sees the rows inserted so far. Failed lookups
                      are reported as without it. The looked-up tables are held
-                     in memory whole. No effect in a dry run, where lookups
-                     give empty values
+                     in memory whole. In a dry run it keeps the data
+                     source's rows that --dry-run reads
   --order slots      run the tables in the order of the profile's slots,
                      whatever the profile's [run] table says
   --order parents-first
@@ -147,7 +168,9 @@ Options:
                      A cycle that this account cannot put off, or whose
                      tables have no such Counter, ends the run before
                      anything is sent, saying what it would need.
-                     Needs --dsn
+                     The cycles are filled with --dsn. Without --dsn, for a
+                     named profile only: the tables a table's Database
+                     Lookups read are its parents
   --unique-keys      keep the primary and unique keys that the data source
                      reports (SQLPrimaryKeys, SQLStatistics), of one column
                      or several, without repeats: a record whose key values
@@ -164,7 +187,8 @@ Options:
                      no new value: exit code 1, and the message names the
                      table, the key's columns, the records made and asked.
                      A named profile may ask for it with unique_keys = true
-                     in its [run] table. Needs --dsn
+                     in its [run] table. Without --dsn, for a named profile
+                     only: the keys its tables list, none held already
   --help             show this text
   --version          show the program's name and version
 
@@ -310,17 +334,22 @@ std::string UsageMessage(const CLI::App& app, const CLI::ParseError& e) {
 }
 
 // The run options of a named profile's [run] table, where the command line
-// did not give them. Those that need a data source are left out of a dry
-// run, so a drafted profile also runs dry as it is.
+// did not give them. commit_every is left out of a dry run, so a drafted
+// profile also runs dry as it is.
 void TakeProfileRunOptions(const NamedRunOptions& run, RunOptions& options) {
-  const bool on_data_source = options.dsn.has_value();
-  if (run.order && !options.order_given && on_data_source)
-    options.parents_first = *run.order == "parents-first";
-  if (run.commit_every && !options.commit_every_given && on_data_source)
+  const bool executes = options.dsn.has_value() && !options.dry_run;
+  // Without a data source the order comes from the profile's lookups.
+  if (run.order && !options.order_given) options.parents_first = *run.order == "parents-first";
+  if (run.commit_every && !options.commit_every_given && executes)
     options.commit_every = *run.commit_every;
   if (run.rows_per_insert && !options.rows_per_insert_given)
     options.rows_per_insert = *run.rows_per_insert;
   if (run.cache_lookups && !options.cache_lookups_given) options.cache_lookups = *run.cache_lookups;
+}
+
+std::string Lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 }  // namespace
@@ -354,7 +383,10 @@ void SetupRunOptions(CLI::App& app, RunOptions& o, RunOptionTexts& texts) {
       ->check(WholeNumber("--rows-per-insert", 1, 10000));
   // The last of --cache-lookups and --no-cache-lookups counts.
   app.add_flag("--cache-lookups,!--no-cache-lookups", o.cache_lookups);
-  app.add_flag("--unique-keys", o.unique_keys)->needs(dsn);
+  // Without --dsn only a named profile tells its keys: checked after the
+  // parse.
+  app.add_flag("--unique-keys", o.unique_keys);
+  app.add_flag("--dry-run", o.dry_run);
   // Only "--order parents-first" needs a data source: checked after the
   // parse.
   app.add_option("--order", texts.order)
@@ -390,10 +422,21 @@ Parsed<RunOptions> ParseRunCommandLine(const std::vector<std::string>& args) {
   options.cache_lookups_given = app.get_option("--cache-lookups")->count() > 0;
   options.order_given = !texts.order.empty();
   options.parents_first = texts.order == "parents-first";
-  if (options.parents_first && !options.dsn)
+  // A named profile tells its order (its lookups) and its keys itself; a
+  // positional one has only the data source's.
+  const bool named = IsNamedProfilePath(options.profile);
+  if (options.parents_first && !options.dsn && !named)
     return UsageStop(kTool,
                      "--order parents-first needs --dsn: the order comes from the data source's "
                      "foreign keys");
+  if (options.unique_keys && !options.dsn && !named)
+    return UsageStop(kTool,
+                     "--unique-keys needs --dsn: the keys and their values come from the data "
+                     "source");
+  if (options.dry_run && options.commit_every_given)
+    return UsageStop(kTool,
+                     "--commit-every and --dry-run exclude each other: a dry run commits "
+                     "nothing");
   return options;
 }
 
@@ -404,6 +447,8 @@ int RunProfile(const RunOptions& given) {
   CliClock clock(options.today);
   Workspace workspace(clock, host, reporter);
   int32_t table_count = 0;
+  // Nothing is executed: without a data source, or with --dry-run.
+  const bool dry = !options.dsn || options.dry_run;
   std::unique_ptr<SqlWriter> writer;
   std::optional<NamedProfile> named;
   try {
@@ -426,7 +471,7 @@ int RunProfile(const RunOptions& given) {
       table_count = LoadPositionalProfile(workspace.State(), options.profile, /*hint_named=*/true);
     }
     const std::optional<std::string> out = options.sql_out ? options.sql_out
-                                           : options.dsn   ? std::nullopt
+                                           : !dry          ? std::nullopt
                                                            : std::optional<std::string>("-");
     if (out) writer = std::make_unique<SqlWriter>(*out);
   } catch (const UsageError& e) {
@@ -443,13 +488,47 @@ int RunProfile(const RunOptions& given) {
   ws.SetPlaces(options.lists_dir ? FilePlaces::In(*options.lists_dir) : ProgramPlaces());
   run.ShowQuotes = options.quote_names || (named && named->quote_names.value_or(false));
   run.RowsPerInsert = options.rows_per_insert;
-  ws.SetDryRun(!options.dsn);
+  ws.SetDryRun(dry);
   if (named && !options.dsn) ws.SetNamedRun(false);
   ws.SetCacheLookups(options.cache_lookups);
+  // The statements of a dry run make a whole script for named profiles and
+  // for the positional ones that ask for the data source's schema; other
+  // .prf dry runs keep theirs as they are.
+  const bool script = dry && (named || options.dsn);
+  if (script)
+    ws.SetDryScript(options.dsn.has_value(), [](const std::string& warning) {
+      std::fprintf(stderr, "kestrove-run: warning: %s\n", Shown(warning).c_str());
+    });
+  if (script && named && !options.dsn) {
+    // The keys and the literals of the data source the profile was drafted
+    // from, as the profile keeps them.
+    auto keys = std::make_shared<std::map<std::string, std::vector<TableKey>>>();
+    for (const NamedTable& table : named->tables) {
+      std::vector<TableKey>& of = (*keys)[Lowered(table.name)];
+      if (!table.primary_key.empty()) of.push_back({"", table.primary_key, true});
+      for (const auto& unique : table.unique) of.push_back({"", unique, false});
+    }
+    ws.SetProfileKeys([keys](const std::string& table) {
+      const auto at = keys->find(Lowered(table));
+      return at == keys->end() ? std::vector<TableKey>() : at->second;
+    });
+    const NamedScriptFacts& facts = named->script;
+    if (!facts.Empty()) {
+      IdentifierRules rules;
+      rules.quote = facts.quote && !facts.quote->empty() ? (*facts.quote)[0] : '\0';
+      if (!facts.quote) rules.quote = '\0';
+      rules.folds = facts.folds == "lower"   ? IdentifierRules::Folding::kLower
+                    : facts.folds == "upper" ? IdentifierRules::Folding::kUpper
+                                             : IdentifierRules::Folding::kNone;
+      ws.SetScriptLiterals(
+          rules, facts.backslash_escapes.value_or(false),
+          facts.bytes == "decode" ? BinaryLiteralForm::kDecodeHex : BinaryLiteralForm::kHexX);
+    }
+  }
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
-  host.Log(writer.get(), /*end_statements=*/!options.dsn);
+  host.Log(writer.get(), /*end_statements=*/dry);
 
   // From here on a stop signal is seen, also while connecting.
   StopSignals stop;
@@ -471,7 +550,7 @@ int RunProfile(const RunOptions& given) {
   if (options.dsn) {
     try {
       Connect(ws.Db, *options.dsn);
-      if (options.commit_every != 0) {
+      if (options.commit_every != 0 && !dry) {
         ws.SetTransaction(&transaction.emplace(ws.Db.Connector, options.commit_every));
         stop.GiveRecordTime();
       }
@@ -499,46 +578,51 @@ int RunProfile(const RunOptions& given) {
       finish_log();
       return kExitError;
     }
-    if (options.parents_first) {
-      try {
-        const auto cycles = ws.OrderParentsFirst(table_count);
-        // A named profile's cycles are filled; a .prf run keeps its order.
-        const bool unique =
-            options.unique_keys || (named && named->run.unique_keys.value_or(false));
-        const std::vector<std::string> notes =
-            named && !cycles.empty() ? ws.FillCycles(unique) : std::vector<std::string>();
+  }
+  if (options.parents_first) {
+    try {
+      // Without a data source, the tables each one's Database Lookups read
+      // are its parents.
+      const auto cycles =
+          options.dsn ? ws.OrderParentsFirst(table_count) : ws.OrderByLookups(table_count);
+      // A named profile's cycles of foreign keys are filled; a .prf run
+      // keeps its order.
+      const bool unique =
+          options.unique_keys || (named && named->run.unique_keys.value_or(false));
+      const std::vector<std::string> notes = options.dsn && named && !cycles.empty()
+                                                 ? ws.FillCycles(unique)
+                                                 : std::vector<std::string>();
+      for (const std::string& note : notes)
+        std::fprintf(stderr, "kestrove-run: %s\n", Shown(note).c_str());
+      for (const auto& cycle : cycles) {
+        // Those that the cycle keys fill are named in their note.
+        bool filled = false;
         for (const std::string& note : notes)
-          std::fprintf(stderr, "kestrove-run: %s\n", Shown(note).c_str());
-        for (const auto& cycle : cycles) {
-          // Those that the cycle keys fill are named in their note.
-          bool filled = false;
-          for (const std::string& note : notes)
-            filled |= note.find(" " + cycle.front() + " ") != std::string::npos ||
-                      note.find(" " + cycle.front() + ",") != std::string::npos;
-          if (filled) continue;
-          std::string names;
-          for (size_t i = 0; i < cycle.size(); ++i)
-            names += (i == 0 ? "" : i + 1 == cycle.size() ? " and " : ", ") + cycle[i];
-          std::fprintf(stderr,
-                       "kestrove-run: warning: the foreign keys of tables %s form a cycle: "
-                       "those tables run in slot order\n",
-                       Shown(names).c_str());
-        }
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "kestrove-run: %s\n", Shown(DisplayMessage(e.what())).c_str());
-        finish_log();
-        return kExitError;
+          filled |= note.find(" " + cycle.front() + " ") != std::string::npos ||
+                    note.find(" " + cycle.front() + ",") != std::string::npos;
+        if (filled) continue;
+        std::string names;
+        for (size_t i = 0; i < cycle.size(); ++i)
+          names += (i == 0 ? "" : i + 1 == cycle.size() ? " and " : ", ") + cycle[i];
+        std::fprintf(stderr,
+                     "kestrove-run: warning: the %s of tables %s form a cycle: "
+                     "those tables run in slot order\n",
+                     options.dsn ? "foreign keys" : "Database Lookups", Shown(names).c_str());
       }
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "kestrove-run: %s\n", Shown(DisplayMessage(e.what())).c_str());
+      finish_log();
+      return kExitError;
     }
   }
 
   for (const std::string& warning : SharedCounterWarnings(ws.State(), table_count))
     std::fprintf(stderr, "kestrove-run: warning: %s\n", Shown(warning).c_str());
-  if (options.dsn) {
-    const bool unique = options.unique_keys || (named && named->run.unique_keys.value_or(false));
-    // The window's .prf runs keep their statements unless asked.
-    ws.SetKeyGuard(unique || named.has_value(), unique);
-  }
+  const bool unique = options.unique_keys || (named && named->run.unique_keys.value_or(false));
+  // The window's .prf runs keep their statements unless asked. A dry
+  // script without a data source writes NULL for a lookup of an empty
+  // table instead of stopping at it.
+  if (options.dsn || script) ws.SetKeyGuard(unique || (named.has_value() && options.dsn), unique);
 
   // Set as the run starts: a named profile run on a data source is placed
   // only once connected.
@@ -606,7 +690,7 @@ int RunProfile(const RunOptions& given) {
                  static_cast<unsigned long long>(rolled_back), Shown(failure).c_str());
   }
   if (!finish_log() && exit_code == kExitOk) exit_code = kExitError;
-  if (exit_code == kExitError && options.dsn)
+  if (exit_code == kExitError && !dry)
     std::fprintf(stderr, "kestrove-run: %llu statements had been executed\n",
                  static_cast<unsigned long long>(run.StatementsExecuted()));
   // A table that sends nothing (no generated field, a record count of 0

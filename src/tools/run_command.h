@@ -29,6 +29,9 @@ struct RunOptions {
   bool commit_every_given = false, rows_per_insert_given = false, cache_lookups_given = false,
        order_given = false;
   bool unique_keys = false;
+  // With --dsn: the schema is read from the data source, and nothing is
+  // executed; the statements are written as in a dry run.
+  bool dry_run = false;
 };
 
 // The options on `app`, to be read into `options` by its parse; the values

@@ -33,9 +33,10 @@ const char kHeader[] =
     "# no key sent twice.\n"
     "[run]\norder = \"parents-first\"\ncache_lookups = true\nunique_keys = true\n";
 
-std::string TableText(const std::string& name, const std::string& fields) {
-  return "\n[[table]]\nname = \"" + name + "\"\nrecords = 10\ndelete = false\nfields = [\n" +
-         fields + "]\n";
+std::string TableText(const std::string& name, const std::string& fields,
+                      const std::string& keys = "") {
+  return "\n[[table]]\nname = \"" + name + "\"\nrecords = 10\ndelete = false\n" + keys +
+         "fields = [\n" + fields + "]\n";
 }
 
 struct GuessCase {
@@ -223,18 +224,21 @@ TEST(Draft, KeepsOneCounterAndLeavesToTheDatabaseWhatItMakes) {
                     "  { name = \"till\", class = \"integer\", choice = \"Random\", From = \"1\", "
                     "To = \"1000\" },\n"
                     "  { name = \"paid_on\", choice = \"Random Date\", From = \"2000/1/1\", "
-                    "Style = \"yyyy-mm-dd\" },\n") +
+                    "Style = \"yyyy-mm-dd\" },\n",
+                    "primary_key = [\"payment_id\", \"till\", \"paid_on\"]\n") +
           TableText("bike",
                     "  { name = \"bike_id\", class = \"bigint\", choice = \"Counter\" },\n"
                     "  { name = \"hire_id\", class = \"bigint\", choice = \"Database Lookup\", "
                     "\"Field Name\" = \"hire_id\", TableName = \"hire\" },\n"
                     "  { name = \"code\", class = \"integer\", choice = \"Random\", From = \"1\", "
-                    "To = \"1000000\" },\n") +
+                    "To = \"1000000\" },\n",
+                    "primary_key = [\"bike_id\"]\nunique = [[\"code\"]]\n") +
           TableText("customer",
                     "  # id: left to the database, an identity it always generates\n"
                     "  # serial: left to the database, an identity or auto-increment column\n"
                     "  # total: left to the database, a generated column\n"
-                    "  # span: NOT NULL, but its type interval cannot be generated\n") +
+                    "  # span: NOT NULL, but its type interval cannot be generated\n",
+                    "primary_key = [\"id\"]\nunique = [[\"serial\"]]\n") +
           "\n# hire_by_month is a materialized view: left out.\n"
           "\n# payment_h1 is a partition: left out, its rows go in through its parent table.\n");
 }
@@ -270,14 +274,16 @@ TEST(Draft, LooksUpForeignKeysAndSaysWhatItLeavesOut) {
                     "\"Field Name\" = \"id\", TableName = \"dept\" },\n"
                     "  # reports_to: left out, it references employee(employee_id), its own "
                     "table, where the first record finds no row to look up\n"
-                    "  # day: left out, no choice guessed for a Date column\n") +
+                    "  # day: left out, no choice guessed for a Date column\n",
+                    "primary_key = [\"employee_id\"]\n") +
           TableText("playlist_track",
                     "  { name = \"playlist_id\", class = \"integer\", choice = \"Database "
                     "Lookup\", \"Field Name\" = \"playlist_id\", TableName = \"playlist\" },\n"
                     "  { name = \"track_id\", class = \"integer\", choice = \"Database Lookup\", "
                     "\"Field Name\" = \"track_id\", TableName = \"track\" },\n"
                     "  # the key (playlist_id, track_id) is made of looked-up values, which "
-                    "repeat: give one of its columns a Counter, or keep the records to a few\n") +
+                    "repeat: give one of its columns a Counter, or keep the records to a few\n",
+                    "primary_key = [\"playlist_id\", \"track_id\"]\n") +
           "\n# staff_view is a view: left out.\n"
           "\n# locked cannot be read: left out (permission denied?for locked.)\n");
 }

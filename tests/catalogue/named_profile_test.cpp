@@ -236,7 +236,7 @@ TEST(NamedProfile, TextReadsBackAsWritten) {
       {"f\\1", "Choice", std::nullopt, {{"List", "a;b\tc;ü", 0}}, 0, {}, {}, {}});
   table.fields.push_back({"n", "Random", kClassFloat, {{"From", "1.50", 0}}, 0, 0.25, {}, {}});
   table.fields.push_back({"d", "Random Date", std::nullopt, {}, 0, {}, "s", "1-14"});
-  profile.tables = {table, NamedTable{"empty", 10, false, {}, 0}};
+  profile.tables = {table, NamedTable{"empty", 10, false, {}, 0, {}, {}}};
   profile.run.order = "parents-first";
   profile.run.commit_every = 4294967295u;
   profile.run.cache_lookups = false;

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <ostream>
 #include <stdexcept>
@@ -237,6 +238,38 @@ inline int64_t CountOf(const std::vector<CheckCount>& counts, const std::string&
   for (const CheckCount& c : counts)
     if (c.label == label) return c.count;
   return -1;
+}
+
+// The keys of data source `dsn` in the odbc.ini that ODBCINI names.
+inline std::map<std::string, std::string> DataSourceKeys(const std::string& dsn) {
+  const char* ini = std::getenv("ODBCINI");
+  std::ifstream in(ini ? ini : "");
+  std::map<std::string, std::string> keys;
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '[')
+      inside = line == "[" + dsn + "]";
+    else if (const size_t eq = line.find('='); inside && eq != std::string::npos)
+      keys[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return keys;
+}
+
+// The shell command that feeds a script on standard input to the
+// database's own client, stopping at the first error, keys enforced.
+inline std::string ClientCommand(AnyDialect dialect, const std::string& dsn) {
+  auto k = DataSourceKeys(dsn);
+  switch (dialect) {
+    case AnyDialect::Postgres:
+      return "psql -X -q -v ON_ERROR_STOP=1 -h '" + k["Servername"] + "' -p " + k["Port"] + " -U " +
+             k["Username"] + " -d " + k["Database"] + " -f -";
+    case AnyDialect::MariaDb:
+      return "mariadb --no-defaults --socket='" + k["Socket"] + "' -u " + k["User"] +
+             " --password='" + k["Password"] + "' -D " + k["Database"];
+    case AnyDialect::Sqlite:
+      break;
+  }
+  return "sqlite3 -bail -cmd 'PRAGMA foreign_keys=ON' '" + k["Database"] + "'";
 }
 
 }  // namespace kestrove::testing

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -77,6 +78,40 @@ TEST_P(AnySchemaRunTest, SecondRunOfTheDraftAddsRowsWithoutARepeat) {
   for (const NamedTable& table : profile.tables) ASSERT_FALSE(table.delete_existing) << table.name;
   RunAndCheck(profile, stem, "7", 1);
   RunAndCheck(profile, stem, "8", 2);
+}
+
+// The draft's dry run, without a data source and with --dsn --dry-run, is a
+// script that the database's own client loads into an empty copy of the
+// schema, keys enforced, and that leaves every constraint holding; the
+// dry run beside the data source executes nothing.
+TEST_P(AnySchemaRunTest, DryRunOfTheDraftLoadsInTheDatabasesClient) {
+  for (const AnySchemaVariant variant : {AnySchemaVariant::Base}) {
+    const std::string stem = AnySchemaStem(variant);
+    LoadAnySchema(db_, Dialect(), stem);
+    const NamedProfile profile = Draft();
+    const std::string script = draft_ + ".sql";
+    for (const bool beside : {false, true}) {
+      SCOPED_TRACE(beside ? "--dsn --dry-run" : "dry run");
+      std::vector<std::string> args = {"--profile", draft_, "--seed", "7", "--sql-out", script};
+      if (beside) args.insert(args.end(), {"--dsn", dsn_, "--dry-run"});
+      const auto run = RunTool("kestrove-run", args);
+      ASSERT_EQ(run.exit_code, 0) << run.err;
+      EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+      for (const auto& [table, rows] : RowCounts(CheckAnySchema(db_, Dialect(), stem)))
+        EXPECT_EQ(rows, 0) << table << ": the dry run executed something";
+      const std::string command =
+          ClientCommand(Dialect(), dsn_) + " < '" + script + "' > '" + script + ".log' 2>&1";
+      EXPECT_EQ(std::system(command.c_str()), 0) << ReadWhole(script + ".log");
+      const auto counts = CheckAnySchema(db_, Dialect(), stem);
+      EXPECT_TRUE(Faults(counts).empty()) << ::testing::PrintToString(Faults(counts));
+      std::map<std::string, int64_t> asked;
+      for (const NamedTable& table : profile.tables) asked[table.name] = table.records;
+      for (const auto& [table, rows] : RowCounts(counts)) EXPECT_EQ(rows, asked[table]) << table;
+      LoadAnySchema(db_, Dialect(), stem);
+    }
+    std::filesystem::remove(script + ".log");
+    std::filesystem::remove(script);
+  }
 }
 
 KESTROVE_INSTANTIATE_ANY_SCHEMA_DRIVERS(AnySchemaRunTest);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -127,7 +128,16 @@ TEST(KestroveProfile, NamedDryRunSendsWhatTheShopProfileSends) {
         "kestrove-run", {"--profile", toml.string(), "--seed", seed, "--today", "2026/12/09"});
     ASSERT_EQ(named.exit_code, 0) << named.err;
     EXPECT_GT(prf.out.size(), 300000u);
-    EXPECT_EQ(named.out, prf.out) << "seed " << seed;
+    // The same statements up to the first Database Lookup (sale's customer),
+    // where the positional dry run writes nothing and the named one, a whole
+    // script, a customer it made; as many statements, none with an empty value.
+    const size_t lookups = prf.out.find("\nInsert into sale ");
+    ASSERT_NE(lookups, std::string::npos);
+    EXPECT_EQ(named.out.substr(0, lookups), prf.out.substr(0, lookups)) << "seed " << seed;
+    EXPECT_NE(prf.out.find(",,"), std::string::npos);
+    EXPECT_EQ(named.out.find(",,"), std::string::npos) << "seed " << seed;
+    EXPECT_EQ(std::count(named.out.begin(), named.out.end(), '\n'),
+              std::count(prf.out.begin(), prf.out.end(), '\n'));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include "catalogue/profile_file.h"
@@ -11,6 +12,12 @@
 
 namespace kestrove {
 namespace {
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
 
 namespace fs = std::filesystem;
 using testing_support::RunTool;
@@ -303,6 +310,53 @@ TEST_F(KestroveRunTest, NamedProfileRunOptionsAndNamedOnlyChoices) {
     // record has a line of its own.
     EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.extra.empty() ? 1 : 2) << r.out;
+  }
+}
+
+// A dry run of a named profile is a whole script: the child listed first
+// runs after the parent its lookup reads (order from the profile), draws
+// the values the run made, and a lookup of a table the run does not fill
+// writes NULL, named once on standard error.
+TEST_F(KestroveRunTest, DryRunLookupsDrawFromTheRowsMadeOrWriteNull) {
+  const std::string path = (dir / "script.toml").string();
+  std::ofstream(path)
+      << "[run]\norder = \"parents-first\"\n\n[[table]]\nname = \"c\"\n"
+         "records = 40\nfields = [\n"
+         "  { name = \"p_id\", class = \"integer\", choice = \"Database Lookup\", "
+         "\"Field Name\" = \"id\", TableName = \"p\" },\n"
+         "  { name = \"q_id\", class = \"integer\", choice = \"Database Lookup\", "
+         "\"Field Name\" = \"id\", TableName = \"q\" },\n]\n\n"
+         "[[table]]\nname = \"p\"\nrecords = 3\nfields = [\n"
+         "  { name = \"id\", choice = \"Counter\", \"Starting Value\" = \"7\" },\n]\n";
+  const struct {
+    std::vector<std::string> extra;
+    bool parents_first;
+  } cases[] = {{{}, true}, {{"--order", "slots"}, false}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--profile", path, "--seed", "5"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto r = RunTool("kestrove-run", args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 43u) << r.out;
+    std::set<std::string> drawn;
+    for (const std::string& line : lines) {
+      if (line.rfind("Insert into c ", 0) != 0) continue;
+      const std::string values = line.substr(line.find("Values (") + 8);
+      drawn.insert(values.substr(0, values.find(',')));
+      EXPECT_EQ(values.substr(values.find(',') + 1), "NULL);") << line;
+    }
+    // Parents first: every value is one of p's 7, 8, 9, and all are drawn;
+    // in slot order p has no row yet, and c writes NULL.
+    const std::set<std::string> expected =
+        c.parents_first ? std::set<std::string>{"7", "8", "9"} : std::set<std::string>{"NULL"};
+    EXPECT_EQ(drawn, expected);
+    EXPECT_EQ(lines.front().rfind(c.parents_first ? "Insert into p " : "Insert into c ", 0), 0u);
+    const std::string q_warning =
+        "kestrove-run: warning: table c, field q_id: the Database Lookup of q.id writes NULL: "
+        "table q has no row when c runs, and the run does not fill it\n";
+    EXPECT_EQ(Occurrences(r.err, q_warning), 1u) << r.err;
+    EXPECT_EQ(Occurrences(r.err, "field p_id"), c.parents_first ? 0u : 1u) << r.err;
   }
 }
 
