@@ -290,8 +290,10 @@ void DryRunRecords::TableStarting(int slot, TTableStruct& table, int32_t count) 
     if (at < 0) rows_.LeftToDatabase(table.TableName, column);
   }
   if (count <= 0 || !Warn) return;
-  for (const TFieldStruct& field : table.Fields) {
+  for (int i = 0; i < kMaxFields; ++i) {
+    const TFieldStruct& field = table.Fields[i];
     if (!Looks(field) || rows_.RowCount(field.Param2) > 0) continue;
+    if (Cycles && Cycles->Owns(slot, i)) continue;
     const std::string what = "table " + table.TableName + ", field " + field.FieldName +
                              ": the Database Lookup of " + field.Param2 + "." + field.Param1;
     if (SameText(field.Param2, table.TableName))

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/unique_keys.h"
+#include "core/cycle_keys.h"
 #include "core/key_guard.h"
 #include "core/profile.h"
 #include "db/lookup_reader.h"
@@ -129,6 +130,9 @@ class DryRunRecords : public RecordGuard {
   RecordGuard* Inner = nullptr;
   // Told once per field whose lookup writes NULL.
   std::function<void(const std::string&)> Warn;
+  // The keys of cycles, which the cycle keys fill: their lookups are not
+  // warned of. Null: none.
+  const CycleKeys* Cycles = nullptr;
 
   void RunStarting(const std::vector<int>& order) override;
   void TableStarting(int slot, TTableStruct& table, int32_t count) override;

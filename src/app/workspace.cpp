@@ -124,6 +124,7 @@ void Workspace::SetKeyGuard(bool on, bool unique_keys) {
     key_facts_ =
         std::make_unique<DryRunKeyFacts>(dry_rows_, dry_source_facts_.get(), profile_keys_);
     dry_records_->Inner = nullptr;
+    dry_records_->Cycles = key_cycles_.get();
     if (on) {
       key_guard_ = std::make_unique<KeyGuard>(*state_, Random, *key_facts_, unique_keys);
       key_guard_->DeletesFirst = &Run.DeletesFirst;

@@ -85,12 +85,15 @@ TEST_P(AnySchemaRunTest, SecondRunOfTheDraftAddsRowsWithoutARepeat) {
 // schema, keys enforced, and that leaves every constraint holding; the
 // dry run beside the data source executes nothing.
 TEST_P(AnySchemaRunTest, DryRunOfTheDraftLoadsInTheDatabasesClient) {
-  for (const AnySchemaVariant variant : {AnySchemaVariant::Base}) {
+  for (const AnySchemaVariant variant : {AnySchemaVariant::Base, AnySchemaVariant::Full}) {
+    SCOPED_TRACE(variant == AnySchemaVariant::Base ? "base" : "full");
     const std::string stem = AnySchemaStem(variant);
     LoadAnySchema(db_, Dialect(), stem);
     const NamedProfile profile = Draft();
     const std::string script = draft_ + ".sql";
     for (const bool beside : {false, true}) {
+      // A cycle of keys is planned from the data source's keys.
+      if (variant == AnySchemaVariant::Full && !beside) continue;
       SCOPED_TRACE(beside ? "--dsn --dry-run" : "dry run");
       std::vector<std::string> args = {"--profile", draft_, "--seed", "7", "--sql-out", script};
       if (beside) args.insert(args.end(), {"--dsn", dsn_, "--dry-run"});
