@@ -29,6 +29,7 @@ struct RunOptions {
   bool commit_every_given = false, rows_per_insert_given = false, cache_lookups_given = false,
        order_given = false;
   bool unique_keys = false;
+  bool bind = false, bind_given = false;
 };
 
 // The options on `app`, to be read into `options` by its parse; the values
