@@ -193,14 +193,11 @@ bool BoundInserts::Execute(const RunStatement& statement) {
       case ValueClass::kTime:
       case ValueClass::kDateTime:
       case ValueClass::kUuid:
-        // PostgreSQL is told the type, so that the text goes into a date or
-        // uuid column as the literal would; the others read the text as a
-        // literal's anyway.
-        if (postgres)
-          t.sql_type = value.Class == ValueClass::kDate   ? SQL_TYPE_DATE
-                       : value.Class == ValueClass::kTime ? SQL_TYPE_TIME
-                       : value.Class == ValueClass::kUuid ? SQL_GUID
-                                                          : SQL_TYPE_TIMESTAMP;
+        // Character data the server reads as it reads the literal: a driver
+        // told SQL_TYPE_DATE and the like converts the text itself, and
+        // refuses the run's 2024/02/15 16:03:12. PostgreSQL gets a uuid as
+        // one.
+        if (postgres && value.Class == ValueClass::kUuid) t.sql_type = SQL_GUID;
         if (t.null) break;
         if (!QuotedInner(text, inner)) return false;
         data_.append(inner);
