@@ -13,6 +13,11 @@
 #     psql's \copy of the same rows from a CSV file;
 #   - for both SQLite lines, the sqlite3 shell running the same statements in
 #     the same transactions: what SQLite itself makes of such texts;
+#   - each of those batched runs again with --bind (values bound to an Insert
+#     prepared once per table), beside the literal one;
+#   - MariaDB (a scratch server started here with scripts/mariadb-scratch),
+#     the literal and --bind runs beside its own client (mariadb) running the
+#     same statements in the same transactions;
 #   - a Database Lookup kept in memory (--cache-lookups) on a table of 100,000
 #     rows, values/s after the first read (bench_cached_lookup).
 #
@@ -28,8 +33,10 @@ work="$(mktemp -d /tmp/kestrove-speed.XXXXXX)"
 # The scratch cluster's server runs as postgres and must reach its folder.
 chmod 755 "$work"
 pgdir="$work/pg-scratch"
+mariadir="$work/mariadb-scratch"
 cleanup() {
   [ -d "$pgdir" ] && bash "$root/scripts/pg-scratch" stop "$pgdir" >/dev/null 2>&1 || true
+  [ -d "$mariadir" ] && bash "$root/scripts/mariadb-scratch" stop "$mariadir" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,6 +78,12 @@ Database = $work/wal.sqlite
 JournalMode = WAL
 SyncPragma = NORMAL
 
+[BenchWalBind]
+Driver = SQLite3
+Database = $work/wal_bind.sqlite
+JournalMode = WAL
+SyncPragma = NORMAL
+
 [BenchDefault]
 Driver = SQLite3
 Database = $work/default.sqlite
@@ -95,6 +108,10 @@ wal_rows="$(sqlite3 "$work/wal.sqlite" 'SELECT Count(*) FROM person')"
 read -r py_rows py_seconds < <(/usr/bin/python3 "$root/bench/sqlite_executemany.py" \
   "$work/wal.sqlite" "$work/executemany.sqlite" "$root/examples/person.sql" person WAL NORMAL)
 wal_rate="$(rate "$wal_rows" "$wal_seconds")"
+sqlite3 "$work/wal_bind.sqlite" 'PRAGMA journal_mode=WAL' >/dev/null
+sqlite3 "$work/wal_bind.sqlite" < "$root/examples/person.sql"
+walb_seconds="$(into BenchWalBind "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100 --bind)"
+walb_rate="$(rate "$(sqlite3 "$work/wal_bind.sqlite" 'SELECT Count(*) FROM person')" "$walb_seconds")"
 py_rate="$(rate "$py_rows" "$py_seconds")"
 
 # The database's own ceiling for the same texts: the sqlite3 shell running
@@ -145,6 +162,8 @@ if bash "$root/scripts/pg-scratch" start "$pgdir" >"$work/pg-scratch.log" 2>&1 &
   psql_ -f "$root/examples/person.sql"
   pg_seconds="$(into KestrovePg "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100)"
   pg_rows="$(psql_ -At -c 'SELECT Count(*) FROM person')"
+  pgb_seconds="$(into KestrovePg "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100 --bind)"
+  pgb_rate="$(rate "$(psql_ -At -c 'SELECT Count(*) FROM person')" "$pgb_seconds")"
   psql_ -c "\\copy (SELECT * FROM person ORDER BY id) TO '$work/person.csv' WITH (FORMAT csv)"
   psql_ -c 'TRUNCATE person'
   start=$(date +%s.%N)
@@ -153,6 +172,28 @@ if bash "$root/scripts/pg-scratch" start "$pgdir" >"$work/pg-scratch.log" 2>&1 &
   copy_rows="$(psql_ -At -c 'SELECT Count(*) FROM person')"
   copy_rate="$(rate "$copy_rows" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")"
   pg_rate="$(rate "$pg_rows" "$pg_seconds")"
+fi
+
+# MariaDB: a scratch server of this run's own; its client runs the
+# statements of the dry run in transactions of 10000 statements, as the runs.
+maria_rate=""
+if bash "$root/scripts/mariadb-scratch" start "$mariadir" >"$work/mariadb-scratch.log" 2>&1 &&
+  grep -q '^\[KestroveMariaDb\]' "$mariadir/odbc.ini"; then
+  sed -n '/^\[KestroveMariaDb\]/,/^$/p' "$mariadir/odbc.ini" >> "$work/odbc.ini"
+  maria_() { mariadb -S "$mariadir/mariadb.sock" -u kestrove -pKv-scratch7 kestrove_test "$@"; }
+  maria_ < "$root/examples/person.sql"
+  m_seconds="$(into KestroveMariaDb "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100)"
+  m_rows="$(maria_ -N -e 'SELECT Count(*) FROM person')"
+  mb_seconds="$(into KestroveMariaDb "$work/person_db.prf" --commit-every 10000 --rows-per-insert 100 --bind)"
+  mb_rows="$(maria_ -N -e 'SELECT Count(*) FROM person')"
+  maria_ -e 'DELETE FROM person'
+  grep -v '^Delete' "$work/batched.sql" | awk -v n=10000 'NR % n == 1 { print "BEGIN;" } { print } NR % n == 0 { print "COMMIT;" } END { if (NR % n != 0) print "COMMIT;" }' > "$work/maria.run"
+  start=$(date +%s.%N)
+  maria_ < "$work/maria.run"
+  end=$(date +%s.%N)
+  mc_rate="$(rate "$(maria_ -N -e 'SELECT Count(*) FROM person')" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")"
+  maria_rate="$(rate "$m_rows" "$m_seconds")"
+  mariab_rate="$(rate "$mb_rows" "$mb_seconds")"
 fi
 
 # A lookup kept in memory, on SQLite: the first value reads the table.
@@ -171,14 +212,27 @@ else
 fi
 row "SQLite WAL, --commit-every 10000 --rows-per-insert 100" "$wal_rate" \
   "Python executemany, one transaction, same rows: $py_rate/s (Kestrove $(percent "$wal_rate" "$py_rate")); the sqlite3 shell, same statements: $shell_wal_rate/s ($(percent "$shell_wal_rate" "$py_rate"))"
+row "SQLite WAL, the same with --bind" "$walb_rate" \
+  "Python executemany: Kestrove $(percent "$walb_rate" "$py_rate"); the literal run: $(awk -v a="$walb_rate" -v b="$wal_rate" 'BEGIN { printf "%.2fx", a / b }')"
 row "SQLite default settings, --commit-every 1000" "$def_rate" \
   "same run in autocommit: $auto_rate/s ($(times "$def_rate" "$auto_rate")); the sqlite3 shell, same statements and commits: $shell_def_rate/s ($(times "$shell_def_rate" "$auto_rate"))"
 if [ -n "$pg_rate" ]; then
   row "PostgreSQL, --commit-every 10000 --rows-per-insert 100" "$pg_rate" \
     "psql \\copy of the same rows: $copy_rate/s (Kestrove $(percent "$pg_rate" "$copy_rate"))"
+  row "PostgreSQL, the same with --bind" "$pgb_rate" \
+    "psql \\copy: Kestrove $(percent "$pgb_rate" "$copy_rate"); the literal run: $(awk -v a="$pgb_rate" -v b="$pg_rate" 'BEGIN { printf "%.2fx", a / b }')"
 else
   row "PostgreSQL, --commit-every 10000 --rows-per-insert 100" "-" \
     "(no scratch cluster: see $work/pg-scratch.log)"
+fi
+if [ -n "$maria_rate" ]; then
+  row "MariaDB, --commit-every 10000 --rows-per-insert 100" "$maria_rate" \
+    "the mariadb client, same statements and commits: $mc_rate/s (Kestrove $(percent "$maria_rate" "$mc_rate"))"
+  row "MariaDB, the same with --bind" "$mariab_rate" \
+    "the mariadb client: Kestrove $(percent "$mariab_rate" "$mc_rate"); the literal run: $(awk -v a="$mariab_rate" -v b="$maria_rate" 'BEGIN { printf "%.2fx", a / b }')"
+else
+  row "MariaDB, --commit-every 10000 --rows-per-insert 100" "-" \
+    "(no scratch server: see $work/mariadb-scratch.log)"
 fi
 row "--cache-lookups, 100,000-row table, values/s" "$lk_rate" \
   "after a first read of ${lk_first} s"

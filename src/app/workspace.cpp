@@ -43,6 +43,12 @@ void Workspace::SetDryRun(bool dry) {
   ApplyLookupReader();
 }
 
+void Workspace::SetBindValues(bool bind) {
+  bind_ = Run.BindValues = bind;
+  bound_.Clear();
+  bound_.Note = [this](const std::string& message) { host_.RunNote(message); };
+}
+
 void Workspace::SetCacheLookups(bool cache) {
   cache_lookups_ = cache;
   ApplyLookupReader();
@@ -530,7 +536,9 @@ void Workspace::ExecuteStatement(const RunStatement& statement) {
     lookup_cache_.MarkStale(quote_names_ ? QuoteTableName(statement.Table, names_)
                                          : statement.Table);
   try {
-    if (direct_)
+    if (bind_ && statement.Values && bound_.Execute(statement)) {
+      // Executed with its values bound.
+    } else if (direct_)
       Db.ExecuteDirect(sql);
     else
       Db.ExecuteStatement(sql);

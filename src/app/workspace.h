@@ -20,6 +20,7 @@
 #include "core/generation_run.h"
 #include "core/profile.h"
 #include "core/run_services.h"
+#include "db/bound_insert.h"
 #include "db/database.h"
 #include "db/identifiers.h"
 #include "db/lookup_cache.h"
@@ -107,6 +108,12 @@ class Workspace : private RunServices {
   // Statements executed directly (SQLExecDirect, one call) instead of
   // prepared and executed. Off by default.
   void SetExecuteDirect(bool direct) { direct_ = direct; }
+
+  // Multi-row Inserts prepared once per table and size, each batch's values
+  // bound (GenerationRun::BindValues, which this sets too); a batch with a
+  // value that cannot be bound as its class says is executed as its text.
+  // Off by default.
+  void SetBindValues(bool bind);
 
   // Database lookups served from memory: each looked-up table is read once
   // through LookupTable and read again only after the run has executed an
@@ -199,6 +206,8 @@ class Workspace : private RunServices {
   DbTransaction* transaction_ = nullptr;
   // The transaction of a span of put-off key checks, without --commit-every.
   std::optional<DbTransaction> span_;
+  bool bind_ = false;
+  BoundInserts bound_{Db.Connector};
   // Named-profile runs on a data source (SetNamedRun).
   bool quote_names_ = false;
   bool keep_sequences_ = false;

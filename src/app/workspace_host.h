@@ -13,6 +13,9 @@ class WorkspaceHost : public RunHost {
   // A run's load of lookup list `list` found its file missing or unreadable;
   // the list stays as it was (the headless runner warns).
   virtual void ListNotLoaded(int list, const std::string& path) { (void)list, (void)path; }
+  // Something the run does otherwise than asked, and why (the headless
+  // runner prints it on standard error).
+  virtual void RunNote(const std::string& message) { (void)message; }
 };
 
 }  // namespace kestrove

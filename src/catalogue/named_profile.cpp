@@ -155,9 +155,11 @@ class Reader {
         run.cache_lookups = Bool(node, where, k);
       } else if (k == "unique_keys") {
         run.unique_keys = Bool(node, where, k);
+      } else if (k == "bind") {
+        run.bind = Bool(node, where, k);
       } else {
-        const std::vector<std::string> keys = {"order", "commit_every", "rows_per_insert",
-                                               "cache_lookups", "unique_keys"};
+        const std::vector<std::string> keys = {"order",         "commit_every", "rows_per_insert",
+                                               "cache_lookups", "unique_keys",  "bind"};
         Fail(where, "unknown key " + Quoted(k) + "; [run] takes " + QuotedList(keys) +
                         Suggestion(k, keys));
       }
@@ -600,6 +602,7 @@ std::string NamedProfileText(const NamedProfile& profile) {
       out += std::string("cache_lookups = ") + (*run.cache_lookups ? "true" : "false") + "\n";
     if (run.unique_keys)
       out += std::string("unique_keys = ") + (*run.unique_keys ? "true" : "false") + "\n";
+    if (run.bind) out += std::string("bind = ") + (*run.bind ? "true" : "false") + "\n";
   }
   if (!profile.script.Empty()) {
     const NamedScriptFacts& script = profile.script;

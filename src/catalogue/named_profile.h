@@ -69,8 +69,9 @@ struct NamedRunOptions {
   std::optional<int32_t> rows_per_insert;
   std::optional<bool> cache_lookups;
   std::optional<bool> unique_keys;
+  std::optional<bool> bind;
   bool Empty() const {
-    return !order && !commit_every && !rows_per_insert && !cache_lookups && !unique_keys;
+    return !order && !commit_every && !rows_per_insert && !cache_lookups && !unique_keys && !bind;
   }
 };
 

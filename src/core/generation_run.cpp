@@ -272,8 +272,12 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     Cycles->TableStarting(slot, table, count);
     for (int i = 0; i < kMaxFields; ++i) owned_[i] = Cycles->Owns(slot, i);
   }
-  const bool spans = Guard || Cycles;
+  const bool bind = binding_ = BindValues && RowsPerInsert > 1;
+  const bool spans = Guard || Cycles || bind;
   if (spans) field_spans_.assign(kMaxFields, {});
+  head_size_ = head.size();
+  bound_.clear();
+  bound_aside_.clear();
   const bool texts = host_.ShowsEachRecord();
   static const std::string kNoText;
   // The fields in use, worked out again whenever the profile has changed in
@@ -329,7 +333,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         // NULL in every family: never quoted.
         const size_t at = statement_.size();
         statement_ += "NULL";
-        if (spans) field_spans_[i] = {at, statement_.size(), -1};
+        if (spans) field_spans_[i] = {at, statement_.size(), -1, true};
         statement_ += ',';
         continue;
       }
@@ -337,7 +341,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         // A key of a cycle, set by an Update once its table is filled.
         const size_t at = statement_.size();
         statement_ += "NULL";
-        field_spans_[i] = {at, statement_.size(), -1};
+        field_spans_[i] = {at, statement_.size(), -1, true};
         statement_ += ',';
         continue;
       }
@@ -354,7 +358,7 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         const size_t at = start - (family == Family::kText ? 1 : 0);
         statement_.resize(at);
         statement_ += written_;
-        if (Guard) field_spans_[i] = {at, statement_.size(), -1};
+        if (spans) field_spans_[i] = {at, statement_.size(), -1};
         statement_ += ',';
         continue;
       }
@@ -378,8 +382,10 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       const size_t length = statement_.size() - values_start;
       const bool quotes = CountByte(values, length, '\'') != 2 * text_spans_.size();
       const bool backslashes = std::memchr(values, '\\', length) != nullptr;
+      if (bind) text_grown_.assign(text_spans_.size(), 0);
       if (quotes || backslashes) DoubleInTexts(quotes, backslashes);
     }
+    if (bind) NoteBoundValues(table);
     bool made = false;
     if (statement_.size() > values_start) {
       statement_.pop_back();  // the last comma
@@ -436,6 +442,7 @@ class SpanValues : public RecordValues {
     auto& f = fields_[field];
     const size_t at = f.start, old = f.end - at;
     sql_.replace(at, old, value);
+    f.null = false;
     const size_t grown = value.size(), shrunk = old;
     auto move = [&](size_t& place) { place = place + grown - shrunk; };
     move(f.end);
@@ -490,15 +497,25 @@ void GenerationRun::DoubleInTexts(bool quotes, bool backslashes) {
   // From the last value back, so the places of the earlier ones hold.
   for (auto span = text_spans_.rbegin(); span != text_spans_.rend(); ++span) {
     const size_t start = span->first;
-    size_t end = span->second;
+    const size_t was = span->second;
+    size_t end = was;
+    // Binding, a value that the doubling changes is kept as it was.
+    const size_t aside = bound_aside_.size();
+    if (binding_) bound_aside_.append(statement_, start, end - start);
     if (quotes) end = DoubleEach(statement_, start, end, '\'');
-    if (!backslashes || !std::memchr(statement_.data() + start, '\\', end - start)) continue;
-    // The data source is asked only when a text value holds a backslash.
-    if (!asked) {
-      escapes = services_.BackslashEscapes();
-      asked = true;
+    if (backslashes && std::memchr(statement_.data() + start, '\\', end - start)) {
+      // The data source is asked only when a text value holds a backslash.
+      if (!asked) {
+        escapes = services_.BackslashEscapes();
+        asked = true;
+      }
+      if (escapes) end = DoubleEach(statement_, start, end, '\\');
     }
-    if (escapes) DoubleEach(statement_, start, end, '\\');
+    if (!binding_) continue;
+    if (end == was)
+      bound_aside_.resize(aside);
+    else
+      text_grown_[text_spans_.rend() - span - 1] = end - was;
   }
 }
 
@@ -507,12 +524,77 @@ void GenerationRun::SendBatch(bool texts, const std::string& table) {
   const int32_t records = batched_;
   batched_ = 0;
   if (texts) host_.SetSqlMonitor(statement_);
-  Send(StatementKind::kInsert, table, statement_, records);
+  Send(StatementKind::kInsert, table, statement_, records, binding_);
+  if (binding_) {
+    bound_.clear();
+    bound_aside_.clear();
+  }
+}
+
+namespace {
+
+ValueClass ClassOfCode(int32_t code) {
+  switch (FamilyOfCode(code)) {
+    case Family::kText:
+      return ValueClass::kText;
+    case Family::kInteger:
+      return ValueClass::kInteger;
+    case Family::kFloat:
+    case Family::kCurrency:
+      return ValueClass::kFloat;
+    case Family::kDate:
+      return ValueClass::kDate;
+    case Family::kTime:
+      return ValueClass::kTime;
+    case Family::kDateTime:
+      return ValueClass::kDateTime;
+    case Family::kBoolean:
+    case Family::kNone:
+      break;
+  }
+  if (code >= kBigintCounter && code <= kBigintLookup) return ValueClass::kInteger;
+  if (code == kBoolRandom || code == kBoolFixed) return ValueClass::kBoolean;
+  if (code == kUuidRandom) return ValueClass::kUuid;
+  if (code == kBinaryRandom) return ValueClass::kBytes;
+  return ValueClass::kLiteral;
+}
+
+}  // namespace
+
+void GenerationRun::NoteBoundValues(const TTableStruct& table) {
+  // The record's values lie in field order; each doubled text moves the
+  // values after it along.
+  size_t shift = 0, kept = 0;
+  for (const int i : in_use_) {
+    const FieldSpan& f = field_spans_[i];
+    StatementValue value{ClassOfCode(table.Fields[i].ChoiceCode), f.null, false,
+                         static_cast<uint32_t>(f.start + shift),
+                         static_cast<uint32_t>(f.end - f.start)};
+    if (f.text >= 0 && text_grown_[f.text] > 0) {
+      shift += text_grown_[f.text];
+      value.Aside = true;
+      kept += value.Size;
+    }
+    bound_.push_back(value);
+  }
+  // The kept texts were added from the record's last text back.
+  uint32_t at = static_cast<uint32_t>(bound_aside_.size() - kept);
+  for (auto it = bound_.rbegin(); it != bound_.rbegin() + in_use_.size(); ++it)
+    if (it->Aside) {
+      it->Start = at;
+      at += it->Size;
+    }
 }
 
 void GenerationRun::Send(StatementKind kind, const std::string& table, const std::string& sql,
-                         int32_t records) {
-  const RunStatement statement{kind, table, sql, records};
+                         int32_t records, bool with_values) {
+  RunStatement statement{kind, table, sql, records};
+  if (with_values) {
+    statement.Values = &bound_;
+    statement.Aside = &bound_aside_;
+    statement.Columns = static_cast<int32_t>(in_use_.size());
+    statement.HeadSize = head_size_;
+  }
   host_.StatementSent(statement);
   services_.ExecuteStatement(statement);
   ++statements_;

@@ -31,6 +31,10 @@ class GenerationRun {
   // statement of the table holding the rest. The records and their values
   // are those of a run with 1 (the window's, one statement per record).
   int32_t RowsPerInsert = 1;
+  // From 2 RowsPerInsert on: each Insert also tells the services its values,
+  // their classes and places (RunStatement::Values), for a service that
+  // binds them to a statement prepared once. The statement text is the same.
+  bool BindValues = false;
   // Folder of the lookup list files, with a trailing "/".
   std::string ProgramDir;
   // Where list `list` is loaded from; unset, ProgramDir + its file name.
@@ -95,7 +99,8 @@ class GenerationRun {
     return FamilyOfCode(code) != Family::kNone || (NamedChoices && IsNamedOnlyCode(code));
   }
   // Announces a statement to the host, then executes it.
-  void Send(StatementKind kind, const std::string& table, const std::string& sql, int32_t records);
+  void Send(StatementKind kind, const std::string& table, const std::string& sql, int32_t records,
+            bool with_values = false);
   // The statements the cycle keys ask for, sent in turn.
   void SendCycle(const std::vector<CycleStatement>& statements);
   // The Updates and statements due once table `slot` is filled.
@@ -125,10 +130,22 @@ class GenerationRun {
   void GuardRecord(const TTableStruct& table, int32_t record);
   struct FieldSpan {
     size_t start = 0, end = 0;
-    int text = -1;  // its entry in text_spans_, -1 for an unquoted value
+    int text = -1;      // its entry in text_spans_, -1 for an unquoted value
+    bool null = false;  // the NULL of a NULL share
   };
-  // With a Guard: where each field's value lies in the statement, by slot.
+  // With a Guard or BindValues: where each field's value lies in the
+  // statement, by slot.
   std::vector<FieldSpan> field_spans_;
+  // BindValues: the values of the statement being collected, the texts
+  // whose doubling moved them (their own text in bound_aside_), and what
+  // the doubling of each of the record's texts added.
+  std::vector<StatementValue> bound_;
+  std::string bound_aside_;
+  std::vector<size_t> text_grown_;
+  size_t head_size_ = 0;
+  bool binding_ = false;
+  // Adds the record's values to bound_, from field_spans_ after the doubling.
+  void NoteBoundValues(const TTableStruct& table);
   std::vector<int> redraw_;
   // The fields of the table under way that the cycle keys fill.
   std::vector<bool> owned_;

@@ -20,6 +20,31 @@ enum class StatementKind { kDelete, kInsert, kUpdate, kBegin, kSetting, kCommit 
 // reads it whatever standard_conforming_strings says.
 enum class BinaryLiteralForm { kHexX, kDecodeHex };
 
+// What a value of an Insert is, as its choice makes it: how a service that
+// binds values (GenerationRun::BindValues) hands it to the data source.
+enum class ValueClass : uint8_t {
+  kInteger,   // a whole number, as digits
+  kFloat,     // a number with or without decimals (floats, currency)
+  kText,      // the text itself, without its quotes or their doubling
+  kDate,      // a literal with its own quotes, or a fixed value as written
+  kTime,      // likewise
+  kDateTime,  // likewise
+  kBoolean,   // TRUE or FALSE, or a fixed value as written
+  kUuid,      // a quoted literal
+  kBytes,     // X'..' or decode('..','hex')
+  kLiteral,   // any other text that goes into the statement as it is
+};
+
+// One value of an Insert: its class and where its text lies, in the
+// statement, or in RunStatement::Aside for a text whose quotes or
+// backslashes the statement doubles.
+struct StatementValue {
+  ValueClass Class;
+  bool Null;   // NULL, whatever the class of its column
+  bool Aside;  // Start and Size are in Aside rather than in Sql
+  uint32_t Start, Size;
+};
+
 // A statement as the run sends it, with what it works on, so that nobody
 // has to read that back out of its text.
 struct RunStatement {
@@ -29,6 +54,13 @@ struct RunStatement {
   // Records an Insert carries (more than one with RowsPerInsert), rows an
   // Update sets; 0 for the others.
   int32_t Records;
+  // With GenerationRun::BindValues, an Insert of several records also tells
+  // its values, record after record, `Columns` to a record, and where its
+  // head ("Insert into T (a,b) Values (") ends in Sql. Null otherwise.
+  const std::vector<StatementValue>* Values = nullptr;
+  const std::string* Aside = nullptr;
+  int32_t Columns = 0;
+  size_t HeadSize = 0;
 };
 
 class RunServices {

@@ -230,6 +230,22 @@ void DbStatement::Execute() {
   ResultOpened();
 }
 
+void DbStatement::BindParameter(uint16_t number, int16_t c_type, int16_t sql_type,
+                                uint64_t column_size, void* buffer, int64_t buffer_length,
+                                int64_t* indicator) {
+  static_assert(sizeof(SQLLEN) == sizeof(int64_t));
+  CheckStmt(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, c_type, sql_type, column_size,
+                             0, buffer, buffer_length, reinterpret_cast<SQLLEN*>(indicator)));
+}
+
+void DbStatement::ExecuteBound() {
+  // An Insert opens no result: nothing to close between executions.
+  DropResult();
+  const SQLRETURN rc = CallUnderWay([&] { return SQLExecute(handle_.get()); });
+  if (rc != SQL_NO_DATA) CheckStmt(rc);
+  ResultOpened();
+}
+
 template <typename Call>
 void DbStatement::CatalogueCall(Call call) {
   AllocateHandle();

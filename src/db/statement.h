@@ -106,6 +106,15 @@ class DbStatement {
   // the schema, or the catalog where the driver has no schemas (MariaDB).
   CatalogueName QualifiedName(const std::string& schema, const std::string& table);
 
+  // Binds input parameter `number` (from 1) to a buffer and an indicator
+  // that the caller keeps for as long as the statement uses them. Raises
+  // EODBC.
+  void BindParameter(uint16_t number, int16_t c_type, int16_t sql_type, uint64_t column_size,
+                     void* buffer, int64_t buffer_length, int64_t* indicator);
+  // Executes the prepared text with the values now in the bound buffers;
+  // raises EODBC.
+  void ExecuteBound();
+
   bool Allocated() const { return static_cast<bool>(handle_); }
   bool Prepared() const { return prepared_; }
   bool Executed() const { return executed_; }

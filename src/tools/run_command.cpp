@@ -123,6 +123,25 @@ Options:
                      a message that says so. With the window's one statement
                      per record (1), statements are prepared as the window
                      prepares them
+  --bind             with --rows-per-insert N of 2 or more: each table's
+                     Insert of N records is prepared once, with a parameter
+                     marker for every value, and each batch binds its values
+                     and executes it again (the last, shorter batch has a
+                     statement of its own size, prepared once too). Whole
+                     numbers go as integers, floats and currency as doubles,
+                     texts as themselves (no quote doubled), dates and times
+                     as the text the run makes, NULL as a null; the rows
+                     stored are those of the run without it. A batch that
+                     holds a value which is no such thing (a fixed value
+                     written as an SQL expression) is sent as its text. Where
+                     the data source takes fewer parameters in one statement
+                     (SQLite 32766, or 999 before 3.32; MariaDB and PostgreSQL
+                     65535), a table's batches are sent in statements of as
+                     many records as fit, and a note says so. --sql-out logs
+                     the statements as without it. A named profile may ask
+                     for it with bind = true. Needs --dsn
+  --no-bind          send the values in the statements' text, whatever the
+                     profile says
   --no-cache-lookups
                      look every value up afresh, whatever the profile says
   --cache-lookups    read each table that a Database Lookup names once, on its
@@ -322,6 +341,7 @@ std::string UsageMessage(const CLI::App& app, const CLI::ParseError& e) {
   if (dynamic_cast<const CLI::RequiresError*>(&e)) {
     if (what.rfind("--commit-every", 0) == 0)
       return "--commit-every needs --dsn: a dry run commits nothing";
+    if (what.rfind("--bind", 0) == 0) return "--bind needs --dsn: a dry run binds nothing";
     if (what.rfind("--unique-keys", 0) == 0)
       return "--unique-keys needs --dsn: the keys and their values come from the data source";
     return "--order parents-first needs --dsn: the order comes from the data source's "
@@ -345,12 +365,16 @@ void TakeProfileRunOptions(const NamedRunOptions& run, RunOptions& options) {
   if (run.rows_per_insert && !options.rows_per_insert_given)
     options.rows_per_insert = *run.rows_per_insert;
   if (run.cache_lookups && !options.cache_lookups_given) options.cache_lookups = *run.cache_lookups;
+  if (run.bind && !options.bind_given && executes) options.bind = *run.bind;
 }
 
 std::string Lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
+// --bind binds the values of multi-row Inserts only.
+const char* const kBindNeedsRows =
+    "--bind needs --rows-per-insert N of 2 or more: it binds the values of multi-row Inserts";
 
 }  // namespace
 
@@ -387,6 +411,7 @@ void SetupRunOptions(CLI::App& app, RunOptions& o, RunOptionTexts& texts) {
   // parse.
   app.add_flag("--unique-keys", o.unique_keys);
   app.add_flag("--dry-run", o.dry_run);
+  app.add_flag("--bind,!--no-bind", o.bind);
   // Only "--order parents-first" needs a data source: checked after the
   // parse.
   app.add_option("--order", texts.order)
@@ -420,6 +445,11 @@ Parsed<RunOptions> ParseRunCommandLine(const std::vector<std::string>& args) {
   }
   if (!texts.today.empty()) options.today = ReadDate(texts.today);
   options.cache_lookups_given = app.get_option("--cache-lookups")->count() > 0;
+  options.bind_given = app.get_option("--bind")->count() > 0;
+  if (options.bind && (!options.dsn || options.dry_run))
+    return UsageStop(kTool, "--bind needs --dsn: a dry run binds nothing");
+  if (options.bind && options.rows_per_insert_given && options.rows_per_insert < 2)
+    return UsageStop(kTool, kBindNeedsRows);
   options.order_given = !texts.order.empty();
   options.parents_first = texts.order == "parents-first";
   // A named profile tells its order (its lookups) and its keys itself; a
@@ -470,6 +500,11 @@ int RunProfile(const RunOptions& given) {
     } else {
       table_count = LoadPositionalProfile(workspace.State(), options.profile, /*hint_named=*/true);
     }
+    if (options.bind && options.rows_per_insert < 2)
+      throw UsageError(options.bind_given ? kBindNeedsRows
+                                          : "bind = true needs rows_per_insert of 2 or more, or "
+                                            "--rows-per-insert N: it binds the values of "
+                                            "multi-row Inserts");
     const std::optional<std::string> out = options.sql_out ? options.sql_out
                                            : !dry          ? std::nullopt
                                                            : std::optional<std::string>("-");
@@ -528,6 +563,7 @@ int RunProfile(const RunOptions& given) {
   // The batched modes send each statement once, so a prepare would only
   // cost a round trip of its own.
   ws.SetExecuteDirect(options.commit_every != 0 || options.rows_per_insert > 1);
+  ws.SetBindValues(options.bind && !dry);
   host.Log(writer.get(), /*end_statements=*/dry);
 
   // From here on a stop signal is seen, also while connecting.
@@ -587,8 +623,7 @@ int RunProfile(const RunOptions& given) {
           options.dsn ? ws.OrderParentsFirst(table_count) : ws.OrderByLookups(table_count);
       // A named profile's cycles of foreign keys are filled; a .prf run
       // keeps its order.
-      const bool unique =
-          options.unique_keys || (named && named->run.unique_keys.value_or(false));
+      const bool unique = options.unique_keys || (named && named->run.unique_keys.value_or(false));
       const std::vector<std::string> notes = options.dsn && named && !cycles.empty()
                                                  ? ws.FillCycles(unique)
                                                  : std::vector<std::string>();

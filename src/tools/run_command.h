@@ -32,6 +32,7 @@ struct RunOptions {
   // With --dsn: the schema is read from the data source, and nothing is
   // executed; the statements are written as in a dry run.
   bool dry_run = false;
+  bool bind = false, bind_given = false;
 };
 
 // The options on `app`, to be read into `options` by its parse; the values

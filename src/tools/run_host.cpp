@@ -53,4 +53,8 @@ void CliHost::ListNotLoaded(int list, const std::string& path) {
                kind.list_name, kind.command_name, Shown(path).c_str(), ReadProblem(path).c_str());
 }
 
+void CliHost::RunNote(const std::string& message) {
+  std::fprintf(stderr, "kestrove-run: note: %s\n", Shown(message).c_str());
+}
+
 }  // namespace kestrove::tools

@@ -103,6 +103,7 @@ class CliHost : public WorkspaceHost {
   }
   void StatementSent(const RunStatement& statement) override;
   void ListNotLoaded(int list, const std::string& path) override;
+  void RunNote(const std::string& message) override;
 
   void SetCaptions(const std::string&, const std::string&) override {}
   void ShowRunMonitor() override {}

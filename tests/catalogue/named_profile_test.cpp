@@ -62,7 +62,7 @@ TEST(NamedProfile, ErrorsNameTheTableAndFieldAndWhatWouldDo) {
        "p.toml:2: [run]: \"rows_per_insert\" must be a whole number from 1 to 10000"},
       {"[run]\ncache_lookup = true\n", false,
        "p.toml:2: [run]: unknown key \"cache_lookup\"; [run] takes \"order\", \"commit_every\", "
-       "\"rows_per_insert\", \"cache_lookups\" and \"unique_keys\" (did you mean "
+       "\"rows_per_insert\", \"cache_lookups\", \"unique_keys\" and \"bind\" (did you mean "
        "\"cache_lookups\"?)"},
       {"[run]\nunique_keys = 1\n", false, "p.toml:2: [run]: \"unique_keys\" must be true or false"},
       {(c + "{ name = \"id\", class = \"uuid\", choice = \"Counter\" }]\n"), false,

@@ -167,6 +167,44 @@ TEST_P(NamedRunDb, FillsNamedOnlyClassesQuotedNamesOtherSchemasAndKeepsSequences
   }
 }
 
+// --bind stores the rows of the literal run, value for value: every class
+// of the profile, and texts with a quote, a backslash and non-ASCII bytes;
+// three records two to a statement, so the last statement is one of its own.
+TEST_P(NamedRunDb, BoundValuesStoreTheRowsOfTheLiteralRun) {
+  const std::string path = ::testing::TempDir() + "named_bind_" + GetParam().name + ".toml";
+  std::ofstream(path) << Replace(Profile(), "List = \"Kent;Avon\"", "List = \"O'Ke\\\\nt;Zo\u00eb \u00e9\"");
+  const std::string extras = Dialect() == AnyDialect::MariaDb ? ", extras" : "";
+  const std::vector<std::pair<std::string, int>> dumps = {
+      {"SELECT supplier_id, name, state FROM " + Supplier() + " ORDER BY supplier_id", 3},
+      {"SELECT bike_id, model_id, depot_id, serial_no, tag, key_code, \"group\", in_service, "
+       "bought_on" + extras + " FROM bike ORDER BY bike_id",
+       Dialect() == AnyDialect::MariaDb ? 10 : 9},
+      {"SELECT \"FirstName\", \"LastName\", \"Email\", \"CreatedAt\", \"UpdatedAt\" FROM "
+       "\"Customer\" ORDER BY \"Email\"",
+       5}};
+  std::vector<std::vector<std::vector<std::string>>> runs;
+  for (const bool bind : {false, true}) {
+    LoadAnySchema(db_, Dialect());
+    PlantParents();
+    std::vector<std::string> args = {"--profile", path, "--dsn", dsn_, "--seed", "7",
+                                     "--rows-per-insert", "2"};
+    if (bind) args.push_back("--bind");
+    const auto r = RunTool("kestrove-run", args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    runs.emplace_back();
+    for (const auto& [sql, columns] : dumps) {
+      const auto rows = QueryRows(db_, sql, columns);
+      for (const auto& row : rows) runs.back().push_back(row);
+    }
+  }
+  std::remove(path.c_str());
+  ASSERT_EQ(runs[0].size(), 3u + 1 + 5 + 3);  // with the planted supplier
+  EXPECT_EQ(runs[0], runs[1]);
+  bool odd_text = false;
+  for (const auto& row : runs[1]) odd_text |= row.size() == 3 && row[2] == "O'Ke\\nt";
+  EXPECT_TRUE(odd_text);
+}
+
 KESTROVE_INSTANTIATE_ANY_SCHEMA_DRIVERS(NamedRunDb);
 
 }  // namespace
