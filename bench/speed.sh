@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The speed figures side by side, in one run on this machine, as one table:
 #   - the dry run of the person profile (kestrove-run to /dev/null) against
-#     @faker-js/faker making the same fields as INSERT text (bench/faker_dry_run.mjs);
+#     @faker-js/faker making the same fields as INSERT text (bench/faker_dry_run.mjs),
+#     the median of paired rounds;
 #     faker is installed with npm into a temporary folder here and nowhere else;
 #   - SQLite in WAL mode with synchronous NORMAL, kestrove-run --commit-every
 #     10000 --rows-per-insert 100, against Python's sqlite3 executemany of the
@@ -44,26 +45,47 @@ trap cleanup EXIT
 rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", n / s }'; }
 row() { printf '| %-58s | %12s | %s |\n' "$1" "$2" "$3"; }
 
-# The dry run, best of three.
+# The dry run against @faker-js/faker, in paired rounds: each round runs
+# kestrove-run (the whole process, wall time) and then faker (a tenth of the
+# records, timed inside node: it is that much slower, and its start is not
+# counted against it); the ratio of each round's two rates is kept, and the
+# median of the rounds is the figure quoted, so that a machine whose speed
+# drifts between rounds moves both sides of a ratio alike.
+# KESTROVE_DRY_ROUNDS sets the number of rounds (default 5).
 sed "3s/.*/$records\r/" "$root/examples/person.prf" > "$work/person.prf"
-best=0
-for _ in 1 2 3; do
+rounds="${KESTROVE_DRY_ROUNDS:-5}"
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+dry_once() {
+  local start end
   start=$(date +%s.%N)
   "$bin/kestrove-run" --profile "$work/person.prf" --sql-out /dev/null --seed 1 \
     --today 2026/12/09 2>/dev/null
   end=$(date +%s.%N)
-  r="$(rate "$records" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")"
-  [ "$r" -gt "$best" ] && best="$r"
-done
-dry="$best"
-
-# The faker baseline (a tenth of the records: it is that much slower).
-faker_rate=""
+  rate "$records" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')"
+}
+faker_ready=""
 if command -v node >/dev/null && command -v npm >/dev/null; then
   (cd "$work" && npm install --silent --no-audit --no-fund @faker-js/faker@10 >/dev/null 2>&1) &&
-    cp "$root/bench/faker_dry_run.mjs" "$work/" &&
-    read -r f_records f_seconds < <(cd "$work" && node faker_dry_run.mjs $((records / 10))) &&
-    faker_rate="$(rate "$f_records" "$f_seconds")"
+    cp "$root/bench/faker_dry_run.mjs" "$work/" && faker_ready=1
+fi
+: > "$work/dry.rates"
+: > "$work/faker.rates"
+: > "$work/dry.ratios"
+for _ in $(seq "$rounds"); do
+  r="$(dry_once)"
+  echo "$r" >> "$work/dry.rates"
+  if [ -n "$faker_ready" ] &&
+    read -r f_records f_seconds < <(cd "$work" && node faker_dry_run.mjs $((records / 10))); then
+    f="$(rate "$f_records" "$f_seconds")"
+    echo "$f" >> "$work/faker.rates"
+    awk -v k="$r" -v f="$f" 'BEGIN { print k / f }' >> "$work/dry.ratios"
+  fi
+done
+dry="$(median < "$work/dry.rates")"
+faker_rate=""
+if [ -s "$work/dry.ratios" ]; then
+  faker_rate="$(median < "$work/faker.rates")"
+  dry_ratio="$(median < "$work/dry.ratios")"
 fi
 
 seconds_of() { sed -nE 's/.* ([0-9.]+) seconds$/\1/p' | tail -n 1; }
@@ -206,7 +228,7 @@ row "Case" "Kestrove" "Comparison"
 row "---" "---:" "---"
 if [ -n "$faker_rate" ]; then
   row "Dry run, person profile, $records records" "$dry" \
-    "@faker-js/faker same fields: $faker_rate/s ($(awk -v k="$dry" -v f="$faker_rate" 'BEGIN { printf "%.0fx", k / f }'))"
+    "@faker-js/faker same fields: $faker_rate/s ($(awk -v x="$dry_ratio" 'BEGIN { printf "%.1fx", x }'), median of $rounds paired rounds)"
 else
   row "Dry run, person profile, $records records" "$dry" "(no node/npm: faker not run)"
 fi
