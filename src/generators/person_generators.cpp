@@ -131,7 +131,7 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
       return;
     case 91: {
       const int32_t gender = DecideGender();
-      if (sync[SyncMarital] != "Married") return;
+      if (std::string_view(sync[SyncMarital]) != std::string_view("Married")) return;
       // The spouse is of the other gender.
       out += PickRandomText(gender == kMale ? kSelForenameF : kSelForenameM);
       return;
@@ -178,12 +178,13 @@ void Generators::TitleText(int32_t code) {
 // The status follows the title; a record without a title draws from the
 // widest range, as a man's would.
 void Generators::MaritalText() {
-  const std::string& title = state_.RecordSync[SyncTitle];
+  const std::string_view title = state_.RecordSync[SyncTitle];
+  using namespace std::string_view_literals;
   int32_t lo = 1, hi = 13;
-  if (title == "Mrs" || title == "Rev") {
+  if (title == "Mrs"sv || title == "Rev"sv) {
     lo = 1;
     hi = 6;
-  } else if (title == "Miss" || title == "Ms") {
+  } else if (title == "Miss"sv || title == "Ms"sv) {
     lo = 6;
     hi = 13;
   }
