@@ -127,6 +127,13 @@ class Generators {
     CivilDate date;
   };
   std::array<DateParameter, 8> date_parameters_;
+  // The day numbers of the last random date range of two written dates.
+  struct DayRange {
+    std::string from, to;
+    int64_t first = 0, span = 0;
+    bool set = false;
+  };
+  DayRange day_range_;
   size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
 
   ProfileState& state_;

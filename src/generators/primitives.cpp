@@ -150,9 +150,22 @@ std::string Generators::RandomDateText(int style, const std::string& param1,
 
 void Generators::AppendRandomDate(int style, const std::string& param1, const std::string& param2,
                                   std::string& out) {
-  const auto [from, to] = ReadDateRange(param1, param2);
-  const int64_t first = DaysFromCivil(from);
-  const int64_t span = DaysFromCivil(to) - first;
+  // A range of two written dates is worked out once; one that ends today
+  // is read again each time, since today may change while a run goes on.
+  DayRange& range = day_range_;
+  if (!range.set || param1.empty() || param2.empty() || param1 != range.from ||
+      param2 != range.to) {
+    const auto [from, to] = ReadDateRange(param1, param2);
+    range.first = DaysFromCivil(from);
+    range.span = DaysFromCivil(to) - range.first;
+    range.set = !param1.empty() && !param2.empty();
+    if (range.set) {
+      range.from = param1;
+      range.to = param2;
+    }
+  }
+  const int64_t first = range.first;
+  const int64_t span = range.span;
   const int32_t k = random_.RandomBetween(0, static_cast<int32_t>(span));
   AppendDateStyle(style, CivilFromDays(first + k), out);
 }
