@@ -480,6 +480,13 @@ void Workspace::AppendValue(int32_t code, const std::string& param1, const std::
   Values.AppendValue(code, param1, LookupTableName(code, param2), out);
 }
 
+ValueMaker Workspace::MakerFor(int32_t code) {
+  // Lookups name their table as the data source quotes it, the named-only
+  // choices need the data source's bytes form, and a dry script's lookups
+  // keep track of what they drew: those go through AppendValue.
+  if (IsLookupCode(code) || IsNamedOnlyCode(code) || dry_records_) return {};
+  return Values.MakerFor(code);
+}
 bool Workspace::LookupWritesAs(std::string& sql) {
   if (!dry_records_) return false;
   if (dry_rows_.LastNull())

@@ -181,6 +181,7 @@ class Workspace : private RunServices {
   // Key facts read under the names as the data source needs them quoted
   // (a named run on a data source).
   void QuoteKeyNames(DbKeyFacts& facts);
+  ValueMaker MakerFor(int32_t code) override;
   bool LookupWritesAs(std::string& sql) override;
   std::vector<std::vector<std::string>> ApplyOrder(const std::vector<int>& slots,
                                                    const std::vector<std::vector<int>>& references);

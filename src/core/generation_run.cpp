@@ -302,8 +302,14 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     if (revision != state_.Revision) {
       revision = state_.Revision;
       in_use_.clear();
-      for (int i = 0; i < kMaxFields; ++i)
-        if (InUse(table.Fields[i].ChoiceCode)) in_use_.push_back(i);
+      steps_.clear();
+      for (int i = 0; i < kMaxFields; ++i) {
+        const int32_t code = table.Fields[i].ChoiceCode;
+        if (!InUse(code)) continue;
+        in_use_.push_back(i);
+        steps_.push_back({i, code, FamilyOfCode(code) == Family::kText, IsLookupCode(code),
+                          services_.MakerFor(code)});
+      }
     }
     // The statement is built in one buffer: the head, kept from record to
     // record, then the values. Batched, each record's value list follows
@@ -324,11 +330,9 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     }
     const size_t values_start = statement_.size();
     text_spans_.clear();
-    for (const int i : in_use_) {
+    for (const FieldStep& step : steps_) {
+      const int i = step.index;
       const TFieldStruct& field = table.Fields[i];
-      const int32_t code = field.ChoiceCode;
-      const Family family = FamilyOfCode(code);
-      if (family == Family::kNone && !(NamedChoices && IsNamedOnlyCode(code))) continue;
       if (extras && Extras->DrawNull(i)) {
         // NULL in every family: never quoted.
         const size_t at = statement_.size();
@@ -345,17 +349,21 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         statement_ += ',';
         continue;
       }
-      if (family == Family::kText) statement_ += '\'';
+      if (step.text) statement_ += '\'';
       const size_t start = statement_.size();
       // A value the field extras (an ordered date) or the key guard (a key
       // drawn as a whole) supply is not asked of the generators.
       if (owned_[i])
         Cycles->AppendValue(i, statement_);
-      else if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i)))
-        services_.AppendValue(code, field.Param1, field.Param2, statement_);
-      if (IsLookupCode(code) && services_.LookupWritesAs(written_)) {
+      else if ((!extras || !Extras->AppendValue(i, statement_)) && (!Guard || !Guard->Supplies(i))) {
+        if (step.maker.Make)
+          step.maker.Make(step.maker.Context, step.code, field.Param1, field.Param2, statement_);
+        else
+          services_.AppendValue(step.code, field.Param1, field.Param2, statement_);
+      }
+      if (step.lookup && services_.LookupWritesAs(written_)) {
         // Unquoted, in place of what the lookup wrote.
-        const size_t at = start - (family == Family::kText ? 1 : 0);
+        const size_t at = start - (step.text ? 1 : 0);
         statement_.resize(at);
         statement_ += written_;
         if (spans) field_spans_[i] = {at, statement_.size(), -1};
@@ -363,10 +371,13 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         continue;
       }
       if (extras) Extras->Made(i, statement_, start);
-      if (family == Family::kText) {
+      if (step.text) {
         text_spans_.emplace_back(start, statement_.size());
         if (spans) field_spans_[i] = {start, statement_.size(), int(text_spans_.size()) - 1};
-        statement_ += "',";
+        // Two characters one by one: appended as a text they would cost a
+        // call to copy them.
+        statement_.push_back('\'');
+        statement_.push_back(',');
       } else {
         if (spans) field_spans_[i] = {start, statement_.size(), -1};
         statement_ += ',';

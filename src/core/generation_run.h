@@ -148,7 +148,17 @@ class GenerationRun {
   void NoteBoundValues(const TTableStruct& table);
   std::vector<int> redraw_;
   // The fields of the table under way that the cycle keys fill.
-  std::vector<bool> owned_;
+  std::vector<char> owned_;
+  // The fields in use, in order, with what their choice code tells worked
+  // out once: its family, whether it is a lookup, and its value maker.
+  struct FieldStep {
+    int index;
+    int32_t code;
+    bool text;
+    bool lookup;
+    ValueMaker maker;
+  };
+  std::vector<FieldStep> steps_;
   std::vector<CycleStatement> cycle_statements_;
   std::string statement_, recno_, written_;
 };

@@ -177,10 +177,6 @@ bool IsCounterCode(int32_t code) {
   return code == 2 || code == 206;
 }
 
-bool IsLookupCode(int32_t code) {
-  return code == 14 || code == 207 || code == 302 || code == 502 || code == kBigintLookup;
-}
-
 std::optional<uint64_t> ChoiceCapacity(const TFieldStruct& field) {
   switch (field.ChoiceCode) {
     case 65:  // Blank

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/field_types.h"
 #include "core/profile.h"
 
 namespace kestrove {
@@ -130,7 +131,9 @@ std::optional<uint64_t> ChoiceCapacity(const TFieldStruct& field);
 // per table.
 bool IsCounterCode(int32_t code);
 // True for the Database Lookup codes of the four families.
-bool IsLookupCode(int32_t code);
+constexpr bool IsLookupCode(int32_t code) {
+  return code == 14 || code == 207 || code == 302 || code == 502 || code == kBigintLookup;
+}
 
 // "table T has two Counters (a, b): they share one count ..." for every
 // table of slots 0..table_count with more than one Counter field.

@@ -19,6 +19,7 @@ void ProfileState::ClearProfile() {
 
 void ProfileState::ClearRecordScratch() {
   for (auto& slot : RecordSync) slot.clear();
+  RecordTownRow = -1;
 }
 
 void ProfileState::ClearTableScratch() {

@@ -38,7 +38,7 @@ enum SyncSlot : int {
   SyncMiddlename = 3,
   SyncSurname = 4,
   SyncTitle = 5,
-  SyncTownRow = 6,
+  // 6 is not used: the town row is a number, RecordTownRow.
   SyncBirthDate = 7,
   SyncMarital = 8,
 };
@@ -56,6 +56,9 @@ struct ProfileState {
   // Run scratch state.
   std::array<std::string, 9> RecordSync;
   int32_t RecordGender = 0;
+  // The row of the town list the record's town came from, -1 before a town
+  // is drawn: its county and post code come from the same row.
+  int32_t RecordTownRow = -1;
   int32_t TableCounter = 1;
   // The 64-bit Counter of named profiles' BIGINT columns, set to 1 with
   // TableCounter at the start of each table.

@@ -63,6 +63,17 @@ struct RunStatement {
   size_t HeadSize = 0;
 };
 
+// Appends one field's value as RunServices::AppendValue(code, ...) would.
+using MakeValueFn = void (*)(void* context, int32_t code, const std::string& param1,
+                             const std::string& param2, std::string& out);
+// A field's value maker, worked out once for a table so that each record
+// calls it straight instead of dispatching on the code again. Empty where
+// the value must go through AppendValue.
+struct ValueMaker {
+  MakeValueFn Make = nullptr;
+  void* Context = nullptr;
+};
+
 class RunServices {
  public:
   virtual ~RunServices() = default;
@@ -75,6 +86,13 @@ class RunServices {
   virtual void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                            std::string& out) {
     out += GenerateValue(code, param1, param2);
+  }
+  // The maker of choice `code` for the table about to run, or an empty one
+  // when every value must go through AppendValue. Valid until the profile or
+  // the services' settings next change.
+  virtual ValueMaker MakerFor(int32_t code) {
+    (void)code;
+    return {};
   }
   // True when the Database Lookup value just appended stands for SQL that
   // `sql` receives (NULL for a dry run's lookup of a table without a row, a

@@ -1,6 +1,6 @@
 // Street address, town, county, post code, telephone and e-mail. Town, county
 // and post code of one record come from one row of the town list, the row the
-// Town/City field kept in SyncTownRow.
+// Town/City field kept in RecordTownRow.
 #include <charconv>
 #include <string>
 
@@ -57,11 +57,9 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
       AppendStreetAddress(code, out);
       return;
     case 96: {
-      auto& row = state_.RecordSync[SyncTownRow];
-      row.clear();
       int32_t p = -1;
       const std::string_view town = PickRandomText(kSelTown, &p);
-      if (p >= 0) AppendNumber(row, p);
+      state_.RecordTownRow = p;
       out += town;
       return;
     }
@@ -112,11 +110,9 @@ void Generators::AppendStreetAddress(int32_t code, std::string& out) {
 }
 
 void Generators::AppendCounty(std::string& out) {
-  const std::string& row = state_.RecordSync[SyncTownRow];
-  int32_t p = -1;
+  int32_t p = state_.RecordTownRow;
   std::string_view county;
-  if (!row.empty()) {
-    p = StrToInt(row);
+  if (p >= 0) {
     county = lists_.PickListValue(kSelCounty, p);
   } else {
     county = PickRandomText(kSelCounty, &p);
@@ -128,9 +124,9 @@ void Generators::AppendCounty(std::string& out) {
 }
 
 void Generators::AppendPostCode(int32_t code, std::string& out) {
-  const std::string& row = state_.RecordSync[SyncTownRow];
-  const std::string_view prefix = row.empty() ? PickRandomText(kSelPostCode)
-                                              : lists_.PickListValue(kSelPostCode, StrToInt(row));
+  const int32_t row = state_.RecordTownRow;
+  const std::string_view prefix =
+      row < 0 ? PickRandomText(kSelPostCode) : lists_.PickListValue(kSelPostCode, row);
   out += prefix.substr(0, 2);
   if (code == 98) {
     AppendNumber(out, random_.RandomBetween(1, 32));

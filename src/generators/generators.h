@@ -38,6 +38,9 @@ class Generators {
   void AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                    std::string& out);
 
+  // The same appending, worked out once for a field of choice `code`.
+  ValueMaker MakerFor(int32_t code);
+
   std::string GenerateText(int32_t code, const std::string& param1, const std::string& param2);
   std::string GenerateInteger(int32_t code, const std::string& param1, const std::string& param2);
   std::string GenerateFloat(int32_t code, const std::string& param1, const std::string& param2);
@@ -73,6 +76,13 @@ class Generators {
   // A random time of day in time style 1..3 (empty for other styles).
   std::string TimeText(int style);
 
+  // The families the value makers call straight: person (54..91 but 60 and
+  // 65), address (92..108) and the integer Counter (206), the table's
+  // running number.
+  void AppendPersonText(int32_t code, std::string& out);
+  void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
+  void AppendCounter(const std::string& start_text, std::string& out);
+
   RandomSource& Random() { return random_; }
   ProfileState& State() { return state_; }
 
@@ -81,14 +91,10 @@ class Generators {
   std::string PatternText(int32_t code, const std::string& param1, const std::string& param2);
   // Gender, names, initials, title, marital status, spouse: 54..91 but 65.
   std::string PersonText(int32_t code);
-  void AppendPersonText(int32_t code, std::string& out);
   // Address, town, county, post code, telephone, email: 92..108.
   std::string AddressText(int32_t code, const std::string& param1);
-  void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
   // Date, age and time of text fields: 16..53.
   std::string DateTimeText(int32_t code, const std::string& param1, const std::string& param2);
-  // The integer Counter, 206: the table's running number.
-  void AppendCounter(const std::string& start_text, std::string& out);
   // Age of integer fields: 202..205.
   std::string IntegerAge(int32_t code);
   // Database lookups: 14, 207, 302, 502.
@@ -121,6 +127,13 @@ class Generators {
     CivilDate date;
   };
   std::array<DateParameter, 8> date_parameters_;
+  // The day numbers of the last random date range of two written dates.
+  struct DayRange {
+    std::string from, to;
+    int64_t first = 0, span = 0;
+    bool set = false;
+  };
+  DayRange day_range_;
   size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
 
   ProfileState& state_;

@@ -2,10 +2,13 @@
 // spouse. They agree within a record through RecordGender and the RecordSync
 // slots, each seeing what the fields before it have written.
 #include <string>
+#include <string_view>
 
 #include "generators/generators.h"
 
 namespace kestrove {
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -15,15 +18,15 @@ constexpr int32_t kMale = 1;
 // band's first belong to `title`.
 struct TitleBand {
   int32_t first;
-  const char* title;
+  std::string_view title;
 };
 
 // The draw range and bands of one title style for one gender. `none` is the
-// title given without a draw (men in the plain style), else null.
+// title given without a draw (men in the plain style), else empty.
 struct TitleRange {
   int32_t lo;
   int32_t hi;
-  const char* none;
+  std::string_view none;
   TitleBand bands[5];
 };
 
@@ -34,23 +37,23 @@ struct TitleStyle {
 
 // Codes 84 to 89.
 const TitleStyle kTitleStyles[] = {
-    {{0, 0, "Mr", {}}, {1, 6, nullptr, {{1, "Mrs"}, {4, "Miss"}, {6, "Ms"}}}},
-    {{0, 3, nullptr, {{0, "Mr"}, {3, "Dr"}}},
-     {4, 13, nullptr, {{4, "Mrs"}, {9, "Miss"}, {11, "Ms"}, {13, "Dr"}}}},
-    {{0, 6, nullptr, {{0, "Mr"}, {6, "Rev"}}},
-     {7, 14, nullptr, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
-    {{0, 7, nullptr, {{0, "Mr"}, {6, "Rev"}, {7, "Dr"}}},
-     {8, 16, nullptr, {{8, "Mrs"}, {12, "Miss"}, {15, "Ms"}, {16, "Dr"}}}},
-    {{0, 6, nullptr, {{0, "Mr"}, {6, "Sir"}}},
-     {7, 14, nullptr, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
-    {{0, 10, nullptr, {{0, "Mr"}, {6, "Rev"}, {7, "Sir"}, {8, "Dr"}}},
-     {11, 19, nullptr, {{11, "Mrs"}, {15, "Miss"}, {18, "Ms"}, {19, "Dr"}}}},
+    {{0, 0, "Mr", {}}, {1, 6, {}, {{1, "Mrs"}, {4, "Miss"}, {6, "Ms"}}}},
+    {{0, 3, {}, {{0, "Mr"}, {3, "Dr"}}},
+     {4, 13, {}, {{4, "Mrs"}, {9, "Miss"}, {11, "Ms"}, {13, "Dr"}}}},
+    {{0, 6, {}, {{0, "Mr"}, {6, "Rev"}}},
+     {7, 14, {}, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
+    {{0, 7, {}, {{0, "Mr"}, {6, "Rev"}, {7, "Dr"}}},
+     {8, 16, {}, {{8, "Mrs"}, {12, "Miss"}, {15, "Ms"}, {16, "Dr"}}}},
+    {{0, 6, {}, {{0, "Mr"}, {6, "Sir"}}},
+     {7, 14, {}, {{7, "Mrs"}, {11, "Miss"}, {14, "Ms"}}}},
+    {{0, 10, {}, {{0, "Mr"}, {6, "Rev"}, {7, "Sir"}, {8, "Dr"}}},
+     {11, 19, {}, {{11, "Mrs"}, {15, "Miss"}, {18, "Ms"}, {19, "Dr"}}}},
 };
 
-const char* BandTitle(const TitleRange& range, int32_t t) {
-  const char* title = "";
+std::string_view BandTitle(const TitleRange& range, int32_t t) {
+  std::string_view title;
   for (const TitleBand& band : range.bands) {
-    if (band.title == nullptr || t < band.first) break;
+    if (band.title.empty() || t < band.first) break;
     title = band.title;
   }
   return title;
@@ -79,7 +82,7 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
     case 54:
     case 55: {
       const bool male = DecideGender() == kMale;
-      sync[SyncGender] = code == 54 ? (male ? "M" : "F") : (male ? "Male" : "Female");
+      sync[SyncGender].assign(code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv));
       out += sync[SyncGender];
       return;
     }
@@ -131,7 +134,7 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
       return;
     case 91: {
       const int32_t gender = DecideGender();
-      if (sync[SyncMarital] != "Married") return;
+      if (std::string_view(sync[SyncMarital]) != std::string_view("Married")) return;
       // The spouse is of the other gender.
       out += PickRandomText(gender == kMale ? kSelForenameF : kSelForenameM);
       return;
@@ -170,30 +173,29 @@ void Generators::MiddlenameText() {
 void Generators::TitleText(int32_t code) {
   const TitleStyle& style = kTitleStyles[code - 84];
   const TitleRange& range = DecideGender() == kMale ? style.men : style.women;
-  state_.RecordSync[SyncTitle] = range.none != nullptr
-                                     ? range.none
-                                     : BandTitle(range, random_.RandomBetween(range.lo, range.hi));
+  state_.RecordSync[SyncTitle].assign(
+      !range.none.empty() ? range.none : BandTitle(range, random_.RandomBetween(range.lo, range.hi)));
 }
 
 // The status follows the title; a record without a title draws from the
 // widest range, as a man's would.
 void Generators::MaritalText() {
-  const std::string& title = state_.RecordSync[SyncTitle];
+  const std::string_view title = state_.RecordSync[SyncTitle];
   int32_t lo = 1, hi = 13;
-  if (title == "Mrs" || title == "Rev") {
+  if (title == "Mrs"sv || title == "Rev"sv) {
     lo = 1;
     hi = 6;
-  } else if (title == "Miss" || title == "Ms") {
+  } else if (title == "Miss"sv || title == "Ms"sv) {
     lo = 6;
     hi = 13;
   }
   const int32_t k = random_.RandomBetween(lo, hi);
-  const char* value = k <= 5    ? "Married"
-                      : k == 6  ? "Widowed"
-                      : k <= 8  ? "Separated"
-                      : k <= 12 ? "Single"
-                                : "Divorced";
-  state_.RecordSync[SyncMarital] = value;
+  const std::string_view value = k <= 5    ? "Married"sv
+                                : k == 6  ? "Widowed"sv
+                                : k <= 8  ? "Separated"sv
+                                : k <= 12 ? "Single"sv
+                                          : "Divorced"sv;
+  state_.RecordSync[SyncMarital].assign(value);
 }
 
 }  // namespace kestrove

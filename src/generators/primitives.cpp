@@ -32,21 +32,49 @@ std::string Generators::Generate(int32_t code, const std::string& param1,
   return {};
 }
 
+namespace {
+
+void MakePerson(void* g, int32_t code, const std::string&, const std::string&, std::string& out) {
+  static_cast<Generators*>(g)->AppendPersonText(code, out);
+}
+void MakeAddress(void* g, int32_t code, const std::string& param1, const std::string&,
+                 std::string& out) {
+  static_cast<Generators*>(g)->AppendAddressText(code, param1, out);
+}
+void MakeCounter(void* g, int32_t, const std::string& param1, const std::string&,
+                 std::string& out) {
+  static_cast<Generators*>(g)->AppendCounter(param1, out);
+}
+void MakeDate(void* g, int32_t code, const std::string& param1, const std::string& param2,
+              std::string& out) {
+  auto& generators = *static_cast<Generators*>(g);
+  const size_t start = out.size();
+  generators.AppendRandomDate(code - 15, param1, param2, out);
+  // The birth date (style 2) is what the ages of the record count from.
+  if (code == 17) generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
+}
+void MakeOther(void* g, int32_t code, const std::string& param1, const std::string& param2,
+               std::string& out) {
+  out += static_cast<Generators*>(g)->Generate(code, param1, param2);
+}
+
+MakeValueFn MakerOf(int32_t code) {
+  if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) return MakePerson;
+  if (code >= 92 && code <= 108) return MakeAddress;
+  if (code == 206) return MakeCounter;
+  if (code >= 16 && code <= 42) return MakeDate;
+  return MakeOther;
+}
+
+}  // namespace
+
+ValueMaker Generators::MakerFor(int32_t code) {
+  return {MakerOf(code), this};
+}
+
 void Generators::AppendValue(int32_t code, const std::string& param1, const std::string& param2,
                              std::string& out) {
-  if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) {
-    AppendPersonText(code, out);
-  } else if (code >= 92 && code <= 108) {
-    AppendAddressText(code, param1, out);
-  } else if (code == 206) {
-    AppendCounter(param1, out);
-  } else if (code >= 16 && code <= 42) {
-    const size_t start = out.size();
-    AppendRandomDate(code - 15, param1, param2, out);
-    if (code == 17) state_.RecordSync[SyncBirthText].assign(out, start, std::string::npos);
-  } else {
-    out += Generate(code, param1, param2);
-  }
+  MakerOf(code)(this, code, param1, param2, out);
 }
 
 std::string Generators::GenerateText(int32_t code, const std::string& param1,
@@ -122,9 +150,22 @@ std::string Generators::RandomDateText(int style, const std::string& param1,
 
 void Generators::AppendRandomDate(int style, const std::string& param1, const std::string& param2,
                                   std::string& out) {
-  const auto [from, to] = ReadDateRange(param1, param2);
-  const int64_t first = DaysFromCivil(from);
-  const int64_t span = DaysFromCivil(to) - first;
+  // A range of two written dates is worked out once; one that ends today
+  // is read again each time, since today may change while a run goes on.
+  DayRange& range = day_range_;
+  if (!range.set || param1.empty() || param2.empty() || param1 != range.from ||
+      param2 != range.to) {
+    const auto [from, to] = ReadDateRange(param1, param2);
+    range.first = DaysFromCivil(from);
+    range.span = DaysFromCivil(to) - range.first;
+    range.set = !param1.empty() && !param2.empty();
+    if (range.set) {
+      range.from = param1;
+      range.to = param2;
+    }
+  }
+  const int64_t first = range.first;
+  const int64_t span = range.span;
   const int32_t k = random_.RandomBetween(0, static_cast<int32_t>(span));
   AppendDateStyle(style, CivilFromDays(first + k), out);
 }

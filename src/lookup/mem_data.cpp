@@ -11,7 +11,6 @@ namespace kestrove {
 namespace {
 
 constexpr size_t kRecIdSize = sizeof(int32_t);
-constexpr size_t kLengthSize = sizeof(int32_t);
 
 char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -88,12 +87,6 @@ void TdxMemData::EnableControls() {
 }
 
 // --- Slots ---
-
-std::string_view TdxMemData::SlotText(const char* slot, size_t offset) {
-  const int32_t len = LoadInt32(slot + offset);
-  if (len <= 0) return {};
-  return {slot + offset + kLengthSize, static_cast<size_t>(len)};
-}
 
 bool TdxMemData::SlotIsSet(const char* slot, size_t offset) {
   return LoadInt32(slot + offset) >= 0;
@@ -223,13 +216,6 @@ int32_t TdxMemData::RecId() const {
   if (state_ == State::Insert || state_ == State::Edit) return LoadInt32(pending_.data());
   if (cursor_ < 0 || cursor_ >= count_) return 0;
   return LoadInt32(Slot(cursor_));
-}
-
-std::string_view TdxMemData::PickText(int32_t position, int field) const {
-  CheckActive();
-  if (count_ == 0 || field < 0 || field >= FieldCount()) return {};
-  const int32_t index = std::clamp<int32_t>(position, 0, count_ - 1);
-  return SlotText(Slot(index), offsets_[field]);
 }
 
 std::string_view TdxMemData::StoredText(int32_t index, int field) const {

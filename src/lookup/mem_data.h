@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
@@ -82,7 +83,12 @@ class TdxMemData {
   // kept within the list (past the end reads the last record); empty for an
   // empty list. Raises on a closed list. The cursor stays where it is: this
   // is the read behind the generators' random picks.
-  std::string_view PickText(int32_t position, int field) const;
+  std::string_view PickText(int32_t position, int field) const {
+    if (!Active()) CheckActive();
+    if (count_ == 0 || field < 0 || field >= FieldCount()) return {};
+    const int32_t index = position < 0 ? 0 : position >= count_ ? count_ - 1 : position;
+    return SlotText(Slot(index), offsets_[static_cast<size_t>(field)]);
+  }
 
   // Positioned reads that leave the cursor alone (the grid's view and the
   // writer). `index` is 0..RecordCount()-1.
@@ -141,11 +147,17 @@ class TdxMemData {
  private:
   // Slot layout: RecId (4 bytes), then per field a length (4 bytes, -1 for
   // unset) and width bytes of text.
+  static constexpr size_t kLengthSize = sizeof(int32_t);
   char* Slot(int32_t index) { return data_.data() + static_cast<size_t>(index) * stride_; }
   const char* Slot(int32_t index) const {
     return data_.data() + static_cast<size_t>(index) * stride_;
   }
-  static std::string_view SlotText(const char* slot, size_t offset);
+  static std::string_view SlotText(const char* slot, size_t offset) {
+    int32_t len;
+    std::memcpy(&len, slot + offset, sizeof len);
+    if (len <= 0) return {};
+    return {slot + offset + kLengthSize, static_cast<size_t>(len)};
+  }
   static void SetSlotText(char* slot, size_t offset, int32_t width, std::string_view text);
   static bool SlotIsSet(const char* slot, size_t offset);
   std::string_view CurrentText(int field) const;

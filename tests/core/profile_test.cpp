@@ -18,7 +18,8 @@ TEST(ProfileTest, ClearRestoresDefaultsButKeepsRunCounters) {
   state->CurrentClass = 4;
   state->CurrentChoiceBase = 64;
   state->RecordGender = 2;
-  state->RecordSync[SyncTownRow] = "3";
+  state->RecordSync[SyncTitle] = "Mrs";
+  state->RecordTownRow = 3;
   state->TableCounter = 40;
   state->ChoiceItems[3] = "red";
   state->LookupCounts[2] = 9;
@@ -39,7 +40,8 @@ TEST(ProfileTest, ClearRestoresDefaultsButKeepsRunCounters) {
   EXPECT_EQ(state->CurrentClass, 1);
   EXPECT_EQ(state->CurrentChoiceBase, 0);
   EXPECT_EQ(state->RecordGender, 0);
-  EXPECT_EQ(state->RecordSync[SyncTownRow], "");
+  EXPECT_EQ(state->RecordSync[SyncTitle], "");
+  EXPECT_EQ(state->RecordTownRow, -1);
   EXPECT_EQ(state->TableCounter, 40);
   EXPECT_EQ(state->ChoiceItems[3], "red");
   EXPECT_EQ(state->LookupCounts[2], 9);

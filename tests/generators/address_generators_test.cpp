@@ -90,7 +90,7 @@ TEST_F(AddressTest, TownCountyAndPostCodeShareOneRow) {
     size_t row = 0;
     while (row < lists_.towns.size() && lists_.towns[row].town != town) ++row;
     ASSERT_LT(row, lists_.towns.size()) << town;
-    EXPECT_EQ(Sync(SyncTownRow), std::to_string(row));
+    EXPECT_EQ(RecordTownRow(), static_cast<int32_t>(row));
     // A town that is its own county gives no county.
     EXPECT_EQ(county, town == "London" ? "" : lists_.towns[row].county);
     EXPECT_EQ(post.substr(0, 2), lists_.towns[row].post_code);
@@ -104,7 +104,7 @@ TEST_F(AddressTest, TownDrawsItsRow) {
   const std::string town = Gen(96);
   const int32_t p = Twin(0, 3);
   EXPECT_EQ(town, lists_.towns[p].town);
-  EXPECT_EQ(Sync(SyncTownRow), std::to_string(p));
+  EXPECT_EQ(RecordTownRow(), p);
   // County and post code prefix after it draw no row of their own.
   Gen(97);
   Gen(99);
@@ -119,7 +119,7 @@ TEST_F(AddressTest, CountyWithoutTownDrawsARowOfItsOwn) {
     const std::string county = Gen(97);
     const TownRow& row = lists_.towns[Twin(0, 3)];
     EXPECT_EQ(county, row.county == row.town ? "" : row.county);
-    EXPECT_EQ(Sync(SyncTownRow), "");
+    EXPECT_EQ(RecordTownRow(), -1);
   }
 }
 
@@ -128,7 +128,7 @@ TEST_F(AddressTest, EmptyTownListGivesEmptyTownsAndBarePostCodes) {
   UpdateCounts();
   NewRecord();
   EXPECT_EQ(Gen(96), "");
-  EXPECT_EQ(Sync(SyncTownRow), "");
+  EXPECT_EQ(RecordTownRow(), -1);
   EXPECT_EQ(Gen(97), "");
   EXPECT_EQ(random_.RandomSeed, kSeed);
   EXPECT_TRUE(std::regex_match(Gen(98), std::regex("\\d{1,2} \\d[A-Z]{2}")));
@@ -137,7 +137,7 @@ TEST_F(AddressTest, EmptyTownListGivesEmptyTownsAndBarePostCodes) {
 
 TEST_F(AddressTest, PostCodeStyles) {
   NewRecord();
-  Sync(SyncTownRow) = "3";  // post code field "12"
+  RecordTownRow() = 3;  // post code field "12"
   {
     const std::string value = Gen(98);
     std::string expected = "12" + std::to_string(Twin(1, 32)) + " ";
@@ -169,7 +169,7 @@ TEST_F(AddressTest, PostCodeWithoutTownDrawsARow) {
   std::string expected = lists_.towns[Twin(0, 3)].post_code;
   for (int i = 0; i < 3; ++i) expected += TwinDigit();
   EXPECT_EQ(value, expected);
-  EXPECT_EQ(Sync(SyncTownRow), "");
+  EXPECT_EQ(RecordTownRow(), -1);
 }
 
 TEST_F(AddressTest, TelephoneDrawsThreeDigitsThenSix) {

@@ -111,6 +111,7 @@ class GeneratorsTest : public ::testing::Test {
   }
 
   std::string& Sync(SyncSlot slot) { return state_->RecordSync[slot]; }
+  int32_t& RecordTownRow() { return state_->RecordTownRow; }
 
   // The same draws the generator should make, from a source with the same seed.
   int32_t Twin(int32_t lo, int32_t hi) { return twin_.RandomBetween(lo, hi); }
