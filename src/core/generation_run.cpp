@@ -306,6 +306,11 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   uint64_t revision = state_.Revision - 1;
   const bool plain_table = !extras && !Guard && !Cycles && !spans;
   bool plain = false;
+  // Whatever ends the table, the services make values for anyone again.
+  struct MakingEnds {
+    RunServices& services;
+    ~MakingEnds() { services.MakingOnly(nullptr); }
+  } making_ends{services_};
   const bool batched = RowsPerInsert > 1;
   batched_ = 0;
   for (int32_t record = 1; record <= count && record > 0; ++record) {
@@ -334,6 +339,9 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
                           services_.MakerFor(code)});
         plain = plain && steps_.back().maker.Make && !steps_.back().lookup;
       }
+      making_.clear();
+      for (const FieldStep& step : steps_) making_.push_back(step.code);
+      services_.MakingOnly(plain ? &making_ : nullptr);
     }
     // The statement is built in one buffer: the head, kept from record to
     // record, then the values. Batched, each record's value list follows

@@ -51,7 +51,8 @@ void MakeDate(void* g, int32_t code, const std::string& param1, const std::strin
   const size_t start = out.size();
   generators.AppendRandomDate(code - 15, param1, param2, out);
   // The birth date (style 2) is what the ages of the record count from.
-  if (code == 17) generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
+  if (code == 17 && generators.Keeps(SyncBirthText))
+    generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
 }
 void MakeOther(void* g, int32_t code, const std::string& param1, const std::string& param2,
                std::string& out) {
@@ -67,6 +68,27 @@ MakeValueFn MakerOf(int32_t code) {
 }
 
 }  // namespace
+
+void Generators::KeepSyncFor(const std::vector<int32_t>* codes) {
+  if (!codes) {
+    keep_ = ~0u;
+    return;
+  }
+  uint32_t keep = 0;
+  const auto reads = [&keep](SyncSlot slot) { keep |= 1u << slot; };
+  for (const int32_t code : *codes) {
+    // Middle name, initials and e-mail addresses.
+    if (code == 59 || (code >= 61 && code <= 63) || (code >= 105 && code <= 108))
+      reads(SyncForename);
+    if (code == 61 || code == 63 || code == 105) reads(SyncMiddlename);
+    if (code == 63 || code == 105 || code == 107 || code == 108) reads(SyncSurname);
+    if (code == 90) reads(SyncTitle);    // marital status
+    if (code == 91) reads(SyncMarital);  // spouse
+    if (code >= 43 && code <= 46) reads(SyncBirthText);
+    if (code >= 202 && code <= 205) reads(SyncBirthDate);
+  }
+  keep_ = keep;
+}
 
 ValueMaker Generators::MakerFor(int32_t code) {
   return {MakerOf(code), this};
