@@ -71,15 +71,11 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
     case 95:
       AppendStreetAddress(code, out);
       return;
-    case 96: {
-      int32_t p = -1;
-      const std::string_view town = PickRandomText(kSelTown, &p);
-      state_.RecordTownRow = p;
-      out += town;
+    case 96:
+      AppendTown(code, out);
       return;
-    }
     case 97:
-      AppendCounty(out);
+      AppendCounty(code, out);
       return;
     case 98:
     case 99:
@@ -122,7 +118,14 @@ void Generators::AppendStreetAddress(int32_t code, std::string& out) {
                     : kResidentialSuffixes[random_.RandomBetween(0, 20)];
 }
 
-void Generators::AppendCounty(std::string& out) {
+void Generators::AppendTown(int32_t, std::string& out) {
+  int32_t p = -1;
+  const std::string_view town = PickRandomText(kSelTown, &p);
+  state_.RecordTownRow = p;
+  out += town;
+}
+
+void Generators::AppendCounty(int32_t, std::string& out) {
   int32_t p = state_.RecordTownRow;
   std::string_view county;
   if (p >= 0) {

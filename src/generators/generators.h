@@ -84,6 +84,18 @@ class Generators {
   void AppendPersonText(int32_t code, std::string& out);
   void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
   void AppendCounter(const std::string& start_text, std::string& out);
+  // The single choices of those families, each of a code and its output.
+  void AppendGender(int32_t code, std::string& out);
+  void AppendForename(int32_t code, std::string& out);
+  void AppendMiddlename(int32_t code, std::string& out);
+  void AppendSurname(int32_t code, std::string& out);
+  void AppendTitle(int32_t code, std::string& out);
+  void AppendMarital(int32_t code, std::string& out);
+  void AppendStreetAddress(int32_t code, std::string& out);
+  void AppendTown(int32_t code, std::string& out);
+  void AppendCounty(int32_t code, std::string& out);
+  void AppendPostCode(int32_t code, std::string& out);
+  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
 
   // The record's sync slots that fields of the table read (a name the
   // e-mail is made of, the title the marital status follows, ...); a slot
@@ -120,10 +132,6 @@ class Generators {
   std::string_view DrawMiddlename();
   std::string_view TitleText(int32_t code);
   std::string_view MaritalText();
-  void AppendStreetAddress(int32_t code, std::string& out);
-  void AppendCounty(std::string& out);
-  void AppendPostCode(int32_t code, std::string& out);
-  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
   // Age kinds 1..4 (random child, random adult, elapsed years, elapsed days)
   // against the birth date held in `birth_slot`.
   std::string AgeText(int kind, SyncSlot birth_slot);

@@ -80,30 +80,14 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
   auto& sync = state_.RecordSync;
   switch (code) {
     case 54:
-    case 55: {
-      const bool male = DecideGender() == kMale;
-      const std::string_view gender =
-          code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv);
-      Keep(SyncGender, gender);
-      out += gender;
+    case 55:
+      AppendGender(code, out);
       return;
-    }
-    case 56: {
-      const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
-      const std::string_view forename = PickRandomText(selector);
-      Keep(SyncForename, forename);
-      out += forename;
-      return;
-    }
+    case 56:
     case 57:
-    case 58: {
-      const std::string_view forename =
-          PickRandomText(code == 57 ? kSelForenameM : kSelForenameF);
-      Keep(SyncForename, forename);
-      state_.RecordGender = code == 57 ? 1 : 2;
-      out += forename;
+    case 58:
+      AppendForename(code, out);
       return;
-    }
     case 59:
       out += MiddlenameText();
       return;
@@ -119,12 +103,9 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
       AppendInitial(out, sync[SyncMiddlename]);
       AppendInitial(out, sync[SyncSurname]);
       return;
-    case 64: {
-      const std::string_view surname = PickRandomText(kSelSurname);
-      Keep(SyncSurname, surname);
-      out += surname;
+    case 64:
+      AppendSurname(code, out);
       return;
-    }
     case 84:
     case 85:
     case 86:
@@ -146,6 +127,44 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
     default:
       return;
   }
+}
+
+void Generators::AppendGender(int32_t code, std::string& out) {
+  const bool male = DecideGender() == kMale;
+  const std::string_view gender =
+      code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv);
+  Keep(SyncGender, gender);
+  out += gender;
+}
+
+// 56 of the record's gender, 57 a man's and 58 a woman's, which settles it.
+void Generators::AppendForename(int32_t code, std::string& out) {
+  const int selector = code == 57   ? kSelForenameM
+                       : code == 58 ? kSelForenameF
+                       : DecideGender() == kMale ? kSelForenameM
+                                                 : kSelForenameF;
+  const std::string_view forename = PickRandomText(selector);
+  Keep(SyncForename, forename);
+  if (code != 56) state_.RecordGender = code == 57 ? 1 : 2;
+  out += forename;
+}
+
+void Generators::AppendSurname(int32_t, std::string& out) {
+  const std::string_view surname = PickRandomText(kSelSurname);
+  Keep(SyncSurname, surname);
+  out += surname;
+}
+
+void Generators::AppendMiddlename(int32_t, std::string& out) {
+  out += MiddlenameText();
+}
+
+void Generators::AppendTitle(int32_t code, std::string& out) {
+  out += TitleText(code);
+}
+
+void Generators::AppendMarital(int32_t, std::string& out) {
+  out += MaritalText();
 }
 
 // Half of all records get no middle name; the others get a name of the

@@ -59,7 +59,28 @@ void MakeOther(void* g, int32_t code, const std::string& param1, const std::stri
   out += static_cast<Generators*>(g)->Generate(code, param1, param2);
 }
 
+// A single choice, called straight.
+template <void (Generators::*Append)(int32_t, std::string&)>
+void MakeBy(void* g, int32_t code, const std::string&, const std::string&, std::string& out) {
+  (static_cast<Generators*>(g)->*Append)(code, out);
+}
+void MakeEmail(void* g, int32_t code, const std::string& param1, const std::string&,
+               std::string& out) {
+  static_cast<Generators*>(g)->AppendEmail(code, param1, out);
+}
+
 MakeValueFn MakerOf(int32_t code) {
+  if (code == 54 || code == 55) return MakeBy<&Generators::AppendGender>;
+  if (code >= 56 && code <= 58) return MakeBy<&Generators::AppendForename>;
+  if (code == 59) return MakeBy<&Generators::AppendMiddlename>;
+  if (code == 64) return MakeBy<&Generators::AppendSurname>;
+  if (code >= 84 && code <= 89) return MakeBy<&Generators::AppendTitle>;
+  if (code == 90) return MakeBy<&Generators::AppendMarital>;
+  if (code >= 92 && code <= 95) return MakeBy<&Generators::AppendStreetAddress>;
+  if (code == 96) return MakeBy<&Generators::AppendTown>;
+  if (code == 97) return MakeBy<&Generators::AppendCounty>;
+  if (code >= 98 && code <= 101) return MakeBy<&Generators::AppendPostCode>;
+  if (code >= 105 && code <= 108) return MakeEmail;
   if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) return MakePerson;
   if (code >= 92 && code <= 108) return MakeAddress;
   if (code == 206) return MakeCounter;
