@@ -487,6 +487,9 @@ ValueMaker Workspace::MakerFor(int32_t code) {
   if (IsLookupCode(code) || IsNamedOnlyCode(code) || dry_records_) return {};
   return Values.MakerFor(code);
 }
+void Workspace::MakingOnly(const std::vector<int32_t>* codes) {
+  Values.KeepSyncFor(codes);
+}
 bool Workspace::LookupWritesAs(std::string& sql) {
   if (!dry_records_) return false;
   if (dry_rows_.LastNull())

@@ -182,6 +182,7 @@ class Workspace : private RunServices {
   // (a named run on a data source).
   void QuoteKeyNames(DbKeyFacts& facts);
   ValueMaker MakerFor(int32_t code) override;
+  void MakingOnly(const std::vector<int32_t>* codes) override;
   bool LookupWritesAs(std::string& sql) override;
   std::vector<std::vector<std::string>> ApplyOrder(const std::vector<int>& slots,
                                                    const std::vector<std::vector<int>>& references);

@@ -159,6 +159,7 @@ class GenerationRun {
     ValueMaker maker;
   };
   std::vector<FieldStep> steps_;
+  std::vector<int32_t> making_;
   std::vector<CycleStatement> cycle_statements_;
   std::string statement_, recno_, written_;
 };

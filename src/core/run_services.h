@@ -94,6 +94,11 @@ class RunServices {
     (void)code;
     return {};
   }
+  // The choices of the fields a table's records are made of from here on,
+  // when every value comes from its maker; null once the table is done.
+  // Generators that share what they drew within a record keep only what
+  // another of those fields reads.
+  virtual void MakingOnly(const std::vector<int32_t>* codes) { (void)codes; }
   // True when the Database Lookup value just appended stands for SQL that
   // `sql` receives (NULL for a dry run's lookup of a table without a row, a
   // subquery for a value only the database makes): the run writes it

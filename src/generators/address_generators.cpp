@@ -3,6 +3,7 @@
 // Town/City field kept in RecordTownRow.
 #include <charconv>
 #include <string>
+#include <string_view>
 
 #include "core/errors.h"
 #include "generators/generators.h"
@@ -11,34 +12,48 @@ namespace kestrove {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // Used when the field gives no alternative domain word; reserved for
 // examples, so generated addresses never reach a real mailbox.
-constexpr const char* kDefaultEmailDomain = "example.com";
+constexpr std::string_view kDefaultEmailDomain = "example.com";
 
-const char* const kResidentialSuffixes[21] = {
-    "Street",   "Street",  "Road",  "Road",  "Avenue", "Avenue",  "Crescent",
-    "Crescent", "Terrace", "Lane",  "Drive", "Drive",  "Gardens", "Gardens",
-    "Circle",   "Walk",    "Close", "Park",  "Square", "Place",   "Court"};
+// Each with the space that parts it from the street name.
+constexpr std::string_view kResidentialSuffixes[21] = {
+    " Street"sv,   " Street"sv,  " Road"sv,  " Road"sv,  " Avenue"sv, " Avenue"sv,  " Crescent"sv,
+    " Crescent"sv, " Terrace"sv, " Lane"sv,  " Drive"sv, " Drive"sv,  " Gardens"sv, " Gardens"sv,
+    " Circle"sv,   " Walk"sv,    " Close"sv, " Park"sv,  " Square"sv, " Place"sv,   " Court"sv};
 
-const char* const kTradeSuffixes[11] = {"Business Park",     "Business Park",     "Business Centre",
-                                        "Business Centre",   "Industrial Park",   "Industrial Park",
-                                        "Industrial Estate", "Industrial Estate", "Trading Estate",
-                                        "Trading Estate",    "Retail Park"};
+constexpr std::string_view kTradeSuffixes[11] = {
+    " Business Park"sv,     " Business Park"sv,     " Business Centre"sv, " Business Centre"sv,
+    " Industrial Park"sv,   " Industrial Park"sv,   " Industrial Estate"sv,
+    " Industrial Estate"sv, " Trading Estate"sv,    " Trading Estate"sv,
+    " Retail Park"sv};
 
-// 1-5 East, 6-10 North, 11-15 West, 16-20 South, above that none.
-const char* CompassWord(int32_t b) {
-  if (b <= 5) return "East";
-  if (b <= 10) return "North";
-  if (b <= 15) return "West";
-  if (b <= 20) return "South";
-  return nullptr;
+// 1-5 East, 6-10 North, 11-15 West, 16-20 South, above that none; each with
+// the space that follows it.
+std::string_view CompassWord(int32_t b) {
+  if (b <= 5) return "East "sv;
+  if (b <= 10) return "North "sv;
+  if (b <= 15) return "West "sv;
+  if (b <= 20) return "South "sv;
+  return {};
 }
 
-// Appends a whole number in decimal.
-void AppendNumber(std::string& out, int32_t value) {
-  char digits[12];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
+// A short text put together in place and appended in one piece: each
+// append to the statement costs a call, each character here does not.
+struct Piece {
+  char text[32];
+  size_t size = 0;
+  void Add(char c) { text[size++] = c; }
+  void Add(std::string_view word) {
+    for (const char c : word) text[size++] = c;
+  }
+  void AddNumber(int32_t value) {
+    size = static_cast<size_t>(std::to_chars(text + size, text + sizeof text, value).ptr - text);
+  }
+  void AppendTo(std::string& out) const { out.append(text, size); }
+};
 
 }  // namespace
 
@@ -56,15 +71,11 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
     case 95:
       AppendStreetAddress(code, out);
       return;
-    case 96: {
-      int32_t p = -1;
-      const std::string_view town = PickRandomText(kSelTown, &p);
-      state_.RecordTownRow = p;
-      out += town;
+    case 96:
+      AppendTown(code, out);
       return;
-    }
     case 97:
-      AppendCounty(out);
+      AppendCounty(code, out);
       return;
     case 98:
     case 99:
@@ -93,23 +104,28 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
 }
 
 void Generators::AppendStreetAddress(int32_t code, std::string& out) {
-  const char* compass = CompassWord(random_.RandomBetween(1, 120));
+  const std::string_view compass = CompassWord(random_.RandomBetween(1, 120));
+  Piece start;
   if (code != 95) {
     const int32_t limit = code == 92 ? 99 : code == 93 ? 999 : 1999;
-    AppendNumber(out, random_.RandomBetween(1, limit));
-    out += ' ';
+    start.AddNumber(random_.RandomBetween(1, limit));
+    start.Add(' ');
   }
-  if (compass != nullptr) {
-    out += compass;
-    out += ' ';
-  }
+  start.Add(compass);
+  start.AppendTo(out);
   out += PickRandomText(kSelStreet);
-  out += ' ';
   out += code == 95 ? kTradeSuffixes[random_.RandomBetween(0, 10)]
                     : kResidentialSuffixes[random_.RandomBetween(0, 20)];
 }
 
-void Generators::AppendCounty(std::string& out) {
+void Generators::AppendTown(int32_t, std::string& out) {
+  int32_t p = -1;
+  const std::string_view town = PickRandomText(kSelTown, &p);
+  state_.RecordTownRow = p;
+  out += town;
+}
+
+void Generators::AppendCounty(int32_t, std::string& out) {
   int32_t p = state_.RecordTownRow;
   std::string_view county;
   if (p >= 0) {
@@ -127,18 +143,20 @@ void Generators::AppendPostCode(int32_t code, std::string& out) {
   const int32_t row = state_.RecordTownRow;
   const std::string_view prefix =
       row < 0 ? PickRandomText(kSelPostCode) : lists_.PickListValue(kSelPostCode, row);
-  out += prefix.substr(0, 2);
+  Piece code_text;
+  code_text.Add(prefix.substr(0, 2));
   if (code == 98) {
-    AppendNumber(out, random_.RandomBetween(1, 32));
-    out += ' ';
-    out += random_.RandomDigit();
-    out += random_.RandomLetter(true);
-    out += random_.RandomLetter(true);
-    return;
+    code_text.AddNumber(random_.RandomBetween(1, 32));
+    code_text.Add(' ');
+    code_text.Add(random_.RandomDigit());
+    code_text.Add(random_.RandomLetter(true));
+    code_text.Add(random_.RandomLetter(true));
+  } else {
+    // The style names count the two prefix characters.
+    const int digits = static_cast<int>(code - 99) + 2;
+    for (int i = 0; i < digits; ++i) code_text.Add(random_.RandomDigit());
   }
-  // The style names count the two prefix characters.
-  const int digits = static_cast<int>(code - 99) + 2;
-  for (int i = 0; i < digits; ++i) out += random_.RandomDigit();
+  code_text.AppendTo(out);
 }
 
 void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::string& out) {
@@ -162,7 +180,7 @@ void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::
     out += kDefaultEmailDomain;
   } else {
     out += domain_word;
-    out += ".com";
+    out += ".com"sv;
   }
 }
 

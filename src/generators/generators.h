@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/lookup_ids.h"
@@ -82,6 +84,25 @@ class Generators {
   void AppendPersonText(int32_t code, std::string& out);
   void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
   void AppendCounter(const std::string& start_text, std::string& out);
+  // The single choices of those families, each of a code and its output.
+  void AppendGender(int32_t code, std::string& out);
+  void AppendForename(int32_t code, std::string& out);
+  void AppendMiddlename(int32_t code, std::string& out);
+  void AppendSurname(int32_t code, std::string& out);
+  void AppendTitle(int32_t code, std::string& out);
+  void AppendMarital(int32_t code, std::string& out);
+  void AppendStreetAddress(int32_t code, std::string& out);
+  void AppendTown(int32_t code, std::string& out);
+  void AppendCounty(int32_t code, std::string& out);
+  void AppendPostCode(int32_t code, std::string& out);
+  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
+
+  // The record's sync slots that fields of the table read (a name the
+  // e-mail is made of, the title the marital status follows, ...); a slot
+  // no field reads is not written. Null: every slot is written, as it is
+  // outside a table's run.
+  void KeepSyncFor(const std::vector<int32_t>* codes);
+  bool Keeps(SyncSlot slot) const { return (keep_ >> slot & 1u) != 0; }
 
   RandomSource& Random() { return random_; }
   ProfileState& State() { return state_; }
@@ -106,14 +127,11 @@ class Generators {
   std::string ChoiceText(const std::string& list);
   // Settles RecordGender (1 male, 2 female) when it is still undecided.
   int32_t DecideGender();
-  // These three leave their value in the record's sync slot.
-  void MiddlenameText();
-  void TitleText(int32_t code);
-  void MaritalText();
-  void AppendStreetAddress(int32_t code, std::string& out);
-  void AppendCounty(std::string& out);
-  void AppendPostCode(int32_t code, std::string& out);
-  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
+  // These three keep their value in the record's sync slot too.
+  std::string_view MiddlenameText();
+  std::string_view DrawMiddlename();
+  std::string_view TitleText(int32_t code);
+  std::string_view MaritalText();
   // Age kinds 1..4 (random child, random adult, elapsed years, elapsed days)
   // against the birth date held in `birth_slot`.
   std::string AgeText(int kind, SyncSlot birth_slot);
@@ -135,6 +153,11 @@ class Generators {
   };
   DayRange day_range_;
   size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
+
+  void Keep(SyncSlot slot, std::string_view value) {
+    if (Keeps(slot)) state_.RecordSync[slot].assign(value);
+  }
+  uint32_t keep_ = ~0u;
 
   ProfileState& state_;
   RandomSource& random_;

@@ -93,8 +93,9 @@ std::string HundredthsText(int64_t hundredths) {
       negative ? 0 - static_cast<uint64_t>(hundredths) : static_cast<uint64_t>(hundredths);
   std::string digits = std::to_string(magnitude);
   if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
-  digits.insert(digits.size() - 2, ".");
-  return negative ? "-" + digits : digits;
+  digits.insert(digits.size() - 2, 1, '.');
+  if (negative) digits.insert(0, 1, '-');
+  return digits;
 }
 
 }  // namespace kestrove

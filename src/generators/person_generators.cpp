@@ -80,28 +80,16 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
   auto& sync = state_.RecordSync;
   switch (code) {
     case 54:
-    case 55: {
-      const bool male = DecideGender() == kMale;
-      sync[SyncGender].assign(code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv));
-      out += sync[SyncGender];
+    case 55:
+      AppendGender(code, out);
       return;
-    }
-    case 56: {
-      const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
-      sync[SyncForename].assign(PickRandomText(selector));
-      out += sync[SyncForename];
-      return;
-    }
+    case 56:
     case 57:
-    case 58: {
-      sync[SyncForename].assign(PickRandomText(code == 57 ? kSelForenameM : kSelForenameF));
-      state_.RecordGender = code == 57 ? 1 : 2;
-      out += sync[SyncForename];
+    case 58:
+      AppendForename(code, out);
       return;
-    }
     case 59:
-      MiddlenameText();
-      out += sync[SyncMiddlename];
+      out += MiddlenameText();
       return;
     case 61:
       AppendInitial(out, sync[SyncForename]);
@@ -116,8 +104,7 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
       AppendInitial(out, sync[SyncSurname]);
       return;
     case 64:
-      sync[SyncSurname].assign(PickRandomText(kSelSurname));
-      out += sync[SyncSurname];
+      AppendSurname(code, out);
       return;
     case 84:
     case 85:
@@ -125,12 +112,10 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
     case 87:
     case 88:
     case 89:
-      TitleText(code);
-      out += sync[SyncTitle];
+      out += TitleText(code);
       return;
     case 90:
-      MaritalText();
-      out += sync[SyncMarital];
+      out += MaritalText();
       return;
     case 91: {
       const int32_t gender = DecideGender();
@@ -144,42 +129,86 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
   }
 }
 
+void Generators::AppendGender(int32_t code, std::string& out) {
+  const bool male = DecideGender() == kMale;
+  const std::string_view gender =
+      code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv);
+  Keep(SyncGender, gender);
+  out += gender;
+}
+
+// 56 of the record's gender, 57 a man's and 58 a woman's, which settles it.
+void Generators::AppendForename(int32_t code, std::string& out) {
+  const int selector = code == 57   ? kSelForenameM
+                       : code == 58 ? kSelForenameF
+                       : DecideGender() == kMale ? kSelForenameM
+                                                 : kSelForenameF;
+  const std::string_view forename = PickRandomText(selector);
+  Keep(SyncForename, forename);
+  if (code != 56) state_.RecordGender = code == 57 ? 1 : 2;
+  out += forename;
+}
+
+void Generators::AppendSurname(int32_t, std::string& out) {
+  const std::string_view surname = PickRandomText(kSelSurname);
+  Keep(SyncSurname, surname);
+  out += surname;
+}
+
+void Generators::AppendMiddlename(int32_t, std::string& out) {
+  out += MiddlenameText();
+}
+
+void Generators::AppendTitle(int32_t code, std::string& out) {
+  out += TitleText(code);
+}
+
+void Generators::AppendMarital(int32_t, std::string& out) {
+  out += MaritalText();
+}
+
 // Half of all records get no middle name; the others get a name of the
 // record's gender that differs from the forename. Draws repeat while they hit
 // the forename. The first time one does, the list is read through once to see
 // whether it holds any other name at all: if it does not (only that name, or
 // an empty list), the middle name is left empty instead of drawing forever.
 // Whenever another name exists the draws are exactly the plain repetition.
-void Generators::MiddlenameText() {
-  auto& sync = state_.RecordSync;
+std::string_view Generators::MiddlenameText() {
+  const std::string_view name = DrawMiddlename();
+  Keep(SyncMiddlename, name);
+  return name;
+}
+
+std::string_view Generators::DrawMiddlename() {
   const int selector = DecideGender() == kMale ? kSelForenameM : kSelForenameF;
-  sync[SyncMiddlename].clear();
-  if (random_.RandomBetween(0, 1) == 1) return;
+  if (random_.RandomBetween(0, 1) == 1) return {};
   const int32_t count = state_.LookupCounts[ListOfSelector(selector)];
-  const std::string& forename = sync[SyncForename];
+  const std::string& forename = state_.RecordSync[SyncForename];
   std::string_view name = PickRandomText(selector);
   if (name == forename) {
     bool other_exists = false;
     for (int32_t p = 0; p < count && !other_exists; ++p)
       other_exists = lists_.PickListValue(selector, p) != forename;
-    if (!other_exists) return;
+    if (!other_exists) return {};
     do {
       name = PickRandomText(selector);
     } while (name == forename);
   }
-  sync[SyncMiddlename].assign(name);
+  return name;
 }
 
-void Generators::TitleText(int32_t code) {
+std::string_view Generators::TitleText(int32_t code) {
   const TitleStyle& style = kTitleStyles[code - 84];
   const TitleRange& range = DecideGender() == kMale ? style.men : style.women;
-  state_.RecordSync[SyncTitle].assign(
-      !range.none.empty() ? range.none : BandTitle(range, random_.RandomBetween(range.lo, range.hi)));
+  const std::string_view title =
+      !range.none.empty() ? range.none : BandTitle(range, random_.RandomBetween(range.lo, range.hi));
+  Keep(SyncTitle, title);
+  return title;
 }
 
 // The status follows the title; a record without a title draws from the
 // widest range, as a man's would.
-void Generators::MaritalText() {
+std::string_view Generators::MaritalText() {
   const std::string_view title = state_.RecordSync[SyncTitle];
   int32_t lo = 1, hi = 13;
   if (title == "Mrs"sv || title == "Rev"sv) {
@@ -195,7 +224,8 @@ void Generators::MaritalText() {
                                 : k <= 8  ? "Separated"sv
                                 : k <= 12 ? "Single"sv
                                           : "Divorced"sv;
-  state_.RecordSync[SyncMarital].assign(value);
+  Keep(SyncMarital, value);
+  return value;
 }
 
 }  // namespace kestrove

@@ -51,14 +51,36 @@ void MakeDate(void* g, int32_t code, const std::string& param1, const std::strin
   const size_t start = out.size();
   generators.AppendRandomDate(code - 15, param1, param2, out);
   // The birth date (style 2) is what the ages of the record count from.
-  if (code == 17) generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
+  if (code == 17 && generators.Keeps(SyncBirthText))
+    generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
 }
 void MakeOther(void* g, int32_t code, const std::string& param1, const std::string& param2,
                std::string& out) {
   out += static_cast<Generators*>(g)->Generate(code, param1, param2);
 }
 
+// A single choice, called straight.
+template <void (Generators::*Append)(int32_t, std::string&)>
+void MakeBy(void* g, int32_t code, const std::string&, const std::string&, std::string& out) {
+  (static_cast<Generators*>(g)->*Append)(code, out);
+}
+void MakeEmail(void* g, int32_t code, const std::string& param1, const std::string&,
+               std::string& out) {
+  static_cast<Generators*>(g)->AppendEmail(code, param1, out);
+}
+
 MakeValueFn MakerOf(int32_t code) {
+  if (code == 54 || code == 55) return MakeBy<&Generators::AppendGender>;
+  if (code >= 56 && code <= 58) return MakeBy<&Generators::AppendForename>;
+  if (code == 59) return MakeBy<&Generators::AppendMiddlename>;
+  if (code == 64) return MakeBy<&Generators::AppendSurname>;
+  if (code >= 84 && code <= 89) return MakeBy<&Generators::AppendTitle>;
+  if (code == 90) return MakeBy<&Generators::AppendMarital>;
+  if (code >= 92 && code <= 95) return MakeBy<&Generators::AppendStreetAddress>;
+  if (code == 96) return MakeBy<&Generators::AppendTown>;
+  if (code == 97) return MakeBy<&Generators::AppendCounty>;
+  if (code >= 98 && code <= 101) return MakeBy<&Generators::AppendPostCode>;
+  if (code >= 105 && code <= 108) return MakeEmail;
   if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) return MakePerson;
   if (code >= 92 && code <= 108) return MakeAddress;
   if (code == 206) return MakeCounter;
@@ -67,6 +89,27 @@ MakeValueFn MakerOf(int32_t code) {
 }
 
 }  // namespace
+
+void Generators::KeepSyncFor(const std::vector<int32_t>* codes) {
+  if (!codes) {
+    keep_ = ~0u;
+    return;
+  }
+  uint32_t keep = 0;
+  const auto reads = [&keep](SyncSlot slot) { keep |= 1u << slot; };
+  for (const int32_t code : *codes) {
+    // Middle name, initials and e-mail addresses.
+    if (code == 59 || (code >= 61 && code <= 63) || (code >= 105 && code <= 108))
+      reads(SyncForename);
+    if (code == 61 || code == 63 || code == 105) reads(SyncMiddlename);
+    if (code == 63 || code == 105 || code == 107 || code == 108) reads(SyncSurname);
+    if (code == 90) reads(SyncTitle);    // marital status
+    if (code == 91) reads(SyncMarital);  // spouse
+    if (code >= 43 && code <= 46) reads(SyncBirthText);
+    if (code >= 202 && code <= 205) reads(SyncBirthDate);
+  }
+  keep_ = keep;
+}
 
 ValueMaker Generators::MakerFor(int32_t code) {
   return {MakerOf(code), this};

@@ -27,6 +27,13 @@ class RandomSource {
     Advance();
     const int32_t w =
         static_cast<int32_t>(static_cast<uint32_t>(hi) - static_cast<uint32_t>(lo) + 1u);
+    if (lo >= 0 && w > 0) {
+      // The usual case: the fraction is not negative, so truncating is
+      // flooring, and seed × width / 2^32 stays below the width, so the
+      // draw never passes hi.
+      return lo + static_cast<int32_t>((static_cast<uint64_t>(RandomSeed) *
+                                        static_cast<uint32_t>(w)) >> 32);
+    }
     // x = lo + s*w / 2^32 as an exact fraction: (lo * 2^32 + s*w) / 2^32.
     const __int128 numerator =
         (static_cast<__int128>(lo) << 32) + static_cast<__int128>(RandomSeed) * w;

@@ -103,7 +103,8 @@ std::string_view LookupLists::PickListValue(int selector, int32_t position) {
   const int id = ListOfSelector(selector);
   if (id < 0) throw EListError("List selector " + std::to_string(selector) + " out of range");
   // The records lie in one block, so a read at any position costs the same.
-  return List(id).PickText(position, selector_field_[static_cast<size_t>(selector)]);
+  return lists_[static_cast<size_t>(id)]->PickText(position,
+                                                  selector_field_[static_cast<size_t>(selector)]);
 }
 
 }  // namespace kestrove
