@@ -18,7 +18,10 @@
 #     prepared once per table), beside the literal one;
 #   - MariaDB (a scratch server started here with scripts/mariadb-scratch),
 #     the literal and --bind runs beside its own client (mariadb) running the
-#     same statements in the same transactions;
+#     same statements in the same transactions; there --bind sends each batch
+#     as an array of parameter sets over a one-row Insert (db/bound_insert.h);
+#     on PostgreSQL and MariaDB the --bind run follows the literal one into
+#     the same table, so its time includes the profile's Delete of those rows;
 #   - a Database Lookup kept in memory (--cache-lookups) on a table of 100,000
 #     rows, values/s after the first read (bench_cached_lookup).
 #

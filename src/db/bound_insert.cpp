@@ -244,7 +244,9 @@ bool BoundInserts::Execute(const RunStatement& statement) {
   if (arrays_wanted_ < 0) arrays_wanted_ = connection_.MariaDbDriver() ? 1 : 0;
   if (arrays_wanted_ && ExecuteArrays(statement)) return true;
 
-  const std::string head = statement.Sql.substr(0, statement.HeadSize);
+  // Kept from batch to batch, so that its room is not asked for again.
+  head_.assign(statement.Sql, 0, statement.HeadSize);
+  const std::string& head = head_;
   int32_t per = statement.Records;
   const int64_t limit = Limit();
   if (limit > 0 && int64_t(per) * columns > limit) {

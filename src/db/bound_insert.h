@@ -80,6 +80,7 @@ class BoundInserts {
   std::vector<Typed> typed_;
   std::string data_;
   std::vector<size_t> widths_;
+  std::string head_;
 };
 
 }  // namespace kestrove
