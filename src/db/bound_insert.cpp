@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "db/connection.h"
+#include "db/odbc_error.h"
 #include "db/odbc_internal.h"
 #include "db/statement.h"
 #include "util/text.h"
@@ -116,6 +117,24 @@ struct BoundInserts::Prepared {
   std::vector<Param> params;
 };
 
+// One column of a one-row Insert executed over arrays: `capacity` rows of
+// `width` bytes each, and their indicators.
+struct BoundInserts::Column {
+  int16_t c_type = 0, sql_type = 0;
+  size_t width = 0;
+  std::vector<char> data;
+  std::vector<int64_t> indicators;
+};
+
+struct BoundInserts::Arrays {
+  std::unique_ptr<DbStatement> statement;
+  std::vector<Column> columns;
+  size_t capacity = 0;     // rows every column's buffers hold
+  uint64_t set_size = 1;   // SQL_ATTR_PARAMSET_SIZE as last set
+  std::vector<uint16_t> status;
+  uint64_t processed = 0;
+};
+
 BoundInserts::BoundInserts(DbConnection& connection) : connection_(connection) {}
 
 BoundInserts::~BoundInserts() {
@@ -124,9 +143,12 @@ BoundInserts::~BoundInserts() {
 
 void BoundInserts::Clear() {
   for (auto& [key, prepared] : prepared_) prepared->statement->TryTerminate();
+  for (auto& [key, arrays] : arrays_) arrays->statement->TryTerminate();
   prepared_.clear();
+  arrays_.clear();
   noted_.clear();
   limit_ = -1;
+  arrays_wanted_ = -1;
 }
 
 int64_t BoundInserts::Limit() {
@@ -219,7 +241,12 @@ bool BoundInserts::Execute(const RunStatement& statement) {
     typed_.push_back(t);
   }
 
-  const std::string head = statement.Sql.substr(0, statement.HeadSize);
+  if (arrays_wanted_ < 0) arrays_wanted_ = connection_.MariaDbDriver() ? 1 : 0;
+  if (arrays_wanted_ && ExecuteArrays(statement)) return true;
+
+  // Kept from batch to batch, so that its room is not asked for again.
+  head_.assign(statement.Sql, 0, statement.HeadSize);
+  const std::string& head = head_;
   int32_t per = statement.Records;
   const int64_t limit = Limit();
   if (limit > 0 && int64_t(per) * columns > limit) {
@@ -285,6 +312,113 @@ bool BoundInserts::Execute(const RunStatement& statement) {
                                         p.column_size, buffer, length, &p.indicator);
     }
     prepared.statement->ExecuteBound();
+  }
+  return true;
+}
+
+bool BoundInserts::ExecuteArrays(const RunStatement& statement) {
+  const size_t columns = static_cast<size_t>(statement.Columns);
+  const size_t rows = static_cast<size_t>(statement.Records);
+  // An array binds one C type to a column; its char and binary data get
+  // the width of its longest value.
+  widths_.assign(columns, 1);
+  for (size_t c = 0; c < columns; ++c) {
+    const Typed& first = typed_[c];
+    for (size_t r = 0; r < rows; ++r) {
+      const Typed& t = typed_[r * columns + c];
+      if (t.c_type != first.c_type || t.sql_type != first.sql_type) return false;
+      widths_[c] = std::max(widths_[c], t.size);
+    }
+  }
+  std::string_view head(statement.Sql.data(), statement.HeadSize);
+  auto found = arrays_.find(head);
+  if (found == arrays_.end()) {
+    std::string text(head);
+    for (size_t c = 0; c < columns; ++c) text += c == 0 ? "?" : ",?";
+    text += ')';
+    auto arrays = std::make_unique<Arrays>();
+    arrays->statement = std::make_unique<DbStatement>(connection_);
+    arrays->statement->SQLParsing = false;
+    arrays->statement->SetSQL(text);
+    arrays->statement->Prepare();
+    arrays->statement->SetAttribute(SQL_ATTR_PARAM_BIND_TYPE, SQL_PARAM_BIND_BY_COLUMN);
+    arrays->statement->SetAttribute(SQL_ATTR_PARAMS_PROCESSED_PTR,
+                                    reinterpret_cast<uintptr_t>(&arrays->processed));
+    arrays->columns.resize(columns);
+    found = arrays_.emplace(std::string(head), std::move(arrays)).first;
+  }
+  Arrays& a = *found->second;
+  DbStatement& st = *a.statement;
+  const bool grown = rows > a.capacity;
+  if (grown) {
+    a.capacity = std::max(rows, 2 * a.capacity);
+    a.status.assign(a.capacity, 0);
+    st.SetAttribute(SQL_ATTR_PARAM_STATUS_PTR, reinterpret_cast<uintptr_t>(a.status.data()));
+  }
+  for (size_t c = 0; c < columns; ++c) {
+    Column& col = a.columns[c];
+    const Typed& first = typed_[c];
+    const bool data = first.c_type == SQL_C_CHAR || first.c_type == SQL_C_BINARY;
+    const size_t width = data ? widths_[c] : first.c_type == SQL_C_BIT ? 1 : 8;
+    if (grown || col.c_type != first.c_type || col.sql_type != first.sql_type ||
+        width > col.width) {
+      col.c_type = first.c_type, col.sql_type = first.sql_type;
+      // Char data gets room to spare, so that a longer value later seldom
+      // asks for the buffers again.
+      col.width = data ? std::max<size_t>(width + width / 2, 16) : width;
+      col.data.assign(a.capacity * col.width, 0);
+      col.indicators.assign(a.capacity, 0);
+      st.BindParameter(static_cast<uint16_t>(c + 1), col.c_type, col.sql_type,
+                       data ? col.width : 0, col.data.data(),
+                       static_cast<int64_t>(col.width), col.indicators.data());
+    }
+    char* out = col.data.data();
+    for (size_t r = 0; r < rows; ++r, out += col.width) {
+      const Typed& t = typed_[r * columns + c];
+      if (t.null) {
+        col.indicators[r] = SQL_NULL_DATA;
+        continue;
+      }
+      switch (t.c_type) {
+        case SQL_C_SBIGINT:
+          std::memcpy(out, &t.integer, sizeof t.integer);
+          col.indicators[r] = 0;
+          break;
+        case SQL_C_DOUBLE:
+          std::memcpy(out, &t.real, sizeof t.real);
+          col.indicators[r] = 0;
+          break;
+        case SQL_C_BIT:
+          *out = static_cast<char>(t.integer);
+          col.indicators[r] = 0;
+          break;
+        default:
+          if (t.size > 0) std::memcpy(out, data_.data() + t.at, t.size);
+          col.indicators[r] = static_cast<int64_t>(t.size);
+          break;
+      }
+    }
+  }
+  if (a.set_size != rows) {
+    st.SetAttribute(SQL_ATTR_PARAMSET_SIZE, rows);
+    a.set_size = rows;
+  }
+  a.processed = 0;
+  std::fill(a.status.begin(), a.status.begin() + static_cast<ptrdiff_t>(rows),
+            static_cast<uint16_t>(SQL_PARAM_UNUSED));
+  st.ExecuteBound();
+  // A driver that answers success has stored every record; one that did
+  // not is an error, never a batch lost without a word.
+  for (size_t r = 0; r < rows; ++r) {
+    const uint16_t status = a.status[r];
+    if (r < a.processed && (status == SQL_PARAM_SUCCESS || status == SQL_PARAM_SUCCESS_WITH_INFO))
+      continue;
+    throw EODBC(OdbcObject::kStatement, &connection_, SQL_ERROR,
+                {TErrorRec{"HY000", 0,
+                           "record " + std::to_string(r + 1) + " of " + std::to_string(rows) +
+                               " bound to the Insert into " + statement.Table +
+                               " was not stored (parameter status " + std::to_string(status) +
+                               ")"}});
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tools/any_schema.h"
+#include "util/text.h"
 
 namespace kestrove::testing {
 namespace {
@@ -203,6 +204,35 @@ TEST_P(NamedRunDb, BoundValuesStoreTheRowsOfTheLiteralRun) {
   bool odd_text = false;
   for (const auto& row : runs[1]) odd_text |= row.size() == 3 && row[2] == "O'Ke\\nt";
   EXPECT_TRUE(odd_text);
+}
+
+// A record the data source refuses in the middle of a bound batch (a key
+// repeated) fails the run, and nothing of its batch is stored: on MariaDB
+// the batch goes as an array of parameter sets, each with its own status.
+TEST_P(NamedRunDb, BoundBatchWithARefusedRecordFailsTheRunAndStoresNoneOfIt) {
+  LoadAnySchema(db_, Dialect());
+  PlantParents();
+  const std::string path = ::testing::TempDir() + "named_refused_" + GetParam().name + ".toml";
+  std::ofstream(path) << Replace(R"([[table]]
+name = "{supplier}"
+records = 3
+fields = [
+  { name = "supplier_id", class = "integer", choice = "Fixed Value", Value = "20" },
+  { name = "name", choice = "Surname" },
+  { name = "state", choice = "Choice", List = "Kent;Avon" },
+]
+)", "{supplier}", Supplier());
+  const auto r = RunTool("kestrove-run", {"--profile", path, "--dsn", dsn_, "--seed", "7",
+                                          "--rows-per-insert", "3", "--bind"});
+  std::remove(path.c_str());
+  EXPECT_NE(r.exit_code, 0) << r.err;
+  const std::string err = Lower(r.err);
+  EXPECT_TRUE(err.find("duplicate") != std::string::npos ||
+              err.find("unique") != std::string::npos)
+      << r.err;
+  const auto rows = QueryRows(db_, "SELECT count(*) FROM " + Supplier(), 1);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "1") << "only the planted supplier";
 }
 
 KESTROVE_INSTANTIATE_ANY_SCHEMA_DRIVERS(NamedRunDb);
