@@ -52,7 +52,10 @@ struct Piece {
   void AddNumber(int32_t value) {
     size = static_cast<size_t>(std::to_chars(text + size, text + sizeof text, value).ptr - text);
   }
-  void AppendTo(std::string& out) const { out.append(text, size); }
+  template <class Out>
+  void AppendTo(Out& out) const {
+    out.append(text, size);
+  }
 };
 
 }  // namespace
@@ -103,7 +106,8 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
   }
 }
 
-void Generators::AppendStreetAddress(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendStreetAddress(int32_t code, Out& out) {
   const std::string_view compass = CompassWord(random_.RandomBetween(1, 120));
   Piece start;
   if (code != 95) {
@@ -118,14 +122,16 @@ void Generators::AppendStreetAddress(int32_t code, std::string& out) {
                     : kResidentialSuffixes[random_.RandomBetween(0, 20)];
 }
 
-void Generators::AppendTown(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendTown(int32_t, Out& out) {
   int32_t p = -1;
   const std::string_view town = PickRandomText(kSelTown, &p);
   state_.RecordTownRow = p;
   out += town;
 }
 
-void Generators::AppendCounty(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendCounty(int32_t, Out& out) {
   int32_t p = state_.RecordTownRow;
   std::string_view county;
   if (p >= 0) {
@@ -139,7 +145,8 @@ void Generators::AppendCounty(int32_t, std::string& out) {
   out += county;
 }
 
-void Generators::AppendPostCode(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendPostCode(int32_t code, Out& out) {
   const int32_t row = state_.RecordTownRow;
   const std::string_view prefix =
       row < 0 ? PickRandomText(kSelPostCode) : lists_.PickListValue(kSelPostCode, row);
@@ -159,7 +166,8 @@ void Generators::AppendPostCode(int32_t code, std::string& out) {
   code_text.AppendTo(out);
 }
 
-void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::string& out) {
+template <class Out>
+void Generators::AppendEmail(int32_t code, const std::string& domain_word, Out& out) {
   const auto& sync = state_.RecordSync;
   const size_t start = out.size();
   if (code == 105) {
@@ -183,5 +191,16 @@ void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::
     out += ".com"sv;
   }
 }
+
+template void Generators::AppendStreetAddress(int32_t, std::string&);
+template void Generators::AppendStreetAddress(int32_t, TextOut&);
+template void Generators::AppendTown(int32_t, std::string&);
+template void Generators::AppendTown(int32_t, TextOut&);
+template void Generators::AppendCounty(int32_t, std::string&);
+template void Generators::AppendCounty(int32_t, TextOut&);
+template void Generators::AppendPostCode(int32_t, std::string&);
+template void Generators::AppendPostCode(int32_t, TextOut&);
+template void Generators::AppendEmail(int32_t, const std::string&, std::string&);
+template void Generators::AppendEmail(int32_t, const std::string&, TextOut&);
 
 }  // namespace kestrove
