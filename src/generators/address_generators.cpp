@@ -1,7 +1,9 @@
 // Street address, town, county, post code, telephone and e-mail. Town, county
 // and post code of one record come from one row of the town list, the row the
 // Town/City field kept in RecordTownRow.
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -30,18 +32,39 @@ constexpr std::string_view kTradeSuffixes[11] = {
     " Industrial Estate"sv, " Trading Estate"sv,    " Trading Estate"sv,
     " Retail Park"sv};
 
+// A short word padded to eight characters, so that it is copied whole.
+struct Word {
+  char text[8];
+  uint8_t size;
+};
+
 // 1-5 East, 6-10 North, 11-15 West, 16-20 South, above that none; each with
 // the space that follows it.
-std::string_view CompassWord(int32_t b) {
-  if (b <= 5) return "East "sv;
-  if (b <= 10) return "North "sv;
-  if (b <= 15) return "West "sv;
-  if (b <= 20) return "South "sv;
-  return {};
+Word CompassWord(int32_t b) {
+  if (b <= 5) return {"East ", 5};
+  if (b <= 10) return {"North ", 6};
+  if (b <= 15) return {"West ", 5};
+  if (b <= 20) return {"South ", 6};
+  return {"", 0};
 }
 
-// A short text put together in place and appended in one piece: each
-// append to the statement costs a call, each character here does not.
+// "0" to "1999", the numbers of houses and post code districts, worked out
+// once.
+constexpr int32_t kShortNumbers = 2000;
+constexpr std::array<Word, kShortNumbers> MakeShortNumbers() {
+  std::array<Word, kShortNumbers> numbers{};
+  for (int32_t n = 0; n < kShortNumbers; ++n) {
+    Word& word = numbers[static_cast<size_t>(n)];
+    char digits[4];
+    int count = 0;
+    for (int32_t v = n; count == 0 || v > 0; v /= 10) digits[count++] = static_cast<char>('0' + v % 10);
+    for (int i = 0; i < count; ++i) word.text[i] = digits[count - 1 - i];
+    word.size = static_cast<uint8_t>(count);
+  }
+  return numbers;
+}
+constexpr std::array<Word, kShortNumbers> kShortNumberWords = MakeShortNumbers();
+
 struct Piece {
   char text[32];
   size_t size = 0;
@@ -49,7 +72,16 @@ struct Piece {
   void Add(std::string_view word) {
     for (const char c : word) text[size++] = c;
   }
+  // Copied whole, eight characters, of which `word.size` count.
+  void Add(const Word& word) {
+    std::memcpy(text + size, word.text, sizeof word.text);
+    size += word.size;
+  }
   void AddNumber(int32_t value) {
+    if (value >= 0 && value < kShortNumbers) {
+      Add(kShortNumberWords[static_cast<size_t>(value)]);
+      return;
+    }
     size = static_cast<size_t>(std::to_chars(text + size, text + sizeof text, value).ptr - text);
   }
   template <class Out>
@@ -108,7 +140,7 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
 
 template <class Out>
 void Generators::AppendStreetAddress(int32_t code, Out& out) {
-  const std::string_view compass = CompassWord(random_.RandomBetween(1, 120));
+  const Word compass = CompassWord(random_.RandomBetween(1, 120));
   Piece start;
   if (code != 95) {
     const int32_t limit = code == 92 ? 99 : code == 93 ? 999 : 1999;
