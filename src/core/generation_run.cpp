@@ -306,6 +306,8 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   uint64_t revision = state_.Revision - 1;
   const bool plain_table = !extras && !Guard && !Cycles && !spans;
   bool plain = false;
+  // Plain, and every maker writes through a TextOut.
+  bool direct = false;
   // Whatever ends the table, the services make values for anyone again.
   struct MakingEnds {
     RunServices& services;
@@ -331,13 +333,25 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       in_use_.clear();
       steps_.clear();
       plain = plain_table;
+      direct = true;
       for (int i = 0; i < kMaxFields; ++i) {
         const int32_t code = table.Fields[i].ChoiceCode;
         if (!InUse(code)) continue;
         in_use_.push_back(i);
         steps_.push_back({i, code, FamilyOfCode(code) == Family::kText, IsLookupCode(code),
-                          services_.MakerFor(code)});
+                          services_.MakerFor(code), {}, 0});
         plain = plain && steps_.back().maker.Make && !steps_.back().lookup;
+        direct = direct && steps_.back().maker.MakeText;
+      }
+      direct = direct && plain;
+      for (size_t k = 0; k < steps_.size(); ++k) {
+        FieldStep& step = steps_[k];
+        const bool next_text = k + 1 < steps_.size() && steps_[k + 1].text;
+        uint8_t n = 0;
+        if (step.text) step.tail[n++] = '\'';
+        step.tail[n++] = ',';
+        if (next_text) step.tail[n++] = '\'';
+        step.tail_size = n;
       }
       making_.clear();
       for (const FieldStep& step : steps_) making_.push_back(step.code);
@@ -364,7 +378,18 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     text_spans_.clear();
     // Without NULL shares, keys to guard or values to note, every value
     // comes from its maker: the short way.
-    if (plain) {
+    if (direct) {
+      // Each value is followed by its tail, which opens the next one.
+      TextOut out(statement_);
+      if (!steps_.empty() && steps_.front().text) out += '\'';
+      for (const FieldStep& step : steps_) {
+        const TFieldStruct& field = table.Fields[step.index];
+        const size_t start = out.size();
+        step.maker.MakeText(step.maker.Context, step.code, field.Param1, field.Param2, out);
+        if (step.text) text_spans_.emplace_back(start, out.size());
+        out.AppendShort(step.tail, step.tail_size);
+      }
+    } else if (plain) {
       for (const FieldStep& step : steps_) {
         const TFieldStruct& field = table.Fields[step.index];
         if (step.text) {

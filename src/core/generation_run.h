@@ -157,6 +157,10 @@ class GenerationRun {
     bool text;
     bool lookup;
     ValueMaker maker;
+    // What follows the value up to the next one: its closing quote, the
+    // comma, the next value's opening quote.
+    char tail[4];
+    uint8_t tail_size;
   };
   std::vector<FieldStep> steps_;
   std::vector<int32_t> making_;

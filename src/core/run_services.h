@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/text_out.h"
+
 namespace kestrove {
 
 // kUpdate sets the keys of a cycle's rows once the table they refer to is
@@ -69,9 +71,13 @@ using MakeValueFn = void (*)(void* context, int32_t code, const std::string& par
 // A field's value maker, worked out once for a table so that each record
 // calls it straight instead of dispatching on the code again. Empty where
 // the value must go through AppendValue.
+// The same for a TextOut, where the choice has such a maker (null else).
+using MakeTextFn = void (*)(void* context, int32_t code, const std::string& param1,
+                            const std::string& param2, TextOut& out);
 struct ValueMaker {
   MakeValueFn Make = nullptr;
   void* Context = nullptr;
+  MakeTextFn MakeText = nullptr;
 };
 
 class RunServices {

@@ -1,7 +1,9 @@
 // Street address, town, county, post code, telephone and e-mail. Town, county
 // and post code of one record come from one row of the town list, the row the
 // Town/City field kept in RecordTownRow.
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -30,18 +32,39 @@ constexpr std::string_view kTradeSuffixes[11] = {
     " Industrial Estate"sv, " Trading Estate"sv,    " Trading Estate"sv,
     " Retail Park"sv};
 
+// A short word padded to eight characters, so that it is copied whole.
+struct Word {
+  char text[8];
+  uint8_t size;
+};
+
 // 1-5 East, 6-10 North, 11-15 West, 16-20 South, above that none; each with
 // the space that follows it.
-std::string_view CompassWord(int32_t b) {
-  if (b <= 5) return "East "sv;
-  if (b <= 10) return "North "sv;
-  if (b <= 15) return "West "sv;
-  if (b <= 20) return "South "sv;
-  return {};
+Word CompassWord(int32_t b) {
+  if (b <= 5) return {"East ", 5};
+  if (b <= 10) return {"North ", 6};
+  if (b <= 15) return {"West ", 5};
+  if (b <= 20) return {"South ", 6};
+  return {"", 0};
 }
 
-// A short text put together in place and appended in one piece: each
-// append to the statement costs a call, each character here does not.
+// "0" to "1999", the numbers of houses and post code districts, worked out
+// once.
+constexpr int32_t kShortNumbers = 2000;
+constexpr std::array<Word, kShortNumbers> MakeShortNumbers() {
+  std::array<Word, kShortNumbers> numbers{};
+  for (int32_t n = 0; n < kShortNumbers; ++n) {
+    Word& word = numbers[static_cast<size_t>(n)];
+    char digits[4];
+    int count = 0;
+    for (int32_t v = n; count == 0 || v > 0; v /= 10) digits[count++] = static_cast<char>('0' + v % 10);
+    for (int i = 0; i < count; ++i) word.text[i] = digits[count - 1 - i];
+    word.size = static_cast<uint8_t>(count);
+  }
+  return numbers;
+}
+constexpr std::array<Word, kShortNumbers> kShortNumberWords = MakeShortNumbers();
+
 struct Piece {
   char text[32];
   size_t size = 0;
@@ -49,10 +72,22 @@ struct Piece {
   void Add(std::string_view word) {
     for (const char c : word) text[size++] = c;
   }
+  // Copied whole, eight characters, of which `word.size` count.
+  void Add(const Word& word) {
+    std::memcpy(text + size, word.text, sizeof word.text);
+    size += word.size;
+  }
   void AddNumber(int32_t value) {
+    if (value >= 0 && value < kShortNumbers) {
+      Add(kShortNumberWords[static_cast<size_t>(value)]);
+      return;
+    }
     size = static_cast<size_t>(std::to_chars(text + size, text + sizeof text, value).ptr - text);
   }
-  void AppendTo(std::string& out) const { out.append(text, size); }
+  template <class Out>
+  void AppendTo(Out& out) const {
+    out.append(text, size);
+  }
 };
 
 }  // namespace
@@ -103,8 +138,9 @@ void Generators::AppendAddressText(int32_t code, const std::string& param1, std:
   }
 }
 
-void Generators::AppendStreetAddress(int32_t code, std::string& out) {
-  const std::string_view compass = CompassWord(random_.RandomBetween(1, 120));
+template <class Out>
+void Generators::AppendStreetAddress(int32_t code, Out& out) {
+  const Word compass = CompassWord(random_.RandomBetween(1, 120));
   Piece start;
   if (code != 95) {
     const int32_t limit = code == 92 ? 99 : code == 93 ? 999 : 1999;
@@ -118,14 +154,16 @@ void Generators::AppendStreetAddress(int32_t code, std::string& out) {
                     : kResidentialSuffixes[random_.RandomBetween(0, 20)];
 }
 
-void Generators::AppendTown(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendTown(int32_t, Out& out) {
   int32_t p = -1;
   const std::string_view town = PickRandomText(kSelTown, &p);
   state_.RecordTownRow = p;
   out += town;
 }
 
-void Generators::AppendCounty(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendCounty(int32_t, Out& out) {
   int32_t p = state_.RecordTownRow;
   std::string_view county;
   if (p >= 0) {
@@ -139,7 +177,8 @@ void Generators::AppendCounty(int32_t, std::string& out) {
   out += county;
 }
 
-void Generators::AppendPostCode(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendPostCode(int32_t code, Out& out) {
   const int32_t row = state_.RecordTownRow;
   const std::string_view prefix =
       row < 0 ? PickRandomText(kSelPostCode) : lists_.PickListValue(kSelPostCode, row);
@@ -159,7 +198,8 @@ void Generators::AppendPostCode(int32_t code, std::string& out) {
   code_text.AppendTo(out);
 }
 
-void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::string& out) {
+template <class Out>
+void Generators::AppendEmail(int32_t code, const std::string& domain_word, Out& out) {
   const auto& sync = state_.RecordSync;
   const size_t start = out.size();
   if (code == 105) {
@@ -183,5 +223,16 @@ void Generators::AppendEmail(int32_t code, const std::string& domain_word, std::
     out += ".com"sv;
   }
 }
+
+template void Generators::AppendStreetAddress(int32_t, std::string&);
+template void Generators::AppendStreetAddress(int32_t, TextOut&);
+template void Generators::AppendTown(int32_t, std::string&);
+template void Generators::AppendTown(int32_t, TextOut&);
+template void Generators::AppendCounty(int32_t, std::string&);
+template void Generators::AppendCounty(int32_t, TextOut&);
+template void Generators::AppendPostCode(int32_t, std::string&);
+template void Generators::AppendPostCode(int32_t, TextOut&);
+template void Generators::AppendEmail(int32_t, const std::string&, std::string&);
+template void Generators::AppendEmail(int32_t, const std::string&, TextOut&);
 
 }  // namespace kestrove

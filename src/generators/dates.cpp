@@ -97,6 +97,20 @@ int64_t DaysFromCivil(const CivilDate& date) {
 
 CivilDate CivilFromDays(int64_t z) {
   z += 719468;
+  if (z >= 0 && z < (int64_t{1} << 31)) {
+    // The same steps in 32-bit unsigned arithmetic, which is exact here and
+    // quicker: every date from 0000/03/01 for millions of years.
+    const uint32_t days = static_cast<uint32_t>(z);
+    const uint32_t era = days / 146097;
+    const uint32_t doe = days - era * 146097;
+    const uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const uint32_t mp = (5 * doy + 2) / 153;
+    const uint32_t d = doy - (153 * mp + 2) / 5 + 1;
+    const uint32_t m = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t y = static_cast<int64_t>(yoe) + static_cast<int64_t>(era) * 400 + (m <= 2);
+    return {static_cast<int32_t>(y), static_cast<int32_t>(m), static_cast<int32_t>(d)};
+  }
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t doe = z - era * 146097;
   const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -141,7 +155,8 @@ std::string FormatDateStyle(int style, const CivilDate& date) {
   return out;
 }
 
-void AppendDateStyle(int style, const CivilDate& date, std::string& out_text) {
+template <class Out>
+void AppendDateStyle(int style, const CivilDate& date, Out& out_text) {
   if (style < 1 || style > 27) return;
   if (style <= 2 && date.year >= 1000 && date.year <= 9999) {
     // yyyy/mm/dd, the style dates of birth and typed dates use.
@@ -209,5 +224,8 @@ void AppendDateStyle(int style, const CivilDate& date, std::string& out_text) {
   }
   out_text.append(out, n);
 }
+
+template void AppendDateStyle(int, const CivilDate&, std::string&);
+template void AppendDateStyle(int, const CivilDate&, TextOut&);
 
 }  // namespace kestrove

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/text_out.h"
+
 #include "core/clock.h"
 
 namespace kestrove {
@@ -21,7 +23,8 @@ CivilDate ReadDate(const std::string& text);
 // Formats a date in date style 1 to 27; empty text for any other style.
 std::string FormatDateStyle(int style, const CivilDate& date);
 // The same, appended to `out`.
-void AppendDateStyle(int style, const CivilDate& date, std::string& out);
+template <class Out>
+void AppendDateStyle(int style, const CivilDate& date, Out& out);
 
 // The format of date style 1 to 27 ("dd-mmm-yyyy"); null for any other.
 const char* DateStyleFormat(int style);

@@ -13,6 +13,7 @@
 #include "core/lookup_ids.h"
 #include "core/profile.h"
 #include "core/run_services.h"
+#include "core/text_out.h"
 #include "db/lookup_reader.h"
 #include "generators/random.h"
 
@@ -73,8 +74,9 @@ class Generators {
                                                 const std::string& param2);
   // A random date of the range in date style 1..27 (empty for other styles).
   std::string RandomDateText(int style, const std::string& param1, const std::string& param2);
+  template <class Out>
   void AppendRandomDate(int style, const std::string& param1, const std::string& param2,
-                        std::string& out);
+                        Out& out);
   // A random time of day in time style 1..3 (empty for other styles).
   std::string TimeText(int style);
 
@@ -83,19 +85,31 @@ class Generators {
   // running number.
   void AppendPersonText(int32_t code, std::string& out);
   void AppendAddressText(int32_t code, const std::string& param1, std::string& out);
-  void AppendCounter(const std::string& start_text, std::string& out);
+  template <class Out>
+  void AppendCounter(const std::string& start_text, Out& out);
   // The single choices of those families, each of a code and its output.
-  void AppendGender(int32_t code, std::string& out);
-  void AppendForename(int32_t code, std::string& out);
-  void AppendMiddlename(int32_t code, std::string& out);
-  void AppendSurname(int32_t code, std::string& out);
-  void AppendTitle(int32_t code, std::string& out);
-  void AppendMarital(int32_t code, std::string& out);
-  void AppendStreetAddress(int32_t code, std::string& out);
-  void AppendTown(int32_t code, std::string& out);
-  void AppendCounty(int32_t code, std::string& out);
-  void AppendPostCode(int32_t code, std::string& out);
-  void AppendEmail(int32_t code, const std::string& domain_word, std::string& out);
+  template <class Out>
+  void AppendGender(int32_t code, Out& out);
+  template <class Out>
+  void AppendForename(int32_t code, Out& out);
+  template <class Out>
+  void AppendMiddlename(int32_t code, Out& out);
+  template <class Out>
+  void AppendSurname(int32_t code, Out& out);
+  template <class Out>
+  void AppendTitle(int32_t code, Out& out);
+  template <class Out>
+  void AppendMarital(int32_t code, Out& out);
+  template <class Out>
+  void AppendStreetAddress(int32_t code, Out& out);
+  template <class Out>
+  void AppendTown(int32_t code, Out& out);
+  template <class Out>
+  void AppendCounty(int32_t code, Out& out);
+  template <class Out>
+  void AppendPostCode(int32_t code, Out& out);
+  template <class Out>
+  void AppendEmail(int32_t code, const std::string& domain_word, Out& out);
 
   // The record's sync slots that fields of the table read (a name the
   // e-mail is made of, the title the marital status follows, ...); a slot

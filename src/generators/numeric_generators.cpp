@@ -125,12 +125,19 @@ std::string Generators::CurrencyRandomText(const std::string& from_text,
   return HundredthsText(random_.RandomBetween(a, b));
 }
 
-void Generators::AppendCounter(const std::string& start_text, std::string& out) {
+template <class Out>
+void Generators::AppendCounter(const std::string& start_text, Out& out) {
   const int32_t start = start_text.empty() ? 0 : StrToInt(start_text);
   if (state_.TableCounter < start) state_.TableCounter = start;
-  char digits[12];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, state_.TableCounter).ptr);
+  // Eleven characters hold any int. The buffer is larger because the
+  // compiler checks the output's long-copy branch against its size.
+  char digits[32];
+  const char* end = std::to_chars(digits, digits + 12, state_.TableCounter).ptr;
+  out.append(digits, static_cast<size_t>(end - digits));
   state_.TableCounter = static_cast<int32_t>(static_cast<uint32_t>(state_.TableCounter) + 1u);
 }
+
+template void Generators::AppendCounter(const std::string&, std::string&);
+template void Generators::AppendCounter(const std::string&, TextOut&);
 
 }  // namespace kestrove

@@ -129,7 +129,8 @@ void Generators::AppendPersonText(int32_t code, std::string& out) {
   }
 }
 
-void Generators::AppendGender(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendGender(int32_t code, Out& out) {
   const bool male = DecideGender() == kMale;
   const std::string_view gender =
       code == 54 ? (male ? "M"sv : "F"sv) : (male ? "Male"sv : "Female"sv);
@@ -138,7 +139,8 @@ void Generators::AppendGender(int32_t code, std::string& out) {
 }
 
 // 56 of the record's gender, 57 a man's and 58 a woman's, which settles it.
-void Generators::AppendForename(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendForename(int32_t code, Out& out) {
   const int selector = code == 57   ? kSelForenameM
                        : code == 58 ? kSelForenameF
                        : DecideGender() == kMale ? kSelForenameM
@@ -149,21 +151,25 @@ void Generators::AppendForename(int32_t code, std::string& out) {
   out += forename;
 }
 
-void Generators::AppendSurname(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendSurname(int32_t, Out& out) {
   const std::string_view surname = PickRandomText(kSelSurname);
   Keep(SyncSurname, surname);
   out += surname;
 }
 
-void Generators::AppendMiddlename(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendMiddlename(int32_t, Out& out) {
   out += MiddlenameText();
 }
 
-void Generators::AppendTitle(int32_t code, std::string& out) {
+template <class Out>
+void Generators::AppendTitle(int32_t code, Out& out) {
   out += TitleText(code);
 }
 
-void Generators::AppendMarital(int32_t, std::string& out) {
+template <class Out>
+void Generators::AppendMarital(int32_t, Out& out) {
   out += MaritalText();
 }
 
@@ -227,5 +233,18 @@ std::string_view Generators::MaritalText() {
   Keep(SyncMarital, value);
   return value;
 }
+
+template void Generators::AppendGender(int32_t, std::string&);
+template void Generators::AppendGender(int32_t, TextOut&);
+template void Generators::AppendForename(int32_t, std::string&);
+template void Generators::AppendForename(int32_t, TextOut&);
+template void Generators::AppendSurname(int32_t, std::string&);
+template void Generators::AppendSurname(int32_t, TextOut&);
+template void Generators::AppendMiddlename(int32_t, std::string&);
+template void Generators::AppendMiddlename(int32_t, TextOut&);
+template void Generators::AppendTitle(int32_t, std::string&);
+template void Generators::AppendTitle(int32_t, TextOut&);
+template void Generators::AppendMarital(int32_t, std::string&);
+template void Generators::AppendMarital(int32_t, TextOut&);
 
 }  // namespace kestrove

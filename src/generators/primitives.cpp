@@ -41,18 +41,19 @@ void MakeAddress(void* g, int32_t code, const std::string& param1, const std::st
                  std::string& out) {
   static_cast<Generators*>(g)->AppendAddressText(code, param1, out);
 }
-void MakeCounter(void* g, int32_t, const std::string& param1, const std::string&,
-                 std::string& out) {
+template <class Out>
+void MakeCounter(void* g, int32_t, const std::string& param1, const std::string&, Out& out) {
   static_cast<Generators*>(g)->AppendCounter(param1, out);
 }
+template <class Out>
 void MakeDate(void* g, int32_t code, const std::string& param1, const std::string& param2,
-              std::string& out) {
+              Out& out) {
   auto& generators = *static_cast<Generators*>(g);
   const size_t start = out.size();
   generators.AppendRandomDate(code - 15, param1, param2, out);
   // The birth date (style 2) is what the ages of the record count from.
   if (code == 17 && generators.Keeps(SyncBirthText))
-    generators.State().RecordSync[SyncBirthText].assign(out, start, std::string::npos);
+    generators.State().RecordSync[SyncBirthText].assign(out.data() + start, out.size() - start);
 }
 void MakeOther(void* g, int32_t code, const std::string& param1, const std::string& param2,
                std::string& out) {
@@ -60,31 +61,41 @@ void MakeOther(void* g, int32_t code, const std::string& param1, const std::stri
 }
 
 // A single choice, called straight.
-template <void (Generators::*Append)(int32_t, std::string&)>
-void MakeBy(void* g, int32_t code, const std::string&, const std::string&, std::string& out) {
+template <class Out, void (Generators::*Append)(int32_t, Out&)>
+void MakeBy(void* g, int32_t code, const std::string&, const std::string&, Out& out) {
   (static_cast<Generators*>(g)->*Append)(code, out);
 }
-void MakeEmail(void* g, int32_t code, const std::string& param1, const std::string&,
-               std::string& out) {
+template <class Out>
+void MakeEmail(void* g, int32_t code, const std::string& param1, const std::string&, Out& out) {
   static_cast<Generators*>(g)->AppendEmail(code, param1, out);
 }
 
+// The maker of a choice that writes into either kind of output, or null.
+template <class Out>
+using MakeFn = void (*)(void*, int32_t, const std::string&, const std::string&, Out&);
+template <class Out>
+MakeFn<Out> SingleMaker(int32_t code) {
+  using G = Generators;
+  if (code == 54 || code == 55) return MakeBy<Out, &G::AppendGender<Out>>;
+  if (code >= 56 && code <= 58) return MakeBy<Out, &G::AppendForename<Out>>;
+  if (code == 59) return MakeBy<Out, &G::AppendMiddlename<Out>>;
+  if (code == 64) return MakeBy<Out, &G::AppendSurname<Out>>;
+  if (code >= 84 && code <= 89) return MakeBy<Out, &G::AppendTitle<Out>>;
+  if (code == 90) return MakeBy<Out, &G::AppendMarital<Out>>;
+  if (code >= 92 && code <= 95) return MakeBy<Out, &G::AppendStreetAddress<Out>>;
+  if (code == 96) return MakeBy<Out, &G::AppendTown<Out>>;
+  if (code == 97) return MakeBy<Out, &G::AppendCounty<Out>>;
+  if (code >= 98 && code <= 101) return MakeBy<Out, &G::AppendPostCode<Out>>;
+  if (code >= 105 && code <= 108) return MakeEmail<Out>;
+  if (code == 206) return MakeCounter<Out>;
+  if (code >= 16 && code <= 42) return MakeDate<Out>;
+  return nullptr;
+}
+
 MakeValueFn MakerOf(int32_t code) {
-  if (code == 54 || code == 55) return MakeBy<&Generators::AppendGender>;
-  if (code >= 56 && code <= 58) return MakeBy<&Generators::AppendForename>;
-  if (code == 59) return MakeBy<&Generators::AppendMiddlename>;
-  if (code == 64) return MakeBy<&Generators::AppendSurname>;
-  if (code >= 84 && code <= 89) return MakeBy<&Generators::AppendTitle>;
-  if (code == 90) return MakeBy<&Generators::AppendMarital>;
-  if (code >= 92 && code <= 95) return MakeBy<&Generators::AppendStreetAddress>;
-  if (code == 96) return MakeBy<&Generators::AppendTown>;
-  if (code == 97) return MakeBy<&Generators::AppendCounty>;
-  if (code >= 98 && code <= 101) return MakeBy<&Generators::AppendPostCode>;
-  if (code >= 105 && code <= 108) return MakeEmail;
+  if (const MakeValueFn single = SingleMaker<std::string>(code)) return single;
   if ((code >= 54 && code <= 64 && code != 60) || (code >= 84 && code <= 91)) return MakePerson;
   if (code >= 92 && code <= 108) return MakeAddress;
-  if (code == 206) return MakeCounter;
-  if (code >= 16 && code <= 42) return MakeDate;
   return MakeOther;
 }
 
@@ -112,7 +123,7 @@ void Generators::KeepSyncFor(const std::vector<int32_t>* codes) {
 }
 
 ValueMaker Generators::MakerFor(int32_t code) {
-  return {MakerOf(code), this};
+  return {MakerOf(code), this, SingleMaker<TextOut>(code)};
 }
 
 void Generators::AppendValue(int32_t code, const std::string& param1, const std::string& param2,
@@ -191,8 +202,9 @@ std::string Generators::RandomDateText(int style, const std::string& param1,
   return value;
 }
 
+template <class Out>
 void Generators::AppendRandomDate(int style, const std::string& param1, const std::string& param2,
-                                  std::string& out) {
+                                  Out& out) {
   // A range of two written dates is worked out once; one that ends today
   // is read again each time, since today may change while a run goes on.
   DayRange& range = day_range_;
@@ -242,5 +254,9 @@ std::string Generators::TimeText(int style) {
       return {};
   }
 }
+
+template void Generators::AppendRandomDate(int, const std::string&, const std::string&,
+                                           std::string&);
+template void Generators::AppendRandomDate(int, const std::string&, const std::string&, TextOut&);
 
 }  // namespace kestrove

@@ -85,7 +85,7 @@ class TdxMemData {
   // is the read behind the generators' random picks.
   std::string_view PickText(int32_t position, int field) const {
     if (!Active()) CheckActive();
-    if (count_ == 0 || field < 0 || field >= FieldCount()) return {};
+    if (count_ == 0 || field < 0 || static_cast<size_t>(field) >= offsets_.size()) return {};
     const int32_t index = position < 0 ? 0 : position >= count_ ? count_ - 1 : position;
     return SlotText(Slot(index), offsets_[static_cast<size_t>(field)]);
   }

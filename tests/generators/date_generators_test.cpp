@@ -10,6 +10,36 @@ namespace {
 
 using DateTest = GeneratorsTest;
 
+// Day numbers and dates both ways, on each side of 0000/03/01 (where the
+// day arithmetic changes its width) and far out: known days, then every day
+// of a wide span back to its own number and on to the next date.
+TEST(DayNumbers, CivilDatesAndDayNumbersAgree) {
+  struct Known {
+    int64_t days;
+    CivilDate date;
+  };
+  for (const Known& k : {Known{0, {1970, 1, 1}}, Known{-719468, {0, 3, 1}},
+                         Known{-719469, {0, 2, 29}}, Known{11016, {2000, 2, 29}},
+                         Known{2932896, {9999, 12, 31}}, Known{-25567, {1900, 1, 1}}}) {
+    const CivilDate d = CivilFromDays(k.days);
+    EXPECT_EQ(d.year * 10000 + d.month * 100 + d.day,
+              k.date.year * 10000 + k.date.month * 100 + k.date.day)
+        << k.days;
+    EXPECT_EQ(DaysFromCivil(k.date), k.days);
+  }
+  for (const int64_t first : {int64_t{-1500000}, (int64_t{1} << 31) - 719468 - 400000}) {
+    CivilDate last = CivilFromDays(first - 1);
+    for (int64_t n = first; n < first + 1000000; ++n) {
+      const CivilDate d = CivilFromDays(n);
+      ASSERT_EQ(DaysFromCivil(d), n);
+      ASSERT_TRUE(d.day == last.day + 1 || (d.day == 1 && (d.month == last.month + 1 ||
+                                                           (d.month == 1 && last.month == 12))))
+          << n;
+      last = d;
+    }
+  }
+}
+
 TEST_F(DateTest, TextDateUsesTheStyleOfItsCode) {
   for (int32_t code = 16; code <= 42; ++code) {
     const std::string value = Gen(code, "2003/7/19", "2003/7/19");
