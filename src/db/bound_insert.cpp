@@ -156,22 +156,28 @@ int64_t BoundInserts::Limit() {
   return limit_;
 }
 
+std::unique_ptr<DbStatement> BoundInserts::PrepareMarkers(std::string_view head, int32_t rows,
+                                                          size_t columns) {
+  std::string text(head);
+  for (int32_t row = 0; row < rows; ++row) {
+    if (row > 0) text += ",(";
+    for (size_t c = 0; c < columns; ++c) text += c == 0 ? "?" : ",?";
+    text += ')';
+  }
+  auto statement = std::make_unique<DbStatement>(connection_);
+  // The text goes to the driver as it is: no ":name" is read out of it.
+  statement->SQLParsing = false;
+  statement->SetSQL(text);
+  statement->Prepare();
+  return statement;
+}
+
 BoundInserts::Prepared& BoundInserts::StatementFor(const std::string& head, int32_t rows,
                                                    int32_t columns) {
   auto& slot = prepared_[{head, rows}];
   if (slot) return *slot;
-  std::string text = head;
-  for (int32_t row = 0; row < rows; ++row) {
-    if (row > 0) text += ",(";
-    for (int32_t c = 0; c < columns; ++c) text += c == 0 ? "?" : ",?";
-    text += ')';
-  }
   auto prepared = std::make_unique<Prepared>();
-  prepared->statement = std::make_unique<DbStatement>(connection_);
-  // The text goes to the driver as it is: no ":name" is read out of it.
-  prepared->statement->SQLParsing = false;
-  prepared->statement->SetSQL(text);
-  prepared->statement->Prepare();
+  prepared->statement = PrepareMarkers(head, rows, static_cast<size_t>(columns));
   prepared->params.resize(static_cast<size_t>(rows) * static_cast<size_t>(columns));
   slot = std::move(prepared);
   return *slot;
@@ -333,14 +339,8 @@ bool BoundInserts::ExecuteArrays(const RunStatement& statement) {
   std::string_view head(statement.Sql.data(), statement.HeadSize);
   auto found = arrays_.find(head);
   if (found == arrays_.end()) {
-    std::string text(head);
-    for (size_t c = 0; c < columns; ++c) text += c == 0 ? "?" : ",?";
-    text += ')';
     auto arrays = std::make_unique<Arrays>();
-    arrays->statement = std::make_unique<DbStatement>(connection_);
-    arrays->statement->SQLParsing = false;
-    arrays->statement->SetSQL(text);
-    arrays->statement->Prepare();
+    arrays->statement = PrepareMarkers(head, 1, columns);
     arrays->statement->SetAttribute(SQL_ATTR_PARAM_BIND_TYPE, SQL_PARAM_BIND_BY_COLUMN);
     arrays->statement->SetAttribute(SQL_ATTR_PARAMS_PROCESSED_PTR,
                                     reinterpret_cast<uintptr_t>(&arrays->processed));

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ class BoundInserts {
 
  private:
   Prepared& StatementFor(const std::string& head, int32_t rows, int32_t columns);
+  // `head` followed by `rows` rows of `columns` markers, prepared as it is
+  // (no ":name" is read out of it).
+  std::unique_ptr<DbStatement> PrepareMarkers(std::string_view head, int32_t rows,
+                                              size_t columns);
   int64_t Limit();
   // Executes the batch as arrays of parameter sets; false, with nothing
   // executed, when a column's values do not share their C and SQL types.
