@@ -167,6 +167,14 @@ class Generators {
   };
   DayRange day_range_;
   size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
+  // The decimal text of the counter value written last, counted up in
+  // place while the counter goes up by one.
+  struct CounterText {
+    int32_t value = -1;
+    uint8_t size = 0;
+    char digits[12] = {};
+  };
+  CounterText counter_text_;
 
   void Keep(SyncSlot slot, std::string_view value) {
     if (Keeps(slot)) state_.RecordSync[slot].assign(value);
