@@ -62,6 +62,21 @@ QuoteScan ScanQuotes(const char* p, size_t n) {
     scan.quotes += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
                    static_cast<size_t>(_mm_extract_epi16(sums, 4));
   }
+  if (i < n && n >= 16) {
+    // The last few bytes: the sixteen that end the text, with the lanes
+    // already counted masked off.
+    alignas(16) static constexpr unsigned char kTailMask[32] = {
+        0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+        0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kTailMask + (n - i)));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+    const __m128i quotes = _mm_and_si128(_mm_cmpeq_epi8(bytes, quote), mask);
+    seen = _mm_or_si128(seen, _mm_and_si128(_mm_cmpeq_epi8(bytes, backslash), mask));
+    scan.quotes += static_cast<size_t>(__builtin_popcount(
+        static_cast<unsigned>(_mm_movemask_epi8(quotes))));
+    i = n;
+  }
   scan.backslash = _mm_movemask_epi8(seen) != 0;
 #endif
   for (; i < n; ++i) {
