@@ -2,12 +2,10 @@
 // their file names, and the list selectors the generators read them through.
 #pragma once
 
-#include <cstring>
-
-#include <cstddef>
-
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
