@@ -62,6 +62,21 @@ QuoteScan ScanQuotes(const char* p, size_t n) {
     scan.quotes += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
                    static_cast<size_t>(_mm_extract_epi16(sums, 4));
   }
+  if (i < n && n >= 16) {
+    // The last few bytes: the sixteen that end the text, with the lanes
+    // already counted masked off.
+    alignas(16) static constexpr unsigned char kTailMask[32] = {
+        0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+        0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kTailMask + (n - i)));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+    const __m128i quotes = _mm_and_si128(_mm_cmpeq_epi8(bytes, quote), mask);
+    seen = _mm_or_si128(seen, _mm_and_si128(_mm_cmpeq_epi8(bytes, backslash), mask));
+    scan.quotes += static_cast<size_t>(__builtin_popcount(
+        static_cast<unsigned>(_mm_movemask_epi8(quotes))));
+    i = n;
+  }
   scan.backslash = _mm_movemask_epi8(seen) != 0;
 #endif
   for (; i < n; ++i) {
@@ -315,6 +330,8 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
   } making_ends{services_};
   const bool batched = RowsPerInsert > 1;
   batched_ = 0;
+  // The number of text values of a record made the short way.
+  size_t direct_texts = 0;
   for (int32_t record = 1; record <= count && record > 0; ++record) {
     if (texts) {
       recno_.assign("Rec No: ");
@@ -344,11 +361,13 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
         direct = direct && steps_.back().maker.MakeText;
       }
       direct = direct && plain;
+      direct_texts = 0;
       for (size_t k = 0; k < steps_.size(); ++k) {
         FieldStep& step = steps_[k];
         const bool next_text = k + 1 < steps_.size() && steps_[k + 1].text;
         uint8_t n = 0;
         if (step.text) step.tail[n++] = '\'';
+        direct_texts += step.text;
         step.tail[n++] = ',';
         if (next_text) step.tail[n++] = '\'';
         step.tail_size = n;
@@ -361,12 +380,15 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
     // record, then the values. Batched, each record's value list follows
     // the last one's after ",(", and is taken off again when it is empty.
     size_t record_start;
+    // Made the short way, a record is written over the last one's values:
+    // what they took is room for this record's without growing the text.
+    const bool over_last = direct && !batched && record > 1;
     if (!batched) {
       if (record == 1)
         statement_.assign(head);
-      else
+      else if (!over_last)
         statement_.resize(head.size());
-      record_start = statement_.size();
+      record_start = head.size();
     } else if (batched_ == 0) {
       statement_.assign(head);
       record_start = statement_.size();
@@ -374,22 +396,26 @@ void GenerationRun::RunTable(TTableStruct& table, int slot, bool with_delete) {
       record_start = statement_.size();
       statement_ += ",(";
     }
-    const size_t values_start = statement_.size();
-    text_spans_.clear();
+    const size_t values_start = over_last ? record_start : statement_.size();
     // Without NULL shares, keys to guard or values to note, every value
     // comes from its maker: the short way.
     if (direct) {
       // Each value is followed by its tail, which opens the next one.
-      TextOut out(statement_);
+      TextOut out(statement_, values_start);
+      text_spans_.resize(direct_texts);
+      auto span = text_spans_.begin();
       if (!steps_.empty() && steps_.front().text) out += '\'';
       for (const FieldStep& step : steps_) {
         const TFieldStruct& field = table.Fields[step.index];
         const size_t start = out.size();
         step.maker.MakeText(step.maker.Context, step.code, field.Param1, field.Param2, out);
-        if (step.text) text_spans_.emplace_back(start, out.size());
+        if (step.text) *span++ = {start, out.size()};
         out.AppendShort(step.tail, step.tail_size);
       }
-    } else if (plain) {
+    } else {
+      text_spans_.clear();
+    }
+    if (!direct && plain) {
       for (const FieldStep& step : steps_) {
         const TFieldStruct& field = table.Fields[step.index];
         if (step.text) {

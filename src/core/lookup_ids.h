@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -50,6 +52,32 @@ constexpr int ListOfSelector(int selector) {
   return -1;
 }
 
+// The records of one list field laid out in a block, read without a call:
+// record k's text is a 4-byte length (0 or less for none) and then its
+// bytes, at `base + k * stride`. It holds while the list's layout (where its
+// block lies, how many records, open or closed) stays as it was: `version`
+// points at a number the list changes with its layout, `taken` is the
+// number the view was made at.
+struct ListSlots {
+  const char* base = nullptr;
+  size_t stride = 0;
+  int32_t count = 0;
+  const uint32_t* version = nullptr;
+  uint32_t taken = 0;
+
+  bool Current() const { return version && *version == taken; }
+  // As the list's own positioned read: kept within the list.
+  std::string_view At(int32_t position) const {
+    if (count <= 0) return {};
+    const int32_t index = position < 0 ? 0 : position >= count ? count - 1 : position;
+    const char* slot = base + static_cast<size_t>(index) * stride;
+    int32_t length;
+    std::memcpy(&length, slot, sizeof length);
+    if (length <= 0) return {};
+    return {slot + sizeof length, static_cast<size_t>(length)};
+  }
+};
+
 // What the generators need of the lookup lists: a positioned read. Position
 // counts from 0; a position at or past the end reads the last record; an
 // empty list reads empty text; a closed list raises EListError. The text
@@ -58,6 +86,10 @@ class ListSource {
  public:
   virtual ~ListSource() = default;
   virtual std::string_view PickListValue(int selector, int32_t position) = 0;
+  // The selector's field as a block of slots, for reads without a call; a
+  // view that is not Current() (the default, and a closed list's) leaves
+  // the reads to PickListValue.
+  virtual ListSlots SlotsOf(int /*selector*/) { return {}; }
 };
 
 }  // namespace kestrove

@@ -17,6 +17,10 @@ class TextOut {
  public:
   explicit TextOut(std::string& text)
       : text_(text), begin_(text.data()), at_(begin_ + text.size()), end_(at_) {}
+  // Writes from `at` on: what the string holds past it is room, written
+  // over.
+  TextOut(std::string& text, size_t at)
+      : text_(text), begin_(text.data()), at_(begin_ + at), end_(begin_ + text.size()) {}
   ~TextOut() { Finish(); }
   TextOut(const TextOut&) = delete;
   TextOut& operator=(const TextOut&) = delete;

@@ -167,13 +167,13 @@ void Generators::AppendCounty(int32_t, Out& out) {
   int32_t p = state_.RecordTownRow;
   std::string_view county;
   if (p >= 0) {
-    county = lists_.PickListValue(kSelCounty, p);
+    county = ListValue(kSelCounty, p);
   } else {
     county = PickRandomText(kSelCounty, &p);
     if (p < 0) return;  // empty town list
   }
   // Where the town is its own county, the county is left out.
-  if (county == lists_.PickListValue(kSelTown, p)) return;
+  if (county == ListValue(kSelTown, p)) return;
   out += county;
 }
 
@@ -181,7 +181,7 @@ template <class Out>
 void Generators::AppendPostCode(int32_t code, Out& out) {
   const int32_t row = state_.RecordTownRow;
   const std::string_view prefix =
-      row < 0 ? PickRandomText(kSelPostCode) : lists_.PickListValue(kSelPostCode, row);
+      row < 0 ? PickRandomText(kSelPostCode) : ListValue(kSelPostCode, row);
   Piece code_text;
   code_text.Add(prefix.substr(0, 2));
   if (code == 98) {

@@ -1,5 +1,7 @@
 #include "generators/dates.h"
 
+#include <cstring>
+
 #include "core/errors.h"
 
 namespace kestrove {
@@ -16,6 +18,12 @@ const char* const kLongMonths[] = {"January",   "February", "March",    "April",
                                    "September", "October",  "November", "December"};
 
 // The format of each date style; the table is indexed by style - 1.
+// "00" to "99", two characters each.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 const char* const kStyleFormats[27] = {
     "yyyy/mm/dd",
     "yyyy/mm/dd",
@@ -97,19 +105,28 @@ int64_t DaysFromCivil(const CivilDate& date) {
 
 CivilDate CivilFromDays(int64_t z) {
   z += 719468;
-  if (z >= 0 && z < (int64_t{1} << 31)) {
-    // The same steps in 32-bit unsigned arithmetic, which is exact here and
-    // quicker: every date from 0000/03/01 for millions of years.
-    const uint32_t days = static_cast<uint32_t>(z);
-    const uint32_t era = days / 146097;
-    const uint32_t doe = days - era * 146097;
-    const uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const uint32_t mp = (5 * doy + 2) / 153;
-    const uint32_t d = doy - (153 * mp + 2) / 5 + 1;
-    const uint32_t m = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t y = static_cast<int64_t>(yoe) + static_cast<int64_t>(era) * 400 + (m <= 2);
-    return {static_cast<int32_t>(y), static_cast<int32_t>(m), static_cast<int32_t>(d)};
+  if (z >= 0 && z < (int64_t{1} << 29)) {
+    // Every date from 0000/03/01 for over a million years, in 32-bit
+    // unsigned steps without a true division: the day count is moved on by
+    // 82 eras of 400 years (so that it starts at a century's March) and the
+    // century, the year within it and the day of the year fall out of
+    // multiplications (Neri and Schneider's Euclidean affine functions).
+    constexpr uint32_t kEras = 82;
+    const uint32_t n = static_cast<uint32_t>(z) + 146097 * kEras;
+    const uint32_t n1 = 4 * n + 3;
+    const uint32_t century = n1 / 146097;
+    const uint32_t n2 = (n1 % 146097) | 3;
+    const uint64_t p2 = uint64_t{2939745} * n2;
+    const uint32_t year_of_century = static_cast<uint32_t>(p2 >> 32);
+    const uint32_t day_of_year = static_cast<uint32_t>(p2) / 2939745 / 4;
+    const uint32_t n3 = 2141 * day_of_year + 197913;
+    const uint32_t month = n3 >> 16;
+    const uint32_t day = (n3 & 0xFFFF) / 2141 + 1;
+    // The year counted from March: January and February end it.
+    const uint32_t next = day_of_year >= 306;
+    const int32_t year = static_cast<int32_t>(100 * century + year_of_century + next) -
+                         static_cast<int32_t>(400 * kEras);
+    return {year, static_cast<int32_t>(next ? month - 12 : month), static_cast<int32_t>(day)};
   }
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t doe = z - era * 146097;
@@ -158,18 +175,17 @@ std::string FormatDateStyle(int style, const CivilDate& date) {
 template <class Out>
 void AppendDateStyle(int style, const CivilDate& date, Out& out_text) {
   if (style < 1 || style > 27) return;
-  if (style <= 2 && date.year >= 1000 && date.year <= 9999) {
+  if (style <= 2 && date.year >= 1000 && date.year <= 9999 && date.month >= 1 &&
+      date.month <= 12 && date.day >= 1 && date.day <= 31) {
     // yyyy/mm/dd, the style dates of birth and typed dates use.
-    char ymd[10] = {static_cast<char>('0' + date.year / 1000),
-                    static_cast<char>('0' + date.year / 100 % 10),
-                    static_cast<char>('0' + date.year / 10 % 10),
-                    static_cast<char>('0' + date.year % 10),
-                    '/',
-                    static_cast<char>('0' + date.month / 10),
-                    static_cast<char>('0' + date.month % 10),
-                    '/',
-                    static_cast<char>('0' + date.day / 10),
-                    static_cast<char>('0' + date.day % 10)};
+    const uint32_t year = static_cast<uint32_t>(date.year);
+    char ymd[10];
+    std::memcpy(ymd, kDigitPairs + 2 * (year / 100), 2);
+    std::memcpy(ymd + 2, kDigitPairs + 2 * (year % 100), 2);
+    ymd[4] = '/';
+    std::memcpy(ymd + 5, kDigitPairs + 2 * static_cast<uint32_t>(date.month), 2);
+    ymd[7] = '/';
+    std::memcpy(ymd + 8, kDigitPairs + 2 * static_cast<uint32_t>(date.day), 2);
     out_text.append(ymd, sizeof ymd);
     return;
   }

@@ -67,6 +67,17 @@ class Generators {
   }
   // The same as a view into the list, valid until the list next changes.
   std::string_view PickRandomText(int selector, int32_t* position = nullptr);
+  // The selector's text at `position` of its list, read straight from the
+  // list's block while its view holds; `selector` is one ListOfSelector
+  // knows.
+  std::string_view ListValue(int selector, int32_t position) {
+    ListSlots& view = list_views_[static_cast<size_t>(selector)];
+    if (!view.Current()) {
+      view = lists_.SlotsOf(selector);
+      if (!view.Current()) return lists_.PickListValue(selector, position);
+    }
+    return view.At(position);
+  }
   // "\" a small letter, "!" a capital, "~" a digit when `digits`, else kept.
   std::string FillPattern(const std::string& pattern, bool digits);
   // From (param1, or 1900/1/1) and To (param2, or today).
@@ -167,6 +178,14 @@ class Generators {
   };
   DayRange day_range_;
   size_t date_parameters_used_ = 0, next_date_parameter_ = 0;
+  // The decimal text of the counter value written last, counted up in
+  // place while the counter goes up by one.
+  struct CounterText {
+    int32_t value = -1;
+    uint8_t size = 0;
+    char digits[12] = {};
+  };
+  CounterText counter_text_;
 
   void Keep(SyncSlot slot, std::string_view value) {
     if (Keeps(slot)) state_.RecordSync[slot].assign(value);
@@ -176,6 +195,7 @@ class Generators {
   ProfileState& state_;
   RandomSource& random_;
   ListSource& lists_;
+  std::array<ListSlots, 15> list_views_{};
   const Clock& clock_;
   LookupReader* lookup_reader_ = nullptr;
   DatabaseErrorReporter* error_reporter_ = nullptr;

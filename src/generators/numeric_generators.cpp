@@ -2,7 +2,9 @@
 // values go into the statement as returned, with "." as the decimal mark.
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "core/errors.h"
@@ -129,11 +131,26 @@ template <class Out>
 void Generators::AppendCounter(const std::string& start_text, Out& out) {
   const int32_t start = start_text.empty() ? 0 : StrToInt(start_text);
   if (state_.TableCounter < start) state_.TableCounter = start;
-  // Eleven characters hold any int. The buffer is larger because the
-  // compiler checks the output's long-copy branch against its size.
-  char digits[32];
-  const char* end = std::to_chars(digits, digits + 12, state_.TableCounter).ptr;
-  out.append(digits, static_cast<size_t>(end - digits));
+  const int32_t value = state_.TableCounter;
+  CounterText& text = counter_text_;
+  if (text.value >= 0 && text.value < INT32_MAX && value == text.value + 1) {
+    // One up from the value written last: the trailing nines turn to
+    // noughts and the digit before them goes up; all nines grow a digit.
+    int at = text.size - 1;
+    while (at >= 0 && text.digits[at] == '9') text.digits[at--] = '0';
+    if (at >= 0) {
+      ++text.digits[at];
+    } else {
+      std::memmove(text.digits + 1, text.digits, text.size);
+      text.digits[0] = '1';
+      ++text.size;
+    }
+  } else {
+    text.size = static_cast<uint8_t>(
+        std::to_chars(text.digits, text.digits + sizeof text.digits, value).ptr - text.digits);
+  }
+  text.value = value;
+  out.append(text.digits, text.size);
   state_.TableCounter = static_cast<int32_t>(static_cast<uint32_t>(state_.TableCounter) + 1u);
 }
 

@@ -194,7 +194,7 @@ std::string_view Generators::DrawMiddlename() {
   if (name == forename) {
     bool other_exists = false;
     for (int32_t p = 0; p < count && !other_exists; ++p)
-      other_exists = lists_.PickListValue(selector, p) != forename;
+      other_exists = ListValue(selector, p) != forename;
     if (!other_exists) return {};
     do {
       name = PickRandomText(selector);

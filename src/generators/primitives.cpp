@@ -155,7 +155,7 @@ std::string_view Generators::PickRandomText(int selector, int32_t* position) {
   }
   const int32_t p = random_.RandomBetween(0, n - 1);
   if (position) *position = p;
-  return lists_.PickListValue(selector, p);
+  return ListValue(selector, p);
 }
 
 std::string Generators::FillPattern(const std::string& pattern, bool digits) {

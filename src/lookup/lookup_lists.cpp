@@ -107,4 +107,10 @@ std::string_view LookupLists::PickListValue(int selector, int32_t position) {
                                                   selector_field_[static_cast<size_t>(selector)]);
 }
 
+ListSlots LookupLists::SlotsOf(int selector) {
+  const int id = ListOfSelector(selector);
+  if (id < 0) return {};
+  return lists_[static_cast<size_t>(id)]->Slots(selector_field_[static_cast<size_t>(selector)]);
+}
+
 }  // namespace kestrove

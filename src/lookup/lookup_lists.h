@@ -40,6 +40,7 @@ class LookupLists : public ListSource {
   // field: past the end reads the last record, an empty list empty text, a
   // closed list raises EListError.
   std::string_view PickListValue(int selector, int32_t position) override;
+  ListSlots SlotsOf(int selector) override;
 
  private:
   std::array<std::unique_ptr<TdxMemData>, kLookupListCount> lists_;

@@ -62,6 +62,7 @@ void TdxMemData::Open() {
   state_ = State::Browse;
   cursor_ = -1;
   next_rec_id_ = 1;
+  ++layout_;
   Changed();
 }
 
@@ -71,6 +72,7 @@ void TdxMemData::Close() {
   cursor_ = -1;
   modified_ = false;
   state_ = State::Inactive;
+  ++layout_;
   Changed();
 }
 
@@ -105,6 +107,7 @@ void TdxMemData::InsertSlot(int32_t index, const char* slot) {
   const size_t at = static_cast<size_t>(index) * stride_;
   data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), slot, slot + stride_);
   ++count_;
+  ++layout_;
 }
 
 void TdxMemData::RemoveSlot(int32_t index) {
@@ -112,6 +115,7 @@ void TdxMemData::RemoveSlot(int32_t index) {
   data_.erase(data_.begin() + static_cast<std::ptrdiff_t>(at),
               data_.begin() + static_cast<std::ptrdiff_t>(at + stride_));
   --count_;
+  ++layout_;
 }
 
 void TdxMemData::SwapSlots(int32_t a, int32_t b) {
@@ -472,6 +476,7 @@ void TdxMemData::ResetForLoad() {
 
 void TdxMemData::Reserve(int32_t count) {
   if (count > 0) data_.reserve(static_cast<size_t>(count) * stride_);
+  ++layout_;
 }
 
 void TdxMemData::AppendLoaded(std::span<const std::optional<std::string_view>> values) {
@@ -486,6 +491,7 @@ void TdxMemData::AppendLoaded(std::span<const std::optional<std::string_view>> v
       StoreInt32(slot + offsets_[f], -1);
   }
   ++count_;
+  ++layout_;
 }
 
 void TdxMemData::FinishLoad() {

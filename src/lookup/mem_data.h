@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/lookup_ids.h"
+
 namespace kestrove {
 
 // Sort options of a list, a small set.
@@ -88,6 +90,14 @@ class TdxMemData {
     if (count_ == 0 || field < 0 || static_cast<size_t>(field) >= offsets_.size()) return {};
     const int32_t index = position < 0 ? 0 : position >= count_ ? count_ - 1 : position;
     return SlotText(Slot(index), offsets_[static_cast<size_t>(field)]);
+  }
+
+  // The field's records as a block of slots (see ListSlots); not Current()
+  // for a closed list or a field out of range.
+  ListSlots Slots(int field) const {
+    if (!Active() || field < 0 || static_cast<size_t>(field) >= offsets_.size()) return {};
+    return {data_.data() + offsets_[static_cast<size_t>(field)], stride_, count_, &layout_,
+            layout_};
   }
 
   // Positioned reads that leave the cursor alone (the grid's view and the
@@ -194,6 +204,9 @@ class TdxMemData {
   std::function<void()> on_change_;
   int disabled_ = 0;
   std::vector<char> swap_;  // scratch slot for exchanges
+  // Changed whenever the block of slots may move, the record count changes,
+  // or the list opens or closes: what makes a ListSlots view stale.
+  uint32_t layout_ = 0;
 };
 
 // Suspends a list's change notifications while it lives, so that an

@@ -41,10 +41,7 @@ void CliHost::StatementSent(const RunStatement& statement) {
   if (statement.Kind == StatementKind::kDelete) TableWorked();
   if (!writer_) return;
   const std::string& sql = statement.Sql;
-  if (end_statements_ && (sql.empty() || sql.back() != ';'))
-    writer_->Write(sql + ";");
-  else
-    writer_->Write(sql);
+  writer_->Write(sql, end_statements_ && (sql.empty() || sql.back() != ';'));
 }
 
 void CliHost::ListNotLoaded(int list, const std::string& path) {

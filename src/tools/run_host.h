@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -183,10 +184,15 @@ class CliHost : public WorkspaceHost {
   std::chrono::steady_clock::time_point table_started_{}, last_draw_{};
 };
 
-// The statement log or dry-run output.
+// The statement log or dry-run output. Statements are gathered in a buffer
+// of the writer's own and go to the file a megabyte at a time, without a
+// lock per statement. The length of the complete lines in the buffer is
+// published after each statement, so that a flush from the signal thread
+// writes whole lines only, and each of them once.
 class SqlWriter {
  public:
-  explicit SqlWriter(const std::string& target) : name_(target) {
+  explicit SqlWriter(const std::string& target)
+      : name_(target), buffer_(std::make_unique<char[]>(kBufferSize)) {
     if (target == "-") {
       file_ = stdout;
     } else {
@@ -194,32 +200,53 @@ class SqlWriter {
       if (!file_) throw UsageError("cannot create '" + target + "': " + std::strerror(errno));
       owned_ = true;
     }
-    // A buffer of our own: glibc keeps to the block size when given none.
-    // Static, so that it outlives stdout's last flush at exit.
-    static char buffer[1 << 20];
-    std::setvbuf(file_, buffer, _IOFBF, sizeof buffer);
   }
+  // What a run that ended by an error left in the buffer still goes out.
   ~SqlWriter() {
+    try {
+      Drain();
+      std::fflush(file_);
+    } catch (const std::exception&) {
+      // The error that ended the run has been reported already.
+    }
     if (owned_ && file_) std::fclose(file_);
   }
-  // A statement and its line feed, under the file's lock, so that a flush
-  // from the signal thread never writes half a line.
-  void Write(const std::string& sql) {
-    flockfile(file_);
-    const bool written = fwrite_unlocked(sql.data(), 1, sql.size(), file_) == sql.size() &&
-                         fputc_unlocked('\n', file_) != EOF;
-    funlockfile(file_);
-    if (!written) throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
+  SqlWriter(const SqlWriter&) = delete;
+  SqlWriter& operator=(const SqlWriter&) = delete;
+
+  // A statement and its line feed; `end` puts a semicolon before the line
+  // feed.
+  void Write(const std::string& sql, bool end = false) {
+    const size_t size = sql.size() + (end ? 2 : 1);
+    if (size > kBufferSize - used_) {
+      Drain();
+      if (size > kBufferSize) {
+        WriteWhole(sql, end);
+        return;
+      }
+    }
+    char* at = buffer_.get() + used_;
+    std::memcpy(at, sql.data(), sql.size());
+    at += sql.size();
+    if (end) *at++ = ';';
+    *at = '\n';
+    used_ += size;
+    published_.store(used_, std::memory_order_release);
   }
   void Finish() {
-    if (std::fflush(file_) != 0)
-      throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
+    Drain();
+    if (std::fflush(file_) != 0) Fail();
   }
   // Flushes from another thread as the program ends at once. A writer that
   // is stuck (a pipe nobody reads) holds the lock; after a moment it is left.
   void FlushFromOtherThread() {
     for (int i = 0; i < 50; ++i) {
       if (ftrylockfile(file_) == 0) {
+        const size_t published = published_.load(std::memory_order_acquire);
+        const size_t flushed = flushed_.load(std::memory_order_relaxed);
+        if (published > flushed)
+          fwrite_unlocked(buffer_.get() + flushed, 1, published - flushed, file_);
+        flushed_.store(published, std::memory_order_relaxed);
         fflush_unlocked(file_);
         funlockfile(file_);
         return;
@@ -229,9 +256,42 @@ class SqlWriter {
   }
 
  private:
+  static constexpr size_t kBufferSize = size_t{1} << 20;
+
+  [[noreturn]] void Fail() const {
+    throw EInOutError("Cannot write to " + name_ + ": " + std::strerror(errno));
+  }
+  // The buffer's lines not yet written go to the file, and the buffer is
+  // empty again; under the file's lock, which the signal thread takes too.
+  void Drain() {
+    flockfile(file_);
+    const size_t flushed = flushed_.load(std::memory_order_relaxed);
+    const bool written =
+        used_ <= flushed ||
+        fwrite_unlocked(buffer_.get() + flushed, 1, used_ - flushed, file_) == used_ - flushed;
+    used_ = 0;
+    flushed_.store(0, std::memory_order_relaxed);
+    published_.store(0, std::memory_order_release);
+    funlockfile(file_);
+    if (!written) Fail();
+  }
+  // A statement longer than the buffer, written straight to the file.
+  void WriteWhole(const std::string& sql, bool end) {
+    flockfile(file_);
+    const bool written = fwrite_unlocked(sql.data(), 1, sql.size(), file_) == sql.size() &&
+                         (!end || fputc_unlocked(';', file_) != EOF) &&
+                         fputc_unlocked('\n', file_) != EOF;
+    funlockfile(file_);
+    if (!written) Fail();
+  }
+
   std::string name_;
   std::FILE* file_ = nullptr;
   bool owned_ = false;
+  std::unique_ptr<char[]> buffer_;
+  size_t used_ = 0;
+  std::atomic<size_t> published_{0};
+  std::atomic<size_t> flushed_{0};
 };
 
 // Stop signals, waited for on a thread of their own. SIGINT and SIGTERM are

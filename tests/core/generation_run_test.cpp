@@ -100,6 +100,29 @@ TEST_F(GenerationRunTest, ValueQuotingAndEmptyValues) {
   }
 }
 
+// The search for quotes goes sixteen bytes at a time and then through the
+// bytes left over: a quote is found wherever it falls.
+TEST_F(GenerationRunTest, ApostropheIsDoubledAtEveryPositionOfTextsOfEveryLength) {
+  state->Tables[0].TableName = "T";
+  state->Tables[0].RecordCount = 1;
+  SetField(0, 0, "f0", 64);
+  std::string value;
+  services.value = [&](int32_t, auto&, auto&) { return value; };
+  for (size_t length = 1; length <= 40; ++length) {
+    for (size_t at = 0; at < length; ++at) {
+      value.assign(length, 'a');
+      value[at] = '\'';
+      std::string doubled = value;
+      doubled.insert(at, 1, '\'');
+      services.executed.clear();
+      run.GenerateBtnClick();
+      ASSERT_EQ(services.executed,
+                std::vector<std::string>{"Insert into T (f0) Values ('" + doubled + "');"})
+          << length << " " << at;
+    }
+  }
+}
+
 TEST_F(GenerationRunTest, AllFieldsDoNotUpdateStillDeletesAndCounts) {
   state->Tables[0].TableName = "Orders";
   state->Tables[0].RecordCount = 3;

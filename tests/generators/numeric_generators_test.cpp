@@ -4,6 +4,7 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "generator_fixture.h"
 #include "generators/number_text.h"
@@ -53,6 +54,23 @@ TEST_F(NumericTest, CounterStartsAtItsValueInEveryTable) {
   EXPECT_EQ(Gen(206, ""), "1");
   EXPECT_EQ(Gen(206, "-3"), "2");
   ExpectError<EConvertError>([&] { Gen(206, "x"); }, "'x' is not a valid integer value");
+}
+
+TEST_F(NumericTest, CounterCarriesIntoNewDigits) {
+  const std::vector<std::vector<std::string>> runs = {
+      {"8", "9", "10", "11"},
+      {"98", "99", "100", "101"},
+      {"1099", "1100", "1101"},
+      {"999999999", "1000000000", "1000000001"},
+      {"2147483645", "2147483646", "2147483647"},
+  };
+  for (const auto& run : runs) {
+    NewTable();
+    for (const std::string& expected : run) {
+      NewRecord();
+      EXPECT_EQ(Gen(206, run.front()), expected) << run.front();
+    }
+  }
 }
 
 TEST_F(NumericTest, CounterAtTheTopOfTheRangeDoesNotOverflow) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
+#include <utility>
 
 #include "core/errors.h"
 #include "lookup/list_test_util.h"
@@ -494,6 +496,37 @@ TEST(ListStorePickTest, SelectorsReadTheirFieldAtAndPastTheEnd) {
     EXPECT_EQ(lists.PickListValue(selector, 1), "second " + std::to_string(selector));
     EXPECT_EQ(lists.PickListValue(selector, 5), "second " + std::to_string(selector));
   }
+}
+
+// A view of a field's slots reads what PickListValue reads, and goes stale
+// with every change that can move the slots or change their number.
+TEST(ListStorePickTest, SlotViewsReadAsPicksAndGoStaleWhenTheLayoutChanges) {
+  LookupLists lists;
+  TdxMemData& towns = lists.List(kTownList);
+  AddRecord(towns, {"Gloucester", "Gloucestershire", "GL"});
+  AddRecord(towns, {"Bath", "", "BA"});
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"append", [&] { AddRecord(towns, {"Truro", "Cornwall", "TR"}); }},
+      {"insert", [&] { towns.First(); towns.Insert(); towns.SetFieldText(0, "Ely"); towns.Post(); }},
+      {"delete", [&] { towns.Last(); towns.Delete(); }},
+      {"reserve", [&] { towns.Reserve(1000); }},
+      {"close", [&] { towns.Close(); }},
+      {"open", [&] { towns.Open(); AddRecord(towns, {"Wells", "Somerset", "BA"}); }},
+  };
+  for (const auto& [name, change] : changes) {
+    for (int selector : {kSelTown, kSelCounty, kSelPostCode}) {
+      const ListSlots view = lists.SlotsOf(selector);
+      ASSERT_EQ(view.Current(), towns.Active()) << name;
+      if (!view.Current()) continue;
+      for (int32_t p : {-1, 0, 1, 99})
+        EXPECT_EQ(view.At(p), lists.PickListValue(selector, p)) << name << " " << selector;
+    }
+    const ListSlots before = lists.SlotsOf(kSelTown);
+    change();
+    EXPECT_FALSE(before.Current()) << name;
+    EXPECT_EQ(lists.SlotsOf(kSelTown).Current(), towns.Active()) << name;
+  }
+  EXPECT_FALSE(lists.SlotsOf(kSelStreet).Current());  // closed
 }
 
 TEST(ListStorePickTest, ClosedStreetListRaisesUntilLoaded) {
